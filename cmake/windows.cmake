@@ -1,0 +1,49 @@
+# The Windows program: the core plus the Win32 layer, resources and the
+# delay-load thunks that keep dispatch mode down to kernel32.
+set(TALVERN_WIN32_FLAGS)
+if(MINGW)
+  enable_language(ASM)
+  enable_language(RC)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
+  set(TALVERN_STATIC_LINK -static -static-libgcc -static-libstdc++)
+endif()
+
+# Win32 layer objects; each folder adds its *-win32.cc files.
+add_library(talvern_win32 OBJECT)
+target_link_libraries(talvern_win32 PUBLIC talvern_core)
+target_compile_definitions(talvern_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
+  _WIN32_WINNT=0x0601 WINVER=0x0601)
+
+add_executable(talvern WIN32 $<TARGET_OBJECTS:talvern_win32>)
+set_target_properties(talvern PROPERTIES OUTPUT_NAME talvern)
+target_link_libraries(talvern PRIVATE talvern_core)
+
+set(TALVERN_DELAYED_DLLS user32 gdi32 comctl32 comdlg32 ole32 oleaut32 shell32
+    advapi32 uxtheme shlwapi version)
+if(MINGW)
+  target_link_options(talvern PRIVATE -municode ${TALVERN_STATIC_LINK})
+  set(pairs)
+  foreach(dll IN LISTS TALVERN_DELAYED_DLLS)
+    find_library(IMPLIB_${dll} NAMES lib${dll}.a REQUIRED)
+    list(APPEND pairs "${dll}.dll=${IMPLIB_${dll}}")
+  endforeach()
+  set(delay_asm ${CMAKE_CURRENT_BINARY_DIR}/delayload.S)
+  add_custom_command(OUTPUT ${delay_asm}
+    COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DOUT=${delay_asm}
+            "-DOBJECTS=$<TARGET_OBJECTS:talvern_win32>" "-DDLLS=${pairs}"
+            -P ${CMAKE_CURRENT_LIST_DIR}/delayload.cmake
+    DEPENDS $<TARGET_OBJECTS:talvern_win32> ${CMAKE_CURRENT_LIST_DIR}/delayload.cmake
+    COMMAND_EXPAND_LISTS VERBATIM)
+  target_sources(talvern PRIVATE ${delay_asm})
+  target_link_libraries(talvern PRIVATE delayimp
+    user32 gdi32 comctl32 comdlg32 ole32 oleaut32 uuid shell32 advapi32 uxtheme shlwapi version)
+elseif(MSVC)
+  set(delay_flags)
+  foreach(dll IN LISTS TALVERN_DELAYED_DLLS)
+    list(APPEND delay_flags /DELAYLOAD:${dll}.dll)
+  endforeach()
+  target_link_options(talvern PRIVATE ${delay_flags})
+  target_link_libraries(talvern PRIVATE delayimp
+    user32 gdi32 comctl32 comdlg32 ole32 oleaut32 uuid shell32 advapi32 uxtheme shlwapi version)
+  set_property(TARGET talvern PROPERTY MSVC_RUNTIME_LIBRARY "MultiThreaded")
+endif()

@@ -1,0 +1,73 @@
+#include "launcher/dispatch.h"
+
+#include <memory>
+
+namespace talvern {
+
+std::wstring HexText(std::uint8_t byte) {
+  static const wchar_t kDigits[] = L"0123456789ABCDEF";
+  std::wstring text;
+  if (byte >= 0x10) text += kDigits[byte >> 4];
+  text += kDigits[byte & 0xF];
+  return text;
+}
+
+bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::wstring* error) {
+  std::unique_ptr<ByteReader> file = p.files->OpenForRead(document, error);
+  if (!file) return false;
+  for (int j = 0; j != 8 && !m.NotCompound; ++j) {
+    std::uint8_t byte = 0;
+    switch (file->ReadByte(static_cast<std::uint64_t>(j), &byte, error)) {
+      case ByteReader::Result::kError:
+        return false;
+      case ByteReader::Result::kEnd:
+        // A short document is never a compound file, whatever earlier documents held.
+        m.NotCompound = true;
+        break;
+      case ByteReader::Result::kByte:
+        m.HeaderBytes[j] = byte;
+        if (HexText(byte) != m.SignatureBytes[j]) m.NotCompound = true;
+        break;
+    }
+  }
+  return true;
+}
+
+namespace {
+
+HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executable,
+                           bool* invalid_flag) {
+  if (!CheckFileExists(p, executable)) {
+    *invalid_flag = true;
+    p.window->ShowModal(m, p);
+    return HandOffResult::kSettingsShown;
+  }
+  // The stored path is the application itself, so an unquoted "C:\Program Files\..."
+  // can never let "C:\Program.exe" run instead.
+  const std::wstring command_line = executable + m.QuotedDocument;
+  std::wstring error;
+  if (!p.processes->Start(executable, command_line, &error)) {
+    p.MsgBox(L"プログラムを起動できませんでした。\r\n" + command_line + L"\r\n\r\n" + error,
+             MsgIcon::kCritical);
+    return HandOffResult::kSkipped;
+  }
+  return HandOffResult::kStarted;
+}
+
+}  // namespace
+
+HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& document) {
+  std::wstring error;
+  if (!TestSignature(m, p, document, &error)) {
+    m.NotCompound = false;
+    p.MsgBox(L"文書を開けませんでした。\r\n" + document + L"\r\n\r\n" + error, MsgIcon::kCritical);
+    return HandOffResult::kSkipped;
+  }
+  m.QuotedDocument = L" \"" + document + L"\"";
+  HandOffResult result = m.NotCompound ? StartProgram(m, p, m.TextPath, &m.TextPathInvalid)
+                                       : StartProgram(m, p, m.WordPath, &m.WordPathInvalid);
+  m.NotCompound = false;
+  return result;
+}
+
+}  // namespace talvern

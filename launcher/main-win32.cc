@@ -1,0 +1,38 @@
+// Entry point of talvern.exe: builds the Win32 platform and runs Main.
+#include <windows.h>
+
+#include "launcher/arguments.h"
+#include "launcher/module1.h"
+#include "platform/platform-win32.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  using namespace talvern;
+  // Nothing here may touch user32 or COM: dispatch mode stays on kernel32 alone.
+  auto messages = NewWin32MessageBoxes();
+  auto files = NewWin32FileSystem();
+  auto profile = NewWin32ProfileStore();
+  auto processes = NewWin32ProcessStarter();
+  auto environment = NewWin32Environment();
+  auto word = NewWin32WordAutomation();
+  auto dialog = NewWin32FileDialog();
+  auto registry = NewWin32Registry();
+  auto shell = NewWin32Shell();
+  auto window = NewWin32SettingsWindow();
+
+  Platform p;
+  p.App = MakeAppFacts(RunningExecutable());
+  p.messages = messages.get();
+  p.files = files.get();
+  p.profile = profile.get();
+  p.processes = processes.get();
+  p.environment = environment.get();
+  p.word = word.get();
+  p.dialog = dialog.get();
+  p.registry = registry.get();
+  p.shell = shell.get();
+  p.window = window.get();
+
+  Module1 m;
+  Main(m, p, ArgumentText(GetCommandLineW()));
+  return 0;
+}

@@ -1,0 +1,45 @@
+#include "launcher/module1.h"
+
+#include "launcher/arguments.h"
+#include "launcher/dispatch.h"
+#include "settings/ini.h"
+
+namespace talvern {
+
+const wchar_t kNoChoice[] = L"1";
+
+std::wstring AddPathSeparator(const std::wstring& text) {
+  if (!text.empty() && text.back() == L'\\') return text;
+  return text + L"\\";
+}
+
+bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->FileExists(path); }
+
+std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& initial_folder) {
+  const std::uint32_t kFileMustExistHideReadOnly = 0x1000 | 0x4;
+  std::wstring file_name =
+      p.dialog->ShowOpen(owner, L"実行ファイル|*.exe", initial_folder, kFileMustExistHideReadOnly);
+  return file_name.empty() ? std::wstring(kNoChoice) : file_name;
+}
+
+void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
+  m.SignatureText = L"D0 CF 11 E0 A1 B1 1A E1";
+  m.SignatureBytes = SplitAtSpaces(m.SignatureText);
+  m.WordPath = ini::ReadSetting(p, L"EXE", L"WORD");
+  m.TextPath = ini::ReadSetting(p, L"EXE", L"TEXT");
+
+  const bool no_arguments = argument_text.empty();
+  const bool no_settings = !CheckFileExists(p, AddPathSeparator(p.App.Path) + L"Data.ini");
+  if (no_arguments || no_settings) {
+    p.window->ShowModal(m, p);
+    return;
+  }
+
+  m.Args = SplitAtSpaces(argument_text);
+  for (std::size_t i = 0; i != m.Args.size(); ++i) {
+    const std::wstring document = NextDocument(m.Args, &i);
+    if (HandOff(m, p, document) == HandOffResult::kSettingsShown) return;
+  }
+}
+
+}  // namespace talvern

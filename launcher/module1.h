@@ -1,0 +1,46 @@
+// The start-up module: the state shared with the settings window, the start-up
+// procedure and the small path helpers.
+#ifndef TALVERN_LAUNCHER_MODULE1_H_
+#define TALVERN_LAUNCHER_MODULE1_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace talvern {
+
+/// State shared by the start-up procedure and the settings window for the whole run.
+struct Module1 {
+  std::wstring WordPath;  ///< Word executable, exactly as stored or detected.
+  std::wstring TextPath;  ///< Text editor executable, exactly as stored or detected.
+  bool WordPathInvalid = false;
+  bool TextPathInvalid = false;
+  bool NotCompound = false;
+  std::wstring SignatureText;
+  std::vector<std::wstring> SignatureBytes;
+  std::uint8_t HeaderBytes[9] = {};
+  std::vector<std::wstring> Args;
+  std::wstring QuotedDocument;
+};
+
+/// The whole run: reads the settings, then shows the settings window or dispatches the
+/// documents named by `argument_text` (the command line without the program's name).
+void Main(Module1& m, Platform& p, const std::wstring& argument_text);
+
+/// `text` with one "\" appended unless it already ends with one.
+std::wstring AddPathSeparator(const std::wstring& text);
+
+/// True when a file (not a folder) of that path exists.
+bool CheckFileExists(Platform& p, const std::wstring& path);
+
+/// Marker returned by BrowseForExecutable when nothing was chosen.
+extern const wchar_t kNoChoice[];
+
+/// Shows the open-file dialog for executables over `owner`; the chosen full path, or "1".
+std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& initial_folder);
+
+}  // namespace talvern
+
+#endif  // TALVERN_LAUNCHER_MODULE1_H_

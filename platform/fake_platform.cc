@@ -1,0 +1,231 @@
+#include "platform/fake_platform.h"
+
+#include <cwctype>
+
+#include "launcher/module1.h"
+
+namespace talvern {
+
+namespace {
+
+std::wstring Lower(std::wstring text) {
+  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
+  return text;
+}
+
+const wchar_t* RootName(ClassesRoot root) {
+  switch (root) {
+    case ClassesRoot::kMerged: return L"HKCR";
+    case ClassesRoot::kMachine: return L"HKLM";
+    case ClassesRoot::kUser: return L"HKCU";
+  }
+  return L"?";
+}
+
+class FakeReader : public ByteReader {
+ public:
+  FakeReader(const std::string& bytes, int* counter) : bytes_(bytes), counter_(counter) {}
+  Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring*) override {
+    if (position >= bytes_.size()) return Result::kEnd;
+    ++*counter_;
+    *byte = static_cast<std::uint8_t>(bytes_[position]);
+    return Result::kByte;
+  }
+
+ private:
+  std::string bytes_;
+  int* counter_;
+};
+
+}  // namespace
+
+void FakeMessages::MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) {
+  shown.push_back({prompt, icon, title});
+  if (on_show) on_show();
+}
+
+bool FakeFileSystem::FileExists(const std::wstring& path) {
+  exists_asked.push_back(path);
+  return files.count(path) != 0;
+}
+
+std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,
+                                                        std::wstring* error) {
+  auto failure = open_errors.find(path);
+  if (failure != open_errors.end()) {
+    *error = failure->second;
+    return nullptr;
+  }
+  auto file = files.find(path);
+  if (file == files.end()) {
+    *error = folders.count(path) ? L"Access is denied." : L"The system cannot find the file.";
+    return nullptr;
+  }
+  return std::make_unique<FakeReader>(file->second, &bytes_read[path]);
+}
+
+bool FakeFileSystem::ProbePlainFile(const std::wstring& path) {
+  return files.count(path) != 0 && hidden.count(path) == 0;
+}
+
+FakeProfile::Key FakeProfile::MakeKey(const std::wstring& file, const std::wstring& section,
+                                      const std::wstring& key) {
+  return Key(file, Lower(section), Lower(key));
+}
+
+std::wstring FakeProfile::Read(const std::wstring& file, const std::wstring& section,
+                               const std::wstring& key) {
+  auto found = values.find(MakeKey(file, section, key));
+  return found == values.end() ? std::wstring() : found->second;
+}
+
+bool FakeProfile::Write(const std::wstring& file, const std::wstring& section,
+                        const std::wstring& key, const std::wstring& value, std::wstring* error) {
+  if (!fail_reason.empty()) {
+    *error = fail_reason;
+    return false;
+  }
+  if (value.find_first_of(unstorable) != std::wstring::npos) {
+    *error = L"unstorable character";
+    return false;
+  }
+  values[MakeKey(file, section, key)] = value;
+  writes.emplace_back(section, key, value);
+  return true;
+}
+
+bool FakeProcesses::Start(const std::wstring& application, const std::wstring& command_line,
+                          std::wstring* error) {
+  auto failure = failures.find(application);
+  if (failure != failures.end()) {
+    *error = failure->second;
+    return false;
+  }
+  started.push_back({application, command_line});
+  return true;
+}
+
+std::wstring FakeEnvironment::Get(const std::wstring& name) {
+  auto found = variables.find(name);
+  return found == variables.end() ? std::wstring() : found->second;
+}
+
+bool FakeWord::QueryPath(const std::wstring& prog_id, std::wstring* out) {
+  created.push_back(prog_id);
+  if (!installed) return false;
+  *out = folder;
+  return true;
+}
+
+std::wstring FakeDialog::ShowOpen(void* owner, const std::wstring& filter,
+                                  const std::wstring& initial_folder, std::uint32_t flags) {
+  calls.push_back({owner, filter, initial_folder, flags});
+  if (answers.empty()) return std::wstring();
+  std::wstring answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
+
+RegResult FakeRegistry::SetDefaultValue(ClassesRoot root, const std::wstring& key,
+                                        const std::wstring& value, std::wstring* error) {
+  if (read_only.count(root)) {
+    *error = L"RegCreateKeyExW: Access is denied.";
+    return RegResult::kAccessDenied;
+  }
+  // Creating a key creates its missing parents, with empty default values.
+  const std::wstring name = Lower(key);
+  for (std::size_t cut = name.find(L'\\'); cut != std::wstring::npos;
+       cut = name.find(L'\\', cut + 1)) {
+    keys.emplace(std::make_pair(root, name.substr(0, cut)), std::wstring());
+  }
+  keys[{root, name}] = value;
+  log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key + L"=" + value);
+  return RegResult::kOk;
+}
+
+RegResult FakeRegistry::DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) {
+  const std::wstring name = Lower(key);
+  if (!keys.count({root, name})) {
+    *error = L"RegDeleteKeyW: The system cannot find the file specified.";
+    return RegResult::kNotFound;
+  }
+  if (read_only.count(root)) {
+    *error = L"RegDeleteKeyW: Access is denied.";
+    return RegResult::kAccessDenied;
+  }
+  for (const auto& entry : keys) {
+    if (entry.first.first == root && entry.first.second.rfind(name + L"\\", 0) == 0) {
+      *error = L"RegDeleteKeyW: Access is denied.";
+      return RegResult::kAccessDenied;
+    }
+  }
+  keys.erase({root, name});
+  log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key);
+  return RegResult::kOk;
+}
+
+bool FakeRegistry::KeyExists(ClassesRoot root, const std::wstring& key) { return Has(root, key); }
+
+bool FakeRegistry::Has(ClassesRoot root, const std::wstring& key) const {
+  return keys.count({root, Lower(key)}) != 0;
+}
+
+std::wstring FakeRegistry::MergedValue(const std::wstring& key) const {
+  for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMerged, ClassesRoot::kMachine}) {
+    auto found = keys.find({root, Lower(key)});
+    if (found != keys.end()) return found->second;
+  }
+  return std::wstring();
+}
+
+bool FakeShell::SendToFolder(void* owner, std::wstring* folder, std::wstring* error) {
+  owners.push_back(owner);
+  if (send_to.empty()) {
+    *error = L"SHGetFolderPathW: The system cannot find the path specified.";
+    return false;
+  }
+  *folder = send_to;
+  return true;
+}
+
+bool FakeShell::WriteShortcut(const std::wstring& link_file, const std::wstring& target,
+                              std::wstring* error) {
+  if (!write_error.empty()) {
+    *error = write_error;
+    return false;
+  }
+  links[link_file] = target;
+  return true;
+}
+
+void FakeWindow::ShowModal(Module1& module, Platform& platform) {
+  ++shown;
+  word_invalid_when_shown = module.WordPathInvalid;
+  text_invalid_when_shown = module.TextPathInvalid;
+  if (on_show) on_show(module, platform);
+}
+
+FakePlatform::FakePlatform() : FakePlatform(L"C:\\Tools\\talvern.exe") {}
+
+FakePlatform::FakePlatform(const std::wstring& exe_file) {
+  platform.App = MakeAppFacts(exe_file);
+  platform.messages = &messages;
+  platform.files = &files;
+  platform.profile = &profile;
+  platform.processes = &processes;
+  platform.environment = &environment;
+  platform.word = &word;
+  platform.dialog = &dialog;
+  platform.registry = &registry;
+  platform.shell = &shell;
+  platform.window = &window;
+}
+
+void FakePlatform::WriteSettings(const std::wstring& word_path, const std::wstring& text_path) {
+  const std::wstring file = AddPathSeparator(platform.App.Path) + L"Data.ini";
+  files.files[file] = "[EXE]\r\n";
+  profile.values[FakeProfile::MakeKey(file, L"EXE", L"WORD")] = word_path;
+  profile.values[FakeProfile::MakeKey(file, L"EXE", L"TEXT")] = text_path;
+}
+
+}  // namespace talvern

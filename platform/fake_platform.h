@@ -1,0 +1,164 @@
+// In-memory stand-ins for the operating system, for the unit tests.
+#ifndef TALVERN_PLATFORM_FAKE_PLATFORM_H_
+#define TALVERN_PLATFORM_FAKE_PLATFORM_H_
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace talvern {
+
+struct ShownMessage {
+  std::wstring prompt;
+  MsgIcon icon;
+  std::wstring title;
+};
+
+class FakeMessages : public MessageBoxes {
+ public:
+  void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override;
+  std::vector<ShownMessage> shown;
+  std::function<void()> on_show;  ///< runs while a box is "open".
+};
+
+/// Files as byte strings; folders as a set; paths compared exactly.
+class FakeFileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::wstring& path) override;
+  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override;
+  bool ProbePlainFile(const std::wstring& path) override;
+
+  std::map<std::wstring, std::string> files;
+  std::set<std::wstring> folders;
+  std::set<std::wstring> hidden;                     ///< files the plain-file probe skips.
+  std::map<std::wstring, std::wstring> open_errors;  ///< path -> reason it cannot be opened.
+  std::map<std::wstring, int> bytes_read;            ///< path -> bytes read so far.
+  std::vector<std::wstring> exists_asked;            ///< every FileExists argument, in order.
+};
+
+/// INI values keyed by file, section and key (names without regard to case).
+class FakeProfile : public ProfileStore {
+ public:
+  std::wstring Read(const std::wstring& file, const std::wstring& section,
+                    const std::wstring& key) override;
+  bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+             const std::wstring& value, std::wstring* error) override;
+
+  using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
+  static Key MakeKey(const std::wstring& file, const std::wstring& section,
+                     const std::wstring& key);
+  std::map<Key, std::wstring> values;
+  std::vector<std::tuple<std::wstring, std::wstring, std::wstring>> writes;  ///< section,key,value
+  std::wstring unstorable;   ///< characters that cannot be stored.
+  std::wstring fail_reason;  ///< when set, every write fails with it.
+};
+
+struct StartedProcess {
+  std::wstring application;
+  std::wstring command_line;
+};
+
+class FakeProcesses : public ProcessStarter {
+ public:
+  bool Start(const std::wstring& application, const std::wstring& command_line,
+             std::wstring* error) override;
+  std::vector<StartedProcess> started;
+  std::map<std::wstring, std::wstring> failures;  ///< application -> reason.
+};
+
+class FakeEnvironment : public Environment {
+ public:
+  std::wstring Get(const std::wstring& name) override;
+  std::map<std::wstring, std::wstring> variables;
+};
+
+class FakeWord : public WordAutomation {
+ public:
+  bool QueryPath(const std::wstring& prog_id, std::wstring* folder) override;
+  bool installed = false;
+  std::wstring folder;
+  std::vector<std::wstring> created;  ///< prog ids asked for.
+};
+
+struct DialogCall {
+  void* owner;
+  std::wstring filter;
+  std::wstring initial_folder;
+  std::uint32_t flags;
+};
+
+class FakeDialog : public FileDialog {
+ public:
+  std::wstring ShowOpen(void* owner, const std::wstring& filter,
+                        const std::wstring& initial_folder, std::uint32_t flags) override;
+  std::deque<std::wstring> answers;  ///< next chosen paths; empty text = cancelled.
+  std::vector<DialogCall> calls;
+};
+
+/// Registry keys per root; deleting a key with subkeys is refused as on Windows NT.
+class FakeRegistry : public Registry {
+ public:
+  RegResult SetDefaultValue(ClassesRoot root, const std::wstring& key, const std::wstring& value,
+                            std::wstring* error) override;
+  RegResult DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) override;
+  bool KeyExists(ClassesRoot root, const std::wstring& key) override;
+
+  /// The default value of `key` as the merged view shows it (user keys win); empty if none.
+  std::wstring MergedValue(const std::wstring& key) const;
+  bool Has(ClassesRoot root, const std::wstring& key) const;
+
+  std::map<std::pair<ClassesRoot, std::wstring>, std::wstring> keys;  ///< lower-cased key names.
+  std::set<ClassesRoot> read_only;  ///< roots where writes are refused.
+  std::vector<std::wstring> log;    ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
+};
+
+class FakeShell : public Shell {
+ public:
+  bool SendToFolder(void* owner, std::wstring* folder, std::wstring* error) override;
+  bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
+                     std::wstring* error) override;
+  std::wstring send_to;                          ///< empty: the folder cannot be found.
+  std::wstring write_error;                      ///< when set, writing fails with it.
+  std::map<std::wstring, std::wstring> links;    ///< link file -> target.
+  std::vector<void*> owners;
+};
+
+/// Records each showing; runs `on_show` while the window is "open".
+class FakeWindow : public SettingsWindow {
+ public:
+  void ShowModal(Module1& module, Platform& platform) override;
+  int shown = 0;
+  bool word_invalid_when_shown = false;
+  bool text_invalid_when_shown = false;
+  std::function<void(Module1&, Platform&)> on_show;
+};
+
+/// Every fake wired into one Platform.
+struct FakePlatform {
+  FakePlatform();
+  explicit FakePlatform(const std::wstring& exe_file);
+  FakeMessages messages;
+  FakeFileSystem files;
+  FakeProfile profile;
+  FakeProcesses processes;
+  FakeEnvironment environment;
+  FakeWord word;
+  FakeDialog dialog;
+  FakeRegistry registry;
+  FakeShell shell;
+  FakeWindow window;
+  Platform platform;
+
+  /// Writes the settings file beside the executable with the two paths.
+  void WriteSettings(const std::wstring& word, const std::wstring& text);
+};
+
+}  // namespace talvern
+
+#endif  // TALVERN_PLATFORM_FAKE_PLATFORM_H_

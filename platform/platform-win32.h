@@ -1,0 +1,40 @@
+// The Win32 implementations of the platform interfaces. Each folder provides its
+// own factory; launcher/main-win32.cc wires them together.
+#ifndef TALVERN_PLATFORM_PLATFORM_WIN32_H_
+#define TALVERN_PLATFORM_PLATFORM_WIN32_H_
+
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace talvern {
+
+/// "Function: system message text" for a Win32 error code.
+std::wstring Win32ErrorText(const wchar_t* function, unsigned long code);
+
+/// Full path of the running executable.
+std::wstring RunningExecutable();
+
+// platform/platform-win32.cc (kernel32 only, so dispatch loads nothing else).
+std::unique_ptr<MessageBoxes> NewWin32MessageBoxes();
+std::unique_ptr<FileSystem> NewWin32FileSystem();
+std::unique_ptr<ProfileStore> NewWin32ProfileStore();
+std::unique_ptr<ProcessStarter> NewWin32ProcessStarter();
+std::unique_ptr<Environment> NewWin32Environment();
+
+/// Window that message boxes are owned by while the settings window is open (or null).
+void SetMessageOwner(void* window);
+
+// window/
+std::unique_ptr<SettingsWindow> NewWin32SettingsWindow();
+std::unique_ptr<FileDialog> NewWin32FileDialog();
+std::unique_ptr<WordAutomation> NewWin32WordAutomation();
+
+// shell/
+std::unique_ptr<Registry> NewWin32Registry();
+std::unique_ptr<Shell> NewWin32Shell();
+
+}  // namespace talvern
+
+#endif  // TALVERN_PLATFORM_PLATFORM_WIN32_H_

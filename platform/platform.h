@@ -1,0 +1,177 @@
+// The operating system as the core sees it: small interfaces that the Win32
+// layer implements and that in-memory fakes implement for the unit tests.
+#ifndef TALVERN_PLATFORM_PLATFORM_H_
+#define TALVERN_PLATFORM_PLATFORM_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace talvern {
+
+/// Facts about the running executable.
+struct AppFacts {
+  std::wstring Path;         ///< its folder; no trailing "\" except a drive root ("C:\").
+  std::wstring EXEName;      ///< file name without folder and without ".exe".
+  std::wstring ExeFile;      ///< full path of the running executable.
+  std::wstring Title;        ///< caption of every message box.
+  std::wstring ProductName;  ///< "TALVERN Ver1.20".
+};
+
+/// Builds the facts from the executable's full path (as GetModuleFileName gives it).
+AppFacts MakeAppFacts(const std::wstring& exe_file);
+
+/// Icon kinds of a message box; the values are those of the Windows styles.
+enum class MsgIcon : int { kCritical = 16, kExclamation = 48, kInformation = 64 };
+
+/// Modal message boxes with one OK button.
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  /// Shows `prompt` with `icon` and `title` as caption; returns when the user closed it.
+  virtual void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) = 0;
+};
+
+/// One open document, read a byte at a time.
+class ByteReader {
+ public:
+  virtual ~ByteReader() = default;
+  enum class Result { kByte, kEnd, kError };
+  /// Reads the byte at 0-based `position`; kEnd past the end; kError with `error` set.
+  virtual Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring* error) = 0;
+};
+
+/// Files and folders.
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
+  /// True when a file (not a folder) exists at `path`.
+  virtual bool FileExists(const std::wstring& path) = 0;
+  /// Opens an existing file for reading; never creates one. Null with `error` on failure.
+  virtual std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path,
+                                                  std::wstring* error) = 0;
+  /// True when exactly `path` names a plain file: not a folder, not hidden, not system.
+  virtual bool ProbePlainFile(const std::wstring& path) = 0;
+};
+
+/// The settings file, in the INI format of the profile functions.
+class ProfileStore {
+ public:
+  virtual ~ProfileStore() = default;
+  /// The whole value of `key` in `section` of `file`; empty when file, section or key is missing.
+  virtual std::wstring Read(const std::wstring& file, const std::wstring& section,
+                            const std::wstring& key) = 0;
+  /// Stores `value` exactly; false with `error` when it cannot (nothing is then written).
+  virtual bool Write(const std::wstring& file, const std::wstring& section,
+                     const std::wstring& key, const std::wstring& value,
+                     std::wstring* error) = 0;
+};
+
+/// Starting programs.
+class ProcessStarter {
+ public:
+  virtual ~ProcessStarter() = default;
+  /// Starts exactly the file `application` with `command_line`, in a normal window that
+  /// takes the focus, without waiting. False with `error` when it cannot be started.
+  virtual bool Start(const std::wstring& application, const std::wstring& command_line,
+                     std::wstring* error) = 0;
+};
+
+/// Process environment.
+class Environment {
+ public:
+  virtual ~Environment() = default;
+  /// The value of the variable `name`; empty when it is not set.
+  virtual std::wstring Get(const std::wstring& name) = 0;
+};
+
+/// The word processor's automation object ("Word.Application").
+class WordAutomation {
+ public:
+  virtual ~WordAutomation() = default;
+  /// Creates the object from `prog_id`, reads its Path into `folder`, calls Quit and releases
+  /// it. True when Path was read (a failing Quit does not matter); `folder` is untouched
+  /// otherwise. Never shows a message of its own.
+  virtual bool QueryPath(const std::wstring& prog_id, std::wstring* folder) = 0;
+};
+
+/// The common open-file dialog.
+class FileDialog {
+ public:
+  virtual ~FileDialog() = default;
+  /// Shows the dialog modally over `owner` with `filter` ("description|pattern"),
+  /// `initial_folder` and `flags` (OFN_*); returns the chosen full path, or empty text.
+  virtual std::wstring ShowOpen(void* owner, const std::wstring& filter,
+                                const std::wstring& initial_folder, std::uint32_t flags) = 0;
+};
+
+/// Where registry keys of document classes are written.
+enum class ClassesRoot {
+  kMerged,   ///< HKEY_CLASSES_ROOT (machine-wide when a key exists only there).
+  kMachine,  ///< HKEY_LOCAL_MACHINE\Software\Classes.
+  kUser,     ///< HKEY_CURRENT_USER\Software\Classes.
+};
+
+/// Outcome of a registry write.
+enum class RegResult { kOk, kAccessDenied, kNotFound, kFailed };
+
+/// The registry, as far as the shell verb needs it.
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  /// Creates `key` (and missing parents) under `root` and sets its default value to the
+  /// REG_SZ `value`. `error` names the failing call and the system's reason.
+  virtual RegResult SetDefaultValue(ClassesRoot root, const std::wstring& key,
+                                    const std::wstring& value, std::wstring* error) = 0;
+  /// Deletes the single key `key` (which must have no subkeys) under `root`.
+  virtual RegResult DeleteKey(ClassesRoot root, const std::wstring& key,
+                              std::wstring* error) = 0;
+  /// True when `key` exists under `root`.
+  virtual bool KeyExists(ClassesRoot root, const std::wstring& key) = 0;
+};
+
+/// The shell: special folders and shortcut files.
+class Shell {
+ public:
+  virtual ~Shell() = default;
+  /// The current user's SendTo folder, asked on behalf of window `owner`. False with
+  /// `error` when it cannot be found.
+  virtual bool SendToFolder(void* owner, std::wstring* folder, std::wstring* error) = 0;
+  /// Writes (or rewrites) the shell link `link_file` whose only setting is `target`.
+  virtual bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
+                             std::wstring* error) = 0;
+};
+
+struct Module1;
+struct Platform;
+
+/// Shows the settings window modally; returns when it has closed.
+class SettingsWindow {
+ public:
+  virtual ~SettingsWindow() = default;
+  virtual void ShowModal(Module1& module, Platform& platform) = 0;
+};
+
+/// Every service the core uses, owned elsewhere (the Win32 layer or a test).
+struct Platform {
+  AppFacts App;
+  MessageBoxes* messages = nullptr;
+  FileSystem* files = nullptr;
+  ProfileStore* profile = nullptr;
+  ProcessStarter* processes = nullptr;
+  Environment* environment = nullptr;
+  WordAutomation* word = nullptr;
+  FileDialog* dialog = nullptr;
+  Registry* registry = nullptr;
+  Shell* shell = nullptr;
+  SettingsWindow* window = nullptr;
+
+  /// Message box with the application title as caption.
+  void MsgBox(const std::wstring& prompt, MsgIcon icon) {
+    messages->MsgBox(prompt, icon, App.Title);
+  }
+};
+
+}  // namespace talvern
+
+#endif  // TALVERN_PLATFORM_PLATFORM_H_

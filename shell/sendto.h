@@ -1,0 +1,15 @@
+// The shortcut in the user's SendTo folder.
+#ifndef TALVERN_SHELL_SENDTO_H_
+#define TALVERN_SHELL_SENDTO_H_
+
+#include "platform/platform.h"
+
+namespace talvern {
+
+/// Writes "TVern.lnk" into the SendTo folder (asked on behalf of window `owner`), aimed at
+/// the running executable, and tells the user the outcome.
+void CreateSendToShortcut(Platform& p, void* owner);
+
+}  // namespace talvern
+
+#endif  // TALVERN_SHELL_SENDTO_H_

@@ -1,0 +1,22 @@
+// The shell verb that makes Talvern open Word documents.
+#ifndef TALVERN_SHELL_VERB_H_
+#define TALVERN_SHELL_VERB_H_
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace talvern {
+
+/// The command the verb runs: the running executable's path in quotes, then " %1".
+std::wstring VerbCommandLine(const AppFacts& app);
+
+/// Installs the verb as the default of Word documents and tells the user the outcome.
+void SetAssociation(Platform& p);
+
+/// Makes "Open" the default verb again, removes the verb and tells the user the outcome.
+void RemoveAssociation(Platform& p);
+
+}  // namespace talvern
+
+#endif  // TALVERN_SHELL_VERB_H_

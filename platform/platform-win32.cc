@@ -1,0 +1,210 @@
+// kernel32-side services: files, settings, process start, environment, message boxes.
+// Only MessageBoxW reaches into user32, which the delay-load thunks load on first use.
+#include "platform/platform-win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace talvern {
+
+std::wstring Win32ErrorText(const wchar_t* function, unsigned long code) {
+  wchar_t* text = nullptr;
+  const DWORD flags =
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+  DWORD length = FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0,
+                                nullptr);
+  std::wstring message = length ? std::wstring(text, length) : std::wstring();
+  if (text) LocalFree(text);
+  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' ||
+                              message.back() == L' ')) {
+    message.pop_back();
+  }
+  if (message.empty()) message = L"error " + std::to_wstring(code);
+  return std::wstring(function) + L": " + message;
+}
+
+std::wstring RunningExecutable() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length < buffer.size()) return std::wstring(buffer.data(), length);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+namespace {
+
+HWND g_message_owner = nullptr;
+
+class Win32MessageBoxes : public MessageBoxes {
+ public:
+  void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override {
+    UINT style = MB_OK | static_cast<UINT>(icon);
+    // Without the settings window the box is all the user sees: bring it forward.
+    if (!g_message_owner) style |= MB_SETFOREGROUND;
+    MessageBoxW(g_message_owner, prompt.c_str(), title.c_str(), style);
+  }
+};
+
+class Win32Reader : public ByteReader {
+ public:
+  explicit Win32Reader(HANDLE file) : file_(file) {}
+  ~Win32Reader() override { CloseHandle(file_); }
+
+  Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring* error) override {
+    if (position != next_) {
+      LARGE_INTEGER to;
+      to.QuadPart = static_cast<LONGLONG>(position);
+      if (!SetFilePointerEx(file_, to, nullptr, FILE_BEGIN)) {
+        *error = Win32ErrorText(L"SetFilePointerEx", GetLastError());
+        return Result::kError;
+      }
+    }
+    DWORD got = 0;
+    if (!ReadFile(file_, byte, 1, &got, nullptr)) {
+      *error = Win32ErrorText(L"ReadFile", GetLastError());
+      return Result::kError;
+    }
+    next_ = position + got;
+    return got == 1 ? Result::kByte : Result::kEnd;
+  }
+
+ private:
+  HANDLE file_;
+  std::uint64_t next_ = 0;
+};
+
+class Win32FileSystem : public FileSystem {
+ public:
+  bool FileExists(const std::wstring& path) override {
+    if (path.empty()) return false;
+    DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override {
+    // OPEN_EXISTING: a missing document is reported, never created.
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      *error = Win32ErrorText(L"CreateFileW", GetLastError());
+      return nullptr;
+    }
+    return std::make_unique<Win32Reader>(file);
+  }
+
+  bool ProbePlainFile(const std::wstring& path) override {
+    // A wildcard would turn the exact-path probe into a search.
+    if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) return false;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    const DWORD unwanted =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return (found.dwFileAttributes & unwanted) == 0;
+  }
+};
+
+// True when the system ANSI code page holds every character of `text`, which is how the
+// settings file stores it.
+bool FitsAnsiCodePage(const std::wstring& text) {
+  if (text.empty()) return true;
+  BOOL used_default = FALSE;
+  int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                                  static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                  &used_default);
+  if (bytes <= 0 || used_default) return false;
+  std::string ansi(static_cast<std::size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                      &ansi[0], bytes, nullptr, &used_default);
+  int chars = MultiByteToWideChar(CP_ACP, 0, ansi.data(), bytes, nullptr, 0);
+  std::wstring back(static_cast<std::size_t>(chars), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), bytes, &back[0], chars);
+  return !used_default && back == text;
+}
+
+class Win32ProfileStore : public ProfileStore {
+ public:
+  std::wstring Read(const std::wstring& file, const std::wstring& section,
+                    const std::wstring& key) override {
+    // Grow the buffer until the value fits: long paths come back whole.
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+      DWORD size = static_cast<DWORD>(buffer.size());
+      DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
+                                              size, file.c_str());
+      if (length + 1 < size || size >= (1u << 20)) return std::wstring(buffer.data(), length);
+      buffer.resize(buffer.size() * 4);
+    }
+  }
+
+  bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+             const std::wstring& value, std::wstring* error) override {
+    if (!FitsAnsiCodePage(section) || !FitsAnsiCodePage(key) || !FitsAnsiCodePage(value)) {
+      *error = L"この Windows の文字コード (コードページ " + std::to_wstring(GetACP()) +
+               L") で表せない文字が含まれています。";
+      return false;
+    }
+    if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str())) {
+      *error = Win32ErrorText(L"WritePrivateProfileStringW", GetLastError());
+      return false;
+    }
+    return true;
+  }
+};
+
+class Win32ProcessStarter : public ProcessStarter {
+ public:
+  bool Start(const std::wstring& application, const std::wstring& command_line,
+             std::wstring* error) override {
+    std::vector<wchar_t> line(command_line.begin(), command_line.end());
+    line.push_back(L'\0');
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(application.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &process)) {
+      *error = Win32ErrorText(L"CreateProcessW", GetLastError());
+      return false;
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+  }
+};
+
+class Win32Environment : public Environment {
+ public:
+  std::wstring Get(const std::wstring& name) override {
+    DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+    if (size == 0) return std::wstring();
+    std::vector<wchar_t> buffer(size);
+    DWORD length = GetEnvironmentVariableW(name.c_str(), buffer.data(), size);
+    return length < size ? std::wstring(buffer.data(), length) : std::wstring();
+  }
+};
+
+}  // namespace
+
+void SetMessageOwner(void* window) { g_message_owner = static_cast<HWND>(window); }
+
+std::unique_ptr<MessageBoxes> NewWin32MessageBoxes() {
+  return std::make_unique<Win32MessageBoxes>();
+}
+std::unique_ptr<FileSystem> NewWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
+std::unique_ptr<ProfileStore> NewWin32ProfileStore() {
+  return std::make_unique<Win32ProfileStore>();
+}
+std::unique_ptr<ProcessStarter> NewWin32ProcessStarter() {
+  return std::make_unique<Win32ProcessStarter>();
+}
+std::unique_ptr<Environment> NewWin32Environment() {
+  return std::make_unique<Win32Environment>();
+}
+
+}  // namespace talvern

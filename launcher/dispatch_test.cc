@@ -1,1 +1,152 @@
+#include "launcher/dispatch.h"
+
 #include <gtest/gtest.h>
+
+#include "platform/fake_platform.h"
+
+namespace talvern {
+namespace {
+
+const std::string kCompound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" "rest", 12);
+const wchar_t kWord[] = L"C:\\Program Files\\Office\\WINWORD.EXE";
+const wchar_t kText[] = L"C:\\WINDOWS\\notepad.exe";
+
+class DispatchTest : public ::testing::Test {
+ protected:
+  DispatchTest() {
+    m.SignatureBytes = {L"D0", L"CF", L"11", L"E0", L"A1", L"B1", L"1A", L"E1"};
+    m.WordPath = kWord;
+    m.TextPath = kText;
+    fake.files.files[kWord] = "MZ";
+    fake.files.files[kText] = "MZ";
+  }
+  HandOffResult Send(const std::wstring& path, const std::string& bytes) {
+    fake.files.files[path] = bytes;
+    return HandOff(m, fake.platform, path);
+  }
+  const StartedProcess& LastStarted() { return fake.processes.started.back(); }
+
+  Module1 m;
+  FakePlatform fake;
+};
+
+TEST_F(DispatchTest, HexTextHasNoLeadingZero) {
+  EXPECT_EQ(HexText(0xD0), L"D0");
+  EXPECT_EQ(HexText(0x0A), L"A");
+  EXPECT_EQ(HexText(0x00), L"0");
+  EXPECT_EQ(HexText(0x1A), L"1A");
+  EXPECT_EQ(HexText(0xFF), L"FF");
+}
+
+// First bytes of a document, the program it must reach, and how many bytes are read.
+struct RouteRow {
+  const char* name;
+  std::string bytes;
+  bool to_word;
+  int bytes_read;
+};
+
+TEST_F(DispatchTest, RoutesByTheFirstEightBytes) {
+  const RouteRow rows[] = {
+      {"compound", kCompound, true, 8},
+      {"text starting with H", "Hello", false, 1},
+      {"D0 CF 11 E0 then 00", std::string("\xD0\xCF\x11\xE0\x00\x00\x00\x00", 8), false, 5},
+      {"0D (text D)", "\x0D\x0A", false, 1},
+      {"empty", "", false, 0},
+      {"short prefix of the signature", std::string("\xD0\xCF\x11", 3), false, 3},
+      {"seven matching bytes", kCompound.substr(0, 7), false, 7},
+      {"last byte differs", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE0", 8), false, 8},
+  };
+  for (const RouteRow& row : rows) {
+    const std::wstring path = L"D:\\doc " + std::to_wstring(&row - rows) + L".doc";
+    ASSERT_EQ(Send(path, row.bytes), HandOffResult::kStarted) << row.name;
+    EXPECT_EQ(LastStarted().application, row.to_word ? kWord : kText) << row.name;
+    EXPECT_EQ(fake.files.bytes_read[path], row.bytes_read) << row.name;
+    EXPECT_FALSE(m.NotCompound) << row.name;
+  }
+}
+
+TEST_F(DispatchTest, NameAndExtensionPlayNoPart) {
+  Send(L"C:\\memo.txt", kCompound);
+  EXPECT_EQ(LastStarted().application, kWord);
+  Send(L"C:\\memo.doc", "plain text");
+  EXPECT_EQ(LastStarted().application, kText);
+}
+
+TEST_F(DispatchTest, CommandLineIsStoredPathSpaceAndQuotedDocument) {
+  Send(L"C:\\My Documents\\memo.doc", "text");
+  EXPECT_EQ(LastStarted().command_line, L"C:\\WINDOWS\\notepad.exe \"C:\\My Documents\\memo.doc\"");
+  Send(L"D:\\a.doc", kCompound);
+  // The executable path stays unquoted on the command line but is the application itself,
+  // so "C:\Program.exe" can never run in its place.
+  EXPECT_EQ(LastStarted().command_line, L"C:\\Program Files\\Office\\WINWORD.EXE \"D:\\a.doc\"");
+  EXPECT_EQ(LastStarted().application, kWord);
+  EXPECT_EQ(m.QuotedDocument, L" \"D:\\a.doc\"");
+}
+
+TEST_F(DispatchTest, ShortDocumentNeverInheritsEarlierBytes) {
+  Send(L"C:\\full.doc", kCompound);
+  EXPECT_EQ(Send(L"C:\\empty.doc", ""), HandOffResult::kStarted);
+  EXPECT_EQ(LastStarted().application, kText);
+  Send(L"C:\\prefix.doc", kCompound.substr(0, 4));
+  EXPECT_EQ(LastStarted().application, kText);
+}
+
+TEST_F(DispatchTest, CompoundAfterNonCompoundStartsFromAFreshTest) {
+  Send(L"C:\\a.txt", "abc");
+  Send(L"C:\\b.doc", kCompound);
+  EXPECT_EQ(LastStarted().application, kWord);
+}
+
+TEST_F(DispatchTest, MissingExecutableShowsTheWindowWithItsFlag) {
+  m.TextPath = L"C:\\gone\\editor.exe";
+  EXPECT_EQ(Send(L"C:\\a.txt", "abc"), HandOffResult::kSettingsShown);
+  EXPECT_EQ(fake.window.shown, 1);
+  EXPECT_TRUE(fake.window.text_invalid_when_shown);
+  EXPECT_FALSE(fake.window.word_invalid_when_shown);
+  EXPECT_TRUE(fake.processes.started.empty());
+
+  m.WordPath = L"";
+  m.TextPathInvalid = false;
+  EXPECT_EQ(Send(L"C:\\b.doc", kCompound), HandOffResult::kSettingsShown);
+  EXPECT_TRUE(fake.window.word_invalid_when_shown);
+}
+
+TEST_F(DispatchTest, UnreadableDocumentIsReportedAndSkipped) {
+  const struct {
+    const wchar_t* path;
+    const wchar_t* reason;
+  } rows[] = {
+      {L"C:\\missing.doc", nullptr},
+      {L"C:\\locked.doc", L"CreateFileW: The process cannot access the file."},
+  };
+  fake.files.open_errors[L"C:\\locked.doc"] = L"CreateFileW: The process cannot access the file.";
+  for (const auto& row : rows) {
+    EXPECT_EQ(HandOff(m, fake.platform, row.path), HandOffResult::kSkipped) << row.path;
+    ASSERT_FALSE(fake.messages.shown.empty());
+    const ShownMessage& shown = fake.messages.shown.back();
+    EXPECT_EQ(shown.icon, MsgIcon::kCritical);
+    EXPECT_EQ(shown.title, L"Talvern");
+    EXPECT_NE(shown.prompt.find(row.path), std::wstring::npos) << shown.prompt;
+    if (row.reason) EXPECT_NE(shown.prompt.find(row.reason), std::wstring::npos);
+  }
+  EXPECT_TRUE(fake.processes.started.empty());
+  EXPECT_FALSE(fake.files.files.count(L"C:\\missing.doc"));
+  // The next document is tested from scratch.
+  Send(L"C:\\next.doc", kCompound);
+  EXPECT_EQ(LastStarted().application, kWord);
+}
+
+TEST_F(DispatchTest, ProgramThatCannotStartIsReportedWithItsCommandLine) {
+  fake.processes.failures[kText] = L"CreateProcessW: Bad EXE format.";
+  EXPECT_EQ(Send(L"C:\\a.txt", "abc"), HandOffResult::kSkipped);
+  ASSERT_EQ(fake.messages.shown.size(), 1u);
+  EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kCritical);
+  EXPECT_NE(fake.messages.shown[0].prompt.find(L"C:\\WINDOWS\\notepad.exe \"C:\\a.txt\""),
+            std::wstring::npos);
+  EXPECT_NE(fake.messages.shown[0].prompt.find(L"Bad EXE format"), std::wstring::npos);
+  EXPECT_FALSE(m.NotCompound);
+}
+
+}  // namespace
+}  // namespace talvern

@@ -21,7 +21,7 @@ target_link_libraries(talvern PRIVATE talvern_core)
 set(TALVERN_DELAYED_DLLS user32 gdi32 comctl32 comdlg32 ole32 oleaut32 shell32
     advapi32 uxtheme shlwapi version)
 if(MINGW)
-  target_link_options(talvern PRIVATE -municode ${TALVERN_STATIC_LINK})
+  target_link_options(talvern PRIVATE -municode ${TALVERN_STATIC_LINK} $<$<CONFIG:Release>:-s>)
   set(pairs)
   foreach(dll IN LISTS TALVERN_DELAYED_DLLS)
     find_library(IMPLIB_${dll} NAMES lib${dll}.a REQUIRED)

@@ -13,8 +13,7 @@ std::vector<std::wstring> Documents(const std::wstring& argument_text) {
 }
 
 TEST(ArgumentsTest, SplitKeepsEveryEmptyPiece) {
-  EXPECT_EQ(SplitAtSpaces(L"C:\\a  b.doc"),
-            (std::vector<std::wstring>{L"C:\\a", L"", L"b.doc"}));
+  EXPECT_EQ(SplitAtSpaces(L"C:\\a  b.doc"), (std::vector<std::wstring>{L"C:\\a", L"", L"b.doc"}));
   EXPECT_EQ(SplitAtSpaces(L" x "), (std::vector<std::wstring>{L"", L"x", L""}));
   EXPECT_EQ(SplitAtSpaces(L"a\tb"), (std::vector<std::wstring>{L"a\tb"}));
   EXPECT_EQ(SplitAtSpaces(L"D0 CF 11 E0 A1 B1 1A E1"),

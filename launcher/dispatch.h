@@ -19,9 +19,9 @@ bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::w
 
 /// What became of one document.
 enum class HandOffResult {
-  kStarted,         ///< its program was started.
-  kSkipped,         ///< it could not be read or its program not started; the user was told.
-  kSettingsShown,   ///< its program is missing: the settings window was shown, the run ends.
+  kStarted,        ///< its program was started.
+  kSkipped,        ///< it could not be read or its program not started; the user was told.
+  kSettingsShown,  ///< its program is missing: the settings window was shown, the run ends.
 };
 
 /// Tests `document` and starts Word or the text editor for it.

@@ -7,7 +7,10 @@
 namespace talvern {
 namespace {
 
-const std::string kCompound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" "rest", 12);
+const std::string kCompound(
+    "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"
+    "rest",
+    12);
 const wchar_t kWord[] = L"C:\\Program Files\\Office\\WINWORD.EXE";
 const wchar_t kText[] = L"C:\\WINDOWS\\notepad.exe";
 

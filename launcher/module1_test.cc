@@ -65,8 +65,7 @@ TEST_F(MainTest, ModeTest) {
 TEST_F(MainTest, SettingsModeOpensNoDocumentEvenAfterASave) {
   fake.files.files[L"C:\\a.doc"] = "text";
   fake.window.on_show = [](Module1&, Platform& p) {
-    p.profile->Write(L"C:\\Tools\\Data.ini", L"EXE", L"TEXT", L"C:\\Windows\\notepad.exe",
-                     nullptr);
+    p.profile->Write(L"C:\\Tools\\Data.ini", L"EXE", L"TEXT", L"C:\\Windows\\notepad.exe", nullptr);
   };
   Run(L"C:\\a.doc");
   EXPECT_EQ(fake.window.shown, 1);
@@ -79,10 +78,10 @@ TEST_F(MainTest, DocumentsAreDispatchedInOrder) {
   fake.files.files[L"D:\\plain.doc"] = "plain";
   fake.files.files[L"\\\\srv\\s\\c.doc"] = kCompound;
   Run(L"C:\\My Docs\\a b.doc D:\\plain.doc \\\\srv\\s\\c.doc");
-  EXPECT_EQ(Started(), (std::vector<std::wstring>{
-                           L"C:\\Office\\WINWORD.EXE \"C:\\My Docs\\a b.doc\"",
-                           L"C:\\Windows\\notepad.exe \"D:\\plain.doc\"",
-                           L"C:\\Office\\WINWORD.EXE \"\\\\srv\\s\\c.doc\""}));
+  EXPECT_EQ(Started(),
+            (std::vector<std::wstring>{L"C:\\Office\\WINWORD.EXE \"C:\\My Docs\\a b.doc\"",
+                                       L"C:\\Windows\\notepad.exe \"D:\\plain.doc\"",
+                                       L"C:\\Office\\WINWORD.EXE \"\\\\srv\\s\\c.doc\""}));
   EXPECT_EQ(fake.window.shown, 0);
 }
 

@@ -15,9 +15,12 @@ std::wstring Lower(std::wstring text) {
 
 const wchar_t* RootName(ClassesRoot root) {
   switch (root) {
-    case ClassesRoot::kMerged: return L"HKCR";
-    case ClassesRoot::kMachine: return L"HKLM";
-    case ClassesRoot::kUser: return L"HKCU";
+    case ClassesRoot::kMerged:
+      return L"HKCR";
+    case ClassesRoot::kMachine:
+      return L"HKLM";
+    case ClassesRoot::kUser:
+      return L"HKCU";
   }
   return L"?";
 }

@@ -95,8 +95,8 @@ struct DialogCall {
 
 class FakeDialog : public FileDialog {
  public:
-  std::wstring ShowOpen(void* owner, const std::wstring& filter,
-                        const std::wstring& initial_folder, std::uint32_t flags) override;
+  std::wstring ShowOpen(void* owner, const std::wstring& filter, const std::wstring& initial_folder,
+                        std::uint32_t flags) override;
   std::deque<std::wstring> answers;  ///< next chosen paths; empty text = cancelled.
   std::vector<DialogCall> calls;
 };
@@ -123,9 +123,9 @@ class FakeShell : public Shell {
   bool SendToFolder(void* owner, std::wstring* folder, std::wstring* error) override;
   bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
                      std::wstring* error) override;
-  std::wstring send_to;                          ///< empty: the folder cannot be found.
-  std::wstring write_error;                      ///< when set, writing fails with it.
-  std::map<std::wstring, std::wstring> links;    ///< link file -> target.
+  std::wstring send_to;                        ///< empty: the folder cannot be found.
+  std::wstring write_error;                    ///< when set, writing fails with it.
+  std::map<std::wstring, std::wstring> links;  ///< link file -> target.
   std::vector<void*> owners;
 };
 

@@ -12,12 +12,12 @@ std::wstring Win32ErrorText(const wchar_t* function, unsigned long code) {
   wchar_t* text = nullptr;
   const DWORD flags =
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-  DWORD length = FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0,
-                                nullptr);
+  DWORD length =
+      FormatMessageW(flags, nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
   std::wstring message = length ? std::wstring(text, length) : std::wstring();
   if (text) LocalFree(text);
-  while (!message.empty() && (message.back() == L'\r' || message.back() == L'\n' ||
-                              message.back() == L' ')) {
+  while (!message.empty() &&
+         (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ')) {
     message.pop_back();
   }
   if (message.empty()) message = L"error " + std::to_wstring(code);
@@ -102,8 +102,7 @@ class Win32FileSystem : public FileSystem {
     HANDLE search = FindFirstFileW(path.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     FindClose(search);
-    const DWORD unwanted =
-        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD unwanted = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     return (found.dwFileAttributes & unwanted) == 0;
   }
 };
@@ -113,9 +112,9 @@ class Win32FileSystem : public FileSystem {
 bool FitsAnsiCodePage(const std::wstring& text) {
   if (text.empty()) return true;
   BOOL used_default = FALSE;
-  int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                                  static_cast<int>(text.size()), nullptr, 0, nullptr,
-                                  &used_default);
+  int bytes =
+      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
+                          nullptr, 0, nullptr, &used_default);
   if (bytes <= 0 || used_default) return false;
   std::string ansi(static_cast<std::size_t>(bytes), '\0');
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
@@ -203,8 +202,6 @@ std::unique_ptr<ProfileStore> NewWin32ProfileStore() {
 std::unique_ptr<ProcessStarter> NewWin32ProcessStarter() {
   return std::make_unique<Win32ProcessStarter>();
 }
-std::unique_ptr<Environment> NewWin32Environment() {
-  return std::make_unique<Win32Environment>();
-}
+std::unique_ptr<Environment> NewWin32Environment() { return std::make_unique<Win32Environment>(); }
 
 }  // namespace talvern

@@ -62,9 +62,8 @@ class ProfileStore {
   virtual std::wstring Read(const std::wstring& file, const std::wstring& section,
                             const std::wstring& key) = 0;
   /// Stores `value` exactly; false with `error` when it cannot (nothing is then written).
-  virtual bool Write(const std::wstring& file, const std::wstring& section,
-                     const std::wstring& key, const std::wstring& value,
-                     std::wstring* error) = 0;
+  virtual bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+                     const std::wstring& value, std::wstring* error) = 0;
 };
 
 /// Starting programs.
@@ -124,8 +123,7 @@ class Registry {
   virtual RegResult SetDefaultValue(ClassesRoot root, const std::wstring& key,
                                     const std::wstring& value, std::wstring* error) = 0;
   /// Deletes the single key `key` (which must have no subkeys) under `root`.
-  virtual RegResult DeleteKey(ClassesRoot root, const std::wstring& key,
-                              std::wstring* error) = 0;
+  virtual RegResult DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) = 0;
   /// True when `key` exists under `root`.
   virtual bool KeyExists(ClassesRoot root, const std::wstring& key) = 0;
 };

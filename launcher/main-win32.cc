@@ -1,6 +1,9 @@
 // Entry point of talvern.exe: builds the Win32 platform and runs Main.
 #include <windows.h>
 
+#include <exception>
+#include <string>
+
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
 #include "platform/platform-win32.h"
@@ -33,6 +36,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   p.window = window.get();
 
   Module1 m;
-  Main(m, p, ArgumentText(GetCommandLineW()));
+  try {
+    Main(m, p, ArgumentText(GetCommandLineW()));
+  } catch (const std::exception& e) {
+    // Nothing in the program throws on purpose; this is the run-time's last word.
+    std::string what(e.what());
+    p.MsgBox(L"予期しないエラーが発生しました。\r\n" + std::wstring(what.begin(), what.end()),
+             MsgIcon::kCritical);
+    return 1;
+  }
   return 0;
 }

@@ -1,0 +1,61 @@
+#include "shell/reg.h"
+
+namespace talvern {
+namespace reg {
+namespace {
+
+std::wstring KeyName(ClassesRoot root, const std::wstring& key) {
+  switch (root) {
+    case ClassesRoot::kMerged:
+      return L"HKEY_CLASSES_ROOT\\" + key;
+    case ClassesRoot::kMachine:
+      return L"HKEY_LOCAL_MACHINE\\Software\\Classes\\" + key;
+    case ClassesRoot::kUser:
+      return L"HKEY_CURRENT_USER\\Software\\Classes\\" + key;
+  }
+  return key;
+}
+
+std::wstring Describe(ClassesRoot root, const std::wstring& key, const std::wstring& reason) {
+  return KeyName(root, key) + L"\r\n" + reason;
+}
+
+}  // namespace
+
+bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const std::wstring& value,
+                           std::wstring* error) {
+  std::wstring merged_error;
+  if (registry.SetDefaultValue(ClassesRoot::kMerged, key, value, &merged_error) == RegResult::kOk) {
+    // A per-user copy of the key would hide the value just written; keep it in step.
+    if (!registry.KeyExists(ClassesRoot::kUser, key)) return true;
+    std::wstring user_error;
+    if (registry.SetDefaultValue(ClassesRoot::kUser, key, value, &user_error) == RegResult::kOk) {
+      return true;
+    }
+    *error = Describe(ClassesRoot::kUser, key, user_error);
+    return false;
+  }
+  // Standard users may not write the machine-wide classes; HKEY_CLASSES_ROOT merges in
+  // the per-user ones, so the value takes effect for this user all the same.
+  std::wstring user_error;
+  if (registry.SetDefaultValue(ClassesRoot::kUser, key, value, &user_error) == RegResult::kOk) {
+    return true;
+  }
+  *error = Describe(ClassesRoot::kMerged, key, merged_error);
+  if (user_error != merged_error) *error += L"\r\n" + Describe(ClassesRoot::kUser, key, user_error);
+  return false;
+}
+
+bool DeleteClassesRootKey(Registry& registry, const std::wstring& key, std::wstring* error) {
+  for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMachine, ClassesRoot::kMerged}) {
+    std::wstring reason;
+    const RegResult result = registry.DeleteKey(root, key, &reason);
+    if (result == RegResult::kOk || result == RegResult::kNotFound) continue;
+    *error = Describe(root, key, reason);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace reg
+}  // namespace talvern

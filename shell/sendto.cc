@@ -1,0 +1,33 @@
+#include "shell/sendto.h"
+
+#include "launcher/module1.h"
+
+namespace talvern {
+namespace {
+
+void ShowFailure(Platform& p, const std::wstring& reason) {
+  std::wstring prompt = L"正常に処理できませんでした";
+  if (!reason.empty()) prompt += L"\r\n" + reason;
+  p.MsgBox(prompt, MsgIcon::kCritical);
+}
+
+}  // namespace
+
+void CreateSendToShortcut(Platform& p, void* owner) {
+  std::wstring folder;
+  std::wstring error;
+  // Without the folder there is nowhere sensible to put the link: never the drive root.
+  if (!p.shell->SendToFolder(owner, &folder, &error) || folder.empty()) {
+    ShowFailure(p, error);
+    return;
+  }
+  // The running executable itself, so a renamed copy still gets a working link.
+  const std::wstring link_file = AddPathSeparator(folder) + L"TVern.lnk";
+  if (!p.shell->WriteShortcut(link_file, p.App.ExeFile, &error)) {
+    ShowFailure(p, error);
+    return;
+  }
+  p.MsgBox(L"送るにショートカットを作成しました", MsgIcon::kInformation);
+}
+
+}  // namespace talvern

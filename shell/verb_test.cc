@@ -1,0 +1,181 @@
+#include "shell/verb.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake_platform.h"
+
+namespace talvern {
+namespace {
+
+const wchar_t kShell[] = L"Word.Document.8\\shell";
+const wchar_t kVerb[] = L"Word.Document.8\\shell\\TVern";
+const wchar_t kCommand[] = L"Word.Document.8\\shell\\TVern\\command";
+const wchar_t kSetDone[] = L"関連付けを設定しました";
+const wchar_t kRemoveDone[] = L"関連付けを解除しました\r\n関連付けを標準に戻しました";
+
+constexpr ClassesRoot kAllRoots[] = {ClassesRoot::kMerged, ClassesRoot::kMachine,
+                                     ClassesRoot::kUser};
+
+TEST(VerbCommandLineTest, QuotesTheExecutableAndLeavesThePlaceholderBare) {
+  struct Row {
+    const wchar_t* exe;
+    const wchar_t* command;
+  } rows[] = {
+      {L"C:\\talvern.exe", L"\"C:\\talvern.exe\" %1"},
+      {L"C:\\Program Files\\Talvern\\talvern.exe",
+       L"\"C:\\Program Files\\Talvern\\talvern.exe\" %1"},
+      {L"D:\\Tools\\Renamed.EXE", L"\"D:\\Tools\\Renamed.exe\" %1"},
+      {L"D:\\a b\\tv.v2.exe", L"\"D:\\a b\\tv.v2.exe\" %1"},
+      {L"\\\\server\\share\\talvern.exe", L"\"\\\\server\\share\\talvern.exe\" %1"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(VerbCommandLine(MakeAppFacts(row.exe)), row.command) << row.exe;
+  }
+}
+
+TEST(VerbCommandLineTest, FolderThatAlreadyEndsInASeparatorGetsNoSecondOne) {
+  AppFacts app = MakeAppFacts(L"C:\\Tools\\talvern.exe");
+  app.Path = L"C:\\Tools\\";
+  EXPECT_EQ(VerbCommandLine(app), L"\"C:\\Tools\\talvern.exe\" %1");
+}
+
+class VerbTest : public ::testing::Test {
+ protected:
+  VerbTest() : fake_(L"C:\\Program Files\\Talvern\\talvern.exe") {}
+
+  std::wstring Value(ClassesRoot root, const std::wstring& key) {
+    auto found = fake_.registry.keys.find({root, key});
+    return found == fake_.registry.keys.end() ? L"(absent)" : found->second;
+  }
+  void ExpectInstalledFor(ClassesRoot root) {
+    EXPECT_EQ(Value(root, L"word.document.8\\shell\\tvern"), L"判別");
+    EXPECT_EQ(Value(root, L"word.document.8\\shell\\tvern\\command"),
+              L"\"C:\\Program Files\\Talvern\\talvern.exe\" %1");
+    EXPECT_EQ(Value(root, L"word.document.8\\shell"), L"TVern");
+  }
+  void ExpectNoVerbAnywhere() {
+    for (ClassesRoot root : kAllRoots) {
+      EXPECT_FALSE(fake_.registry.Has(root, kVerb)) << static_cast<int>(root);
+      EXPECT_FALSE(fake_.registry.Has(root, kCommand)) << static_cast<int>(root);
+    }
+  }
+  const ShownMessage& LastMessage() { return fake_.messages.shown.back(); }
+
+  FakePlatform fake_;
+};
+
+TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultAndSaysSo) {
+  SetAssociation(fake_.platform);
+  EXPECT_EQ(fake_.registry.log, (std::vector<std::wstring>{
+                                    L"set HKCR Word.Document.8\\shell\\TVern=判別",
+                                    L"set HKCR Word.Document.8\\shell\\TVern\\command="
+                                    L"\"C:\\Program Files\\Talvern\\talvern.exe\" %1",
+                                    L"set HKCR Word.Document.8\\shell=TVern",
+                                }));
+  ASSERT_EQ(fake_.messages.shown.size(), 1u);
+  EXPECT_EQ(LastMessage().prompt, kSetDone);
+  EXPECT_EQ(LastMessage().icon, MsgIcon::kInformation);
+  EXPECT_EQ(LastMessage().title, L"Talvern");
+}
+
+TEST_F(VerbTest, RemoveWithoutEarlierSetWritesOpenAndSucceeds) {
+  RemoveAssociation(fake_.platform);
+  EXPECT_EQ(fake_.registry.log, std::vector<std::wstring>{L"set HKCR Word.Document.8\\shell=Open"});
+  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
+  ASSERT_EQ(fake_.messages.shown.size(), 1u);
+  EXPECT_EQ(LastMessage().prompt, kRemoveDone);
+  EXPECT_EQ(LastMessage().icon, MsgIcon::kInformation);
+  EXPECT_EQ(LastMessage().title, L"Talvern");
+}
+
+TEST_F(VerbTest, RemoveDeletesCommandBeforeVerbSoNothingStaysBehind) {
+  SetAssociation(fake_.platform);
+  fake_.registry.log.clear();
+  RemoveAssociation(fake_.platform);
+  EXPECT_EQ(fake_.registry.log, (std::vector<std::wstring>{
+                                    L"set HKCR Word.Document.8\\shell=Open",
+                                    L"delete HKCR Word.Document.8\\shell\\TVern\\command",
+                                    L"delete HKCR Word.Document.8\\shell\\TVern",
+                                }));
+  ExpectNoVerbAnywhere();
+  EXPECT_EQ(LastMessage().prompt, kRemoveDone);
+}
+
+TEST_F(VerbTest, SetRemoveSetInstallsTheVerbAgain) {
+  SetAssociation(fake_.platform);
+  RemoveAssociation(fake_.platform);
+  SetAssociation(fake_.platform);
+  ExpectInstalledFor(ClassesRoot::kMerged);
+  ASSERT_EQ(fake_.messages.shown.size(), 3u);
+  for (const ShownMessage& shown : fake_.messages.shown) {
+    EXPECT_EQ(shown.icon, MsgIcon::kInformation) << shown.prompt;
+  }
+  EXPECT_EQ(fake_.messages.shown[2].prompt, kSetDone);
+}
+
+TEST_F(VerbTest, SetAfterMovingTheExecutableUpdatesTheCommand) {
+  SetAssociation(fake_.platform);
+  fake_.platform.App = MakeAppFacts(L"E:\\Moved\\tv2.exe");
+  SetAssociation(fake_.platform);
+  EXPECT_EQ(fake_.registry.MergedValue(kCommand), L"\"E:\\Moved\\tv2.exe\" %1");
+}
+
+TEST_F(VerbTest, RefusedMachineWriteFallsBackToPerUserClasses) {
+  fake_.registry.read_only = {ClassesRoot::kMerged, ClassesRoot::kMachine};
+  SetAssociation(fake_.platform);
+  ExpectInstalledFor(ClassesRoot::kUser);
+  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"TVern");
+  EXPECT_EQ(LastMessage().prompt, kSetDone);
+  EXPECT_EQ(LastMessage().icon, MsgIcon::kInformation);
+
+  RemoveAssociation(fake_.platform);
+  ExpectNoVerbAnywhere();
+  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
+  EXPECT_EQ(LastMessage().prompt, kRemoveDone);
+}
+
+TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
+  fake_.registry.read_only = {ClassesRoot::kMerged, ClassesRoot::kMachine, ClassesRoot::kUser};
+  SetAssociation(fake_.platform);
+  RemoveAssociation(fake_.platform);
+  ASSERT_EQ(fake_.messages.shown.size(), 2u);
+  for (const ShownMessage& shown : fake_.messages.shown) {
+    EXPECT_EQ(shown.icon, MsgIcon::kCritical) << shown.prompt;
+    EXPECT_EQ(shown.title, L"Talvern");
+    EXPECT_NE(shown.prompt.find(L"Access is denied."), std::wstring::npos) << shown.prompt;
+  }
+  EXPECT_EQ(fake_.messages.shown[0].prompt.find(L"関連付けを設定できませんでした"), 0u);
+  EXPECT_NE(
+      fake_.messages.shown[0].prompt.find(L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\\TVern"),
+      std::wstring::npos);
+  EXPECT_EQ(fake_.messages.shown[1].prompt.find(L"関連付けを解除できませんでした"), 0u);
+  EXPECT_NE(fake_.messages.shown[1].prompt.find(L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\r\n"),
+            std::wstring::npos);
+  EXPECT_TRUE(fake_.registry.keys.empty());
+}
+
+TEST_F(VerbTest, RemoveCleansMachineAndPerUserClasses) {
+  SetAssociation(fake_.platform);  // machine-wide, as an administrator
+  fake_.registry.read_only = {ClassesRoot::kMerged, ClassesRoot::kMachine};
+  SetAssociation(fake_.platform);  // per user, as a standard user
+  fake_.registry.read_only.clear();
+  RemoveAssociation(fake_.platform);
+  ExpectNoVerbAnywhere();
+  // The per-user default would otherwise win over the machine-wide "Open".
+  EXPECT_EQ(Value(ClassesRoot::kUser, L"word.document.8\\shell"), L"Open");
+  EXPECT_EQ(Value(ClassesRoot::kMerged, L"word.document.8\\shell"), L"Open");
+  EXPECT_EQ(LastMessage().prompt, kRemoveDone);
+}
+
+TEST_F(VerbTest, VerbThatCannotBeDeletedMachineWideIsReported) {
+  SetAssociation(fake_.platform);  // as an administrator
+  fake_.registry.read_only = {ClassesRoot::kMerged, ClassesRoot::kMachine};
+  RemoveAssociation(fake_.platform);  // as a standard user
+  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
+  EXPECT_EQ(LastMessage().icon, MsgIcon::kCritical);
+  EXPECT_NE(LastMessage().prompt.find(L"Word.Document.8\\shell\\TVern\\command"),
+            std::wstring::npos);
+}
+
+}  // namespace
+}  // namespace talvern

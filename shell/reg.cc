@@ -47,14 +47,16 @@ bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const st
 }
 
 bool DeleteClassesRootKey(Registry& registry, const std::wstring& key, std::wstring* error) {
+  // Every place is tried, so what may be removed is removed; the first refusal is reported.
+  bool ok = true;
   for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMachine, ClassesRoot::kMerged}) {
     std::wstring reason;
     const RegResult result = registry.DeleteKey(root, key, &reason);
-    if (result == RegResult::kOk || result == RegResult::kNotFound) continue;
+    if (result == RegResult::kOk || result == RegResult::kNotFound || !ok) continue;
     *error = Describe(root, key, reason);
-    return false;
+    ok = false;
   }
-  return true;
+  return ok;
 }
 
 }  // namespace reg

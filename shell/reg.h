@@ -15,8 +15,9 @@ namespace reg {
 bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const std::wstring& value,
                            std::wstring* error);
 
-/// Deletes the single key `key` from the per-user and the machine-wide classes. A key that
-/// is absent is not an error. False with `error` (the key, then the reason) otherwise.
+/// Deletes the single key `key` from the per-user and the machine-wide classes, as far as
+/// they allow. A key that is absent is not an error. False with `error` (the key, then the
+/// reason) for the first place that refused.
 bool DeleteClassesRootKey(Registry& registry, const std::wstring& key, std::wstring* error);
 
 }  // namespace reg

@@ -38,9 +38,15 @@ void RemoveAssociation(Platform& p) {
   std::wstring error;
   // "Open" first, so the class never has a default verb that is gone. The command goes
   // before the verb: the NT family will not delete a key that still has subkeys.
-  const bool ok = reg::SetClassesRootDefault(registry, kShellKey, L"Open", &error) &&
-                  reg::DeleteClassesRootKey(registry, kCommandKey, &error) &&
-                  reg::DeleteClassesRootKey(registry, kVerbKey, &error);
+  bool ok = reg::SetClassesRootDefault(registry, kShellKey, L"Open", &error);
+  if (ok) {
+    ok = reg::DeleteClassesRootKey(registry, kCommandKey, &error);
+    std::wstring verb_error;
+    if (!reg::DeleteClassesRootKey(registry, kVerbKey, &verb_error) && ok) {
+      error = verb_error;
+      ok = false;
+    }
+  }
   if (!ok) {
     p.MsgBox(L"関連付けを解除できませんでした。\r\n" + error, MsgIcon::kCritical);
     return;

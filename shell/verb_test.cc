@@ -167,14 +167,21 @@ TEST_F(VerbTest, RemoveCleansMachineAndPerUserClasses) {
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
 }
 
-TEST_F(VerbTest, VerbThatCannotBeDeletedMachineWideIsReported) {
-  SetAssociation(fake_.platform);  // as an administrator
+TEST_F(VerbTest, VerbThatCannotBeDeletedMachineWideIsReportedAfterCleaningPerUser) {
+  SetAssociation(fake_.platform);  // machine-wide, as an administrator
   fake_.registry.read_only = {ClassesRoot::kMerged, ClassesRoot::kMachine};
-  RemoveAssociation(fake_.platform);  // as a standard user
+  SetAssociation(fake_.platform);     // per user, as a standard user
+  RemoveAssociation(fake_.platform);  // still as the standard user
   EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
+  EXPECT_FALSE(fake_.registry.Has(ClassesRoot::kUser, kVerb));
+  EXPECT_FALSE(fake_.registry.Has(ClassesRoot::kUser, kCommand));
+  EXPECT_TRUE(fake_.registry.Has(ClassesRoot::kMerged, kCommand));
+  ASSERT_EQ(fake_.messages.shown.size(), 3u);
   EXPECT_EQ(LastMessage().icon, MsgIcon::kCritical);
-  EXPECT_NE(LastMessage().prompt.find(L"Word.Document.8\\shell\\TVern\\command"),
-            std::wstring::npos);
+  EXPECT_EQ(LastMessage().prompt,
+            L"関連付けを解除できませんでした。\r\n"
+            L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\\TVern\\command\r\n"
+            L"RegDeleteKeyW: Access is denied.");
 }
 
 }  // namespace

@@ -18,6 +18,14 @@ add_executable(talvern WIN32 $<TARGET_OBJECTS:talvern_win32>)
 set_target_properties(talvern PROPERTIES OUTPUT_NAME talvern)
 target_link_libraries(talvern PRIVATE talvern_core)
 
+# Resources: manifest, icon and version information, numbered from the project.
+configure_file(platform/version.h.in talvern_version.h @ONLY)
+configure_file(platform/talvern.manifest.in talvern.manifest @ONLY)
+target_sources(talvern PRIVATE platform/talvern.rc)
+target_include_directories(talvern PRIVATE ${CMAKE_CURRENT_BINARY_DIR})
+set_source_files_properties(platform/talvern.rc PROPERTIES OBJECT_DEPENDS
+  "${CMAKE_CURRENT_SOURCE_DIR}/platform/talvern.ico;${CMAKE_CURRENT_BINARY_DIR}/talvern.manifest")
+
 set(TALVERN_DELAYED_DLLS user32 gdi32 comctl32 comdlg32 ole32 oleaut32 shell32
     advapi32 uxtheme shlwapi version)
 if(MINGW)

@@ -1,0 +1,54 @@
+// The common open-file dialog.
+// windows.h comes before the headers that build on it.
+// clang-format off
+#include <windows.h>
+#include <commdlg.h>
+// clang-format on
+
+#include <vector>
+
+#include "platform/platform-win32.h"
+
+namespace talvern {
+
+namespace {
+
+// Room for the longest path the file system can hand back.
+constexpr DWORD kPathRoom = 32768;
+
+// "description|pattern|..." becomes the dialog's NUL-separated list with a final NUL pair.
+std::wstring FilterList(const std::wstring& filter) {
+  std::wstring list = filter;
+  for (wchar_t& c : list) {
+    if (c == L'|') c = L'\0';
+  }
+  list.push_back(L'\0');
+  list.push_back(L'\0');
+  return list;
+}
+
+class Win32FileDialog : public FileDialog {
+ public:
+  std::wstring ShowOpen(void* owner, const std::wstring& filter, const std::wstring& initial_folder,
+                        std::uint32_t flags) override {
+    const std::wstring filters = FilterList(filter);
+    std::vector<wchar_t> file(kPathRoom, L'\0');  // no preset name
+    OPENFILENAMEW ofn = {};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = static_cast<HWND>(owner);
+    ofn.lpstrFilter = filters.c_str();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = kPathRoom;
+    ofn.lpstrInitialDir = initial_folder.empty() ? nullptr : initial_folder.c_str();
+    ofn.Flags = flags;
+    if (!GetOpenFileNameW(&ofn)) return std::wstring();
+    return std::wstring(file.data());
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<FileDialog> NewWin32FileDialog() { return std::make_unique<Win32FileDialog>(); }
+
+}  // namespace talvern

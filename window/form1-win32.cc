@@ -1,0 +1,259 @@
+// The settings window as a real Win32 window: a plain top-level window with a
+// dialog frame, run modally by its own message loop.
+// windows.h comes before the headers that build on it.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+// clang-format on
+
+#include "platform/platform-win32.h"
+#include "platform/resources.h"
+#include "window/form1.h"
+#include "window/layout-win32.h"
+
+namespace talvern {
+
+namespace {
+
+const wchar_t kClassName[] = L"TalvernForm1";
+const wchar_t kStoredCaption[] = L"TALVERN";
+
+// The click events the window binds, by control; the labels and boxes have none.
+using Click = void (Form1::*)();
+const Click kClicks[kControlCount] = {
+    nullptr,
+    nullptr,
+    nullptr,
+    nullptr,
+    &Form1::cmdWord_Click,
+    &Form1::cmdText_Click,
+    &Form1::Command1_Click,
+    &Form1::Command2_Click,
+    &Form1::Command3_Click,
+    &Form1::Command4_Click,
+    &Form1::Command5_Click,
+    &Form1::Command6_Click,
+};
+
+std::wstring WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
+  return text;
+}
+
+class Win32Form : public Form1View {
+ public:
+  Win32Form(Module1& m, Platform& p) : p_(p), form_(m, p, *this) {}
+  Win32Form(const Win32Form&) = delete;
+  Win32Form& operator=(const Win32Form&) = delete;
+  ~Win32Form() override {
+    if (hwnd_) DestroyWindow(hwnd_);
+  }
+
+  /// Creates the hidden window with its controls; false with `error` on failure.
+  bool Open(std::wstring* error);
+  /// Loads, shows and runs the window until it is destroyed.
+  void Run();
+
+  std::wstring Text1() override { return WindowText(layout_.control(kText1)); }
+  void SetText1(const std::wstring& text) override { SetText(kText1, text); }
+  std::wstring Text2() override { return WindowText(layout_.control(kText2)); }
+  void SetText2(const std::wstring& text) override { SetText(kText2, text); }
+  void SetCaption(const std::wstring& caption) override { SetWindowTextW(hwnd_, caption.c_str()); }
+  void Unload() override { Close(kUnloadFormCode); }
+  void* Handle() override { return hwnd_; }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnCommand(WPARAM wparam);
+  LRESULT OnClose();
+  LRESULT OnActivate(WPARAM wparam);
+  LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
+  void OnNcDestroy();
+
+  bool RegisterFormClass(HINSTANCE instance, std::wstring* error);
+  void SetText(int index, const std::wstring& text) {
+    SetWindowTextW(layout_.control(index), text.c_str());
+  }
+  void Close(int unload_mode);
+
+  Platform& p_;
+  Form1 form_;
+  FormLayout layout_;
+  HWND hwnd_ = nullptr;
+  HWND saved_focus_ = nullptr;  // the control that gets the focus back on activation
+};
+
+bool Win32Form::RegisterFormClass(HINSTANCE instance, std::wstring* error) {
+  WNDCLASSEXW wc = {};
+  wc.cbSize = sizeof(wc);
+  wc.lpfnWndProc = &Win32Form::Proc;
+  wc.hInstance = instance;
+  wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TALVERN_ICON), IMAGE_ICON,
+                                           GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
+                                           LR_DEFAULTCOLOR));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TALVERN_ICON), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) return true;
+  *error = Win32ErrorText(L"RegisterClassExW", GetLastError());
+  return false;
+}
+
+bool Win32Form::Open(std::wstring* error) {
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!RegisterFormClass(instance, error)) return false;
+  // The size is set by the layout once the window's DPI is known.
+  hwnd_ = CreateWindowExW(kFormExStyle, kClassName, kStoredCaption, kFormStyle, CW_USEDEFAULT,
+                          CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
+  if (!hwnd_) {
+    *error = Win32ErrorText(L"CreateWindowExW", GetLastError());
+    return false;
+  }
+  if (!layout_.Create(hwnd_, error)) return false;
+  layout_.Apply(hwnd_, FormLayout::WindowDpi(hwnd_));
+  // A window that cannot be resized offers no sizing commands.
+  if (HMENU menu = GetSystemMenu(hwnd_, FALSE)) {
+    for (UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) {
+      DeleteMenu(menu, command, MF_BYCOMMAND);
+    }
+  }
+  // Access keys are always underlined, not only after Alt has been pressed.
+  SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+  saved_focus_ = layout_.control(kText1);
+  return true;
+}
+
+void Win32Form::Run() {
+  SetMessageOwner(hwnd_);
+  // Messages about the settings come before the window is visible.
+  form_.Form_Load();
+  if (hwnd_) {
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    UpdateWindow(hwnd_);
+    SetFocus(saved_focus_);
+  }
+  MSG msg;
+  while (hwnd_) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1) {
+      p_.MsgBox(Win32ErrorText(L"GetMessageW", GetLastError()), MsgIcon::kCritical);
+      DestroyWindow(hwnd_);
+      break;
+    }
+    if (got == 0) {
+      // Someone asked the thread to quit: leave without saving, and pass the request on.
+      DestroyWindow(hwnd_);
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      break;
+    }
+    if (!IsDialogMessageW(hwnd_, &msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  SetMessageOwner(nullptr);
+}
+
+void Win32Form::Close(int unload_mode) {
+  int cancel = 0;
+  form_.Form_QueryUnload(&cancel, unload_mode);
+  if (!cancel && hwnd_) DestroyWindow(hwnd_);
+}
+
+LRESULT Win32Form::OnCommand(WPARAM wparam) {
+  // Enter and Esc arrive as IDOK and IDCANCEL, which no control carries: they do nothing.
+  const int index = FormLayout::IndexOfId(LOWORD(wparam));
+  if (HIWORD(wparam) == BN_CLICKED && index >= 0 && kClicks[index]) (form_.*kClicks[index])();
+  return 0;
+}
+
+LRESULT Win32Form::OnClose() {
+  Close(kUnloadFormControlMenu);
+  return 0;
+}
+
+LRESULT Win32Form::OnActivate(WPARAM wparam) {
+  // Message boxes and the open-file dialog take the focus away; give it back to the
+  // control that had it, so a typed letter never lands on the window and presses a button.
+  if (LOWORD(wparam) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    if (focus && IsChild(hwnd_, focus)) saved_focus_ = focus;
+  } else if (saved_focus_ && IsWindow(saved_focus_)) {
+    SetFocus(saved_focus_);
+  }
+  return 0;
+}
+
+LRESULT Win32Form::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
+  const RECT* suggested = reinterpret_cast<const RECT*>(lparam);
+  SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  layout_.Apply(hwnd_, HIWORD(wparam));
+  return 0;
+}
+
+void Win32Form::OnNcDestroy() {
+  SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+  hwnd_ = nullptr;
+}
+
+LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    auto* self = static_cast<Win32Form*>(create->lpCreateParams);
+    self->hwnd_ = hwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (form) {
+    switch (message) {
+      case WM_COMMAND:
+        return form->OnCommand(wparam);
+      case WM_CLOSE:
+        return form->OnClose();
+      case WM_ACTIVATE:
+        return form->OnActivate(wparam);
+      case WM_DPICHANGED:
+        return form->OnDpiChanged(wparam, lparam);
+      case WM_NCDESTROY:
+        form->OnNcDestroy();
+        break;
+    }
+  }
+  return DefWindowProcW(hwnd, message, wparam, lparam);
+}
+
+class Win32SettingsWindow : public SettingsWindow {
+ public:
+  void ShowModal(Module1& m, Platform& p) override {
+    // COM (Word detection, the open-file dialog) and the common controls are needed only
+    // here, never in dispatch mode.
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+    {
+      Win32Form form(m, p);
+      std::wstring error;
+      if (form.Open(&error)) {
+        form.Run();
+      } else {
+        p.MsgBox(error, MsgIcon::kCritical);
+      }
+    }
+    if (SUCCEEDED(com)) CoUninitialize();
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<SettingsWindow> NewWin32SettingsWindow() {
+  return std::make_unique<Win32SettingsWindow>();
+}
+
+}  // namespace talvern

@@ -1,0 +1,104 @@
+#include "window/form1.h"
+
+#include "settings/ini.h"
+#include "shell/sendto.h"
+#include "shell/verb.h"
+
+namespace talvern {
+
+namespace {
+
+const wchar_t kWordProgId[] = L"Word.Application";
+const wchar_t kDefaultWordPath[] = L"C:\\Program Files\\Microsoft Office\\Office\\WINWORD.EXE";
+
+}  // namespace
+
+void Form1::Form_Load() {
+  SaveOnClose = false;
+  if (m_.WordPathInvalid) p_.MsgBox(L"WORDの設定が不正です", MsgIcon::kCritical);
+  if (m_.TextPathInvalid) p_.MsgBox(L"TEXTの設定が不正です", MsgIcon::kCritical);
+
+  // The existence checks run first, also when the flag alone would decide.
+  const bool word_exists = CheckFileExists(p_, m_.WordPath);
+  if (!word_exists || m_.WordPathInvalid) DetectWordPath();
+  const bool text_exists = CheckFileExists(p_, m_.TextPath);
+  if (!text_exists || m_.TextPathInvalid) FallBackToNotepad();
+
+  view_.SetText1(m_.WordPath);
+  view_.SetText2(m_.TextPath);
+  view_.SetCaption(p_.App.ProductName);
+}
+
+void Form1::DetectWordPath() {
+  // Starting the word processor may fail in many ways; every one of them just leaves
+  // WordPath as it was, and only an empty path is worth a message.
+  WordProgId = kWordProgId;
+  std::wstring folder;
+  if (p_.word->QueryPath(WordProgId, &folder)) {
+    m_.WordPath = AddPathSeparator(folder) + L"Winword.exe";
+  }
+  if (m_.WordPath.empty()) {
+    p_.MsgBox(L"Winword.exeが見つかりませんでした", MsgIcon::kExclamation);
+    m_.WordPath = kDefaultWordPath;
+  }
+}
+
+void Form1::FallBackToNotepad() {
+  m_.TextPath = AddPathSeparator(p_.environment->Get(L"WINDIR")) + L"notepad.exe";
+  if (!p_.files->ProbePlainFile(m_.TextPath)) {
+    p_.MsgBox(L"メモ帳が見つかりませんでした", MsgIcon::kExclamation);
+  }
+}
+
+void Form1::cmdWord_Click() {
+  const std::wstring result = BrowseForExecutable(p_, view_.Handle(), L"");
+  if (result != kNoChoice) view_.SetText1(result);
+}
+
+void Form1::cmdText_Click() {
+  const std::wstring result = BrowseForExecutable(p_, view_.Handle(), L"");
+  if (result != kNoChoice) view_.SetText2(result);
+}
+
+void Form1::Command1_Click() {
+  SaveOnClose = false;
+  view_.Unload();
+}
+
+void Form1::Command2_Click() {
+  view_.SetText1(L"");
+  view_.SetText2(L"");
+}
+
+void Form1::Command3_Click() {
+  SaveOnClose = true;
+  view_.Unload();
+}
+
+void Form1::Command4_Click() { CreateSendToShortcut(p_, view_.Handle()); }
+
+void Form1::Command5_Click() { SetAssociation(p_); }
+
+void Form1::Command6_Click() { RemoveAssociation(p_); }
+
+void Form1::Form_QueryUnload(int* cancel, int /*unload_mode*/) {
+  if (!SaveOnClose) return;
+  // A path that cannot be saved keeps the window open so that nothing typed is lost;
+  // the close box still discards, as every way of closing but save-and-close does.
+  if (!SaveSetting(L"WORD", view_.Text1()) || !SaveSetting(L"TEXT", view_.Text2())) {
+    SaveOnClose = false;
+    *cancel = 1;
+  }
+}
+
+bool Form1::SaveSetting(const wchar_t* key, const std::wstring& value) {
+  std::wstring why;
+  if (ini::WriteSetting(p_, L"EXE", key, value, &why) != 0) return true;
+  std::wstring prompt = std::wstring(key) + L"の設定を保存できませんでした。\r\n" + L"保存先: " +
+                        ini::SettingsFile(p_.App);
+  if (!why.empty()) prompt += L"\r\n理由: " + why;
+  p_.MsgBox(prompt, MsgIcon::kCritical);
+  return false;
+}
+
+}  // namespace talvern

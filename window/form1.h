@@ -1,0 +1,73 @@
+// The settings window's logic: what it detects when it opens and what its buttons
+// do, over a small view that the Win32 window (or a test) provides.
+#ifndef TALVERN_WINDOW_FORM1_H_
+#define TALVERN_WINDOW_FORM1_H_
+
+#include <string>
+
+#include "launcher/module1.h"
+#include "platform/platform.h"
+
+namespace talvern {
+
+/// Why the window is closing, as passed to Form_QueryUnload.
+enum UnloadMode : int {
+  kUnloadFormControlMenu = 0,  ///< close box, system menu or Alt+F4.
+  kUnloadFormCode = 1,         ///< Unload from a button.
+};
+
+/// What the logic needs of the window itself.
+class Form1View {
+ public:
+  virtual ~Form1View() = default;
+  virtual std::wstring Text1() = 0;
+  virtual void SetText1(const std::wstring& text) = 0;
+  virtual std::wstring Text2() = 0;
+  virtual void SetText2(const std::wstring& text) = 0;
+  virtual void SetCaption(const std::wstring& caption) = 0;
+  /// Closes the window: calls Form_QueryUnload(kUnloadFormCode) and stays open if it cancels.
+  virtual void Unload() = 0;
+  /// The window handle, owner of the dialogs the buttons open.
+  virtual void* Handle() = 0;
+};
+
+/// The settings window `Form1`: one instance per showing.
+class Form1 {
+ public:
+  Form1(Module1& m, Platform& p, Form1View& view) : m_(m), p_(p), view_(view) {}
+
+  /// Runs once before the window is shown: reports invalid settings, detects missing
+  /// paths (Word through its automation object, Notepad in the Windows folder), fills
+  /// the boxes and the caption.
+  void Form_Load();
+  /// Runs before the window closes. Writes both boxes only when save-and-close started the
+  /// closing; when a path cannot be saved, tells the user and sets `*cancel`.
+  void Form_QueryUnload(int* cancel, int unload_mode);
+
+  void cmdWord_Click();   ///< browse for Word into Text1.
+  void cmdText_Click();   ///< browse for the text editor into Text2.
+  void Command1_Click();  ///< cancel: close without saving.
+  void Command2_Click();  ///< restore: empty both boxes.
+  void Command3_Click();  ///< save and close.
+  void Command4_Click();  ///< SendTo shortcut.
+  void Command5_Click();  ///< set the association.
+  void Command6_Click();  ///< remove the association.
+
+  /// True while a closing must write the boxes to the settings file.
+  bool SaveOnClose = false;
+  /// Programmatic identifier used for Word detection; empty until detection has run.
+  std::wstring WordProgId;
+
+ private:
+  void DetectWordPath();
+  void FallBackToNotepad();
+  bool SaveSetting(const wchar_t* key, const std::wstring& value);
+
+  Module1& m_;
+  Platform& p_;
+  Form1View& view_;
+};
+
+}  // namespace talvern
+
+#endif  // TALVERN_WINDOW_FORM1_H_

@@ -1,0 +1,384 @@
+#include "window/form1.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "platform/fake_platform.h"
+
+namespace talvern {
+namespace {
+
+const wchar_t kWord[] = L"C:\\Office\\WINWORD.EXE";
+const wchar_t kNotepad[] = L"C:\\WINDOWS\\notepad.exe";
+const wchar_t kSettings[] = L"C:\\Tools\\Data.ini";
+const wchar_t kDefaultWord[] = L"C:\\Program Files\\Microsoft Office\\Office\\WINWORD.EXE";
+const wchar_t kNotFoundWord[] = L"Winword.exeが見つかりませんでした";
+const wchar_t kNotFoundNotepad[] = L"メモ帳が見つかりませんでした";
+const void* const kHandle = reinterpret_cast<void*>(0x1234);
+
+// A window that remembers what the logic did to it; Unload behaves as the real one.
+class FakeView : public Form1View {
+ public:
+  std::wstring Text1() override { return text1; }
+  void SetText1(const std::wstring& text) override { text1 = text; }
+  std::wstring Text2() override { return text2; }
+  void SetText2(const std::wstring& text) override { text2 = text; }
+  void SetCaption(const std::wstring& text) override { caption = text; }
+  void Unload() override {
+    int cancel = 0;
+    form->Form_QueryUnload(&cancel, kUnloadFormCode);
+    if (!cancel) closed = true;
+  }
+  void* Handle() override { return const_cast<void*>(kHandle); }
+
+  /// The user closing the window with its close box.
+  void CloseBox() {
+    int cancel = 0;
+    form->Form_QueryUnload(&cancel, kUnloadFormControlMenu);
+    if (!cancel) closed = true;
+  }
+
+  Form1* form = nullptr;
+  std::wstring text1 = L"", text2 = L"", caption = L"TALVERN";
+  bool closed = false;
+};
+
+class Form1Test : public ::testing::Test {
+ protected:
+  Form1Test() : form(m, fake.platform, view) {
+    view.form = &form;
+    fake.environment.variables[L"WINDIR"] = L"C:\\WINDOWS";
+    fake.files.files[kNotepad] = "MZ";
+    fake.files.files[kWord] = "MZ";
+  }
+
+  std::vector<std::wstring> Prompts() const {
+    std::vector<std::wstring> prompts;
+    for (const ShownMessage& shown : fake.messages.shown) prompts.push_back(shown.prompt);
+    return prompts;
+  }
+  std::wstring Stored(const wchar_t* key) { return fake.profile.Read(kSettings, L"EXE", key); }
+
+  Module1 m;
+  FakePlatform fake;  // the executable is C:\Tools\talvern.exe
+  FakeView view;
+  Form1 form;
+};
+
+TEST_F(Form1Test, ValidConfigurationOpensQuietlyWithoutStartingWord) {
+  m.WordPath = kWord;
+  m.TextPath = kNotepad;
+  form.SaveOnClose = true;
+  form.Form_Load();
+  EXPECT_FALSE(form.SaveOnClose);
+  EXPECT_TRUE(fake.messages.shown.empty());
+  EXPECT_TRUE(fake.word.created.empty());
+  EXPECT_EQ(form.WordProgId, L"");
+  EXPECT_EQ(view.text1, kWord);
+  EXPECT_EQ(view.text2, kNotepad);
+  EXPECT_EQ(view.caption, L"TALVERN Ver1.20");
+  EXPECT_EQ(fake.files.exists_asked, (std::vector<std::wstring>{kWord, kNotepad}));
+}
+
+TEST_F(Form1Test, FirstRunDetectsWordAndNotepad) {
+  fake.word.installed = true;
+  fake.word.folder = L"D:\\Office 2000\\Office";
+  form.Form_Load();
+  EXPECT_TRUE(fake.messages.shown.empty());
+  EXPECT_EQ(fake.word.created, (std::vector<std::wstring>{L"Word.Application"}));
+  EXPECT_EQ(form.WordProgId, L"Word.Application");
+  EXPECT_EQ(view.text1, L"D:\\Office 2000\\Office\\Winword.exe");
+  EXPECT_EQ(m.WordPath, view.text1);
+  EXPECT_EQ(view.text2, kNotepad);
+  EXPECT_EQ(m.TextPath, kNotepad);
+  EXPECT_TRUE(fake.profile.writes.empty());
+}
+
+TEST_F(Form1Test, DetectedFolderGetsExactlyOneSeparator) {
+  const struct {
+    const wchar_t* folder;
+    const wchar_t* path;
+  } rows[] = {
+      {L"C:\\", L"C:\\Winword.exe"},
+      {L"C:\\Office\\", L"C:\\Office\\Winword.exe"},
+      {L"\\\\server\\share\\a\\b\\c", L"\\\\server\\share\\a\\b\\c\\Winword.exe"},
+  };
+  for (const auto& row : rows) {
+    Module1 module;
+    FakeView v;
+    Form1 f(module, fake.platform, v);
+    v.form = &f;
+    fake.word.installed = true;
+    fake.word.folder = row.folder;
+    f.Form_Load();
+    EXPECT_EQ(v.text1, row.path) << row.folder;
+  }
+}
+
+// Word detection failing: what Text1 shows and which message comes.
+TEST_F(Form1Test, FailedDetectionKeepsAConfiguredPathAndDefaultsAnEmptyOne) {
+  const struct {
+    const wchar_t* configured;
+    const wchar_t* shown;
+    bool message;
+  } rows[] = {
+      {L"", kDefaultWord, true},
+      {L"E:\\gone\\WINWORD.EXE", L"E:\\gone\\WINWORD.EXE", false},
+  };
+  for (const auto& row : rows) {
+    FakePlatform f;
+    f.environment.variables[L"WINDIR"] = L"C:\\WINDOWS";
+    f.files.files[kNotepad] = "MZ";
+    Module1 module;
+    module.WordPath = row.configured;
+    module.TextPath = kNotepad;
+    FakeView v;
+    Form1 form1(module, f.platform, v);
+    v.form = &form1;
+    form1.Form_Load();
+    EXPECT_EQ(f.word.created.size(), 1u) << row.configured;
+    EXPECT_EQ(v.text1, row.shown) << row.configured;
+    EXPECT_EQ(module.WordPath, row.shown);
+    if (row.message) {
+      ASSERT_EQ(f.messages.shown.size(), 1u);
+      EXPECT_EQ(f.messages.shown[0].prompt, kNotFoundWord);
+      EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::kExclamation);
+      EXPECT_EQ(f.messages.shown[0].title, L"Talvern");
+    } else {
+      EXPECT_TRUE(f.messages.shown.empty()) << row.configured;
+    }
+  }
+}
+
+TEST_F(Form1Test, InvalidFlagsAreReportedInOrderAndStillForceDetection) {
+  m.WordPath = kWord;  // exists by now, yet the flag makes detection run
+  m.TextPath = L"C:\\Editors\\Hidemaru.exe";
+  fake.files.files[m.TextPath] = "MZ";
+  m.WordPathInvalid = true;
+  m.TextPathInvalid = true;
+  fake.word.installed = true;
+  fake.word.folder = L"C:\\Office2";
+  form.Form_Load();
+  ASSERT_EQ(fake.messages.shown.size(), 2u);
+  EXPECT_EQ(fake.messages.shown[0].prompt, L"WORDの設定が不正です");
+  EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kCritical);
+  EXPECT_EQ(fake.messages.shown[1].prompt, L"TEXTの設定が不正です");
+  EXPECT_EQ(fake.messages.shown[1].icon, MsgIcon::kCritical);
+  EXPECT_EQ(fake.messages.shown[1].title, L"Talvern");
+  EXPECT_TRUE(m.WordPathInvalid);
+  EXPECT_TRUE(m.TextPathInvalid);
+  EXPECT_EQ(view.text1, L"C:\\Office2\\Winword.exe");
+  EXPECT_EQ(view.text2, kNotepad);
+  // Both checks ran although the flags alone decided.
+  EXPECT_EQ(fake.files.exists_asked,
+            (std::vector<std::wstring>{kWord, L"C:\\Editors\\Hidemaru.exe"}));
+}
+
+TEST_F(Form1Test, OnlyTheFlagThatIsSetIsReported) {
+  m.WordPath = kWord;
+  m.TextPath = L"C:\\missing.exe";
+  m.TextPathInvalid = true;
+  form.Form_Load();
+  EXPECT_EQ(Prompts(), (std::vector<std::wstring>{L"TEXTの設定が不正です"}));
+  EXPECT_TRUE(fake.word.created.empty());
+  EXPECT_EQ(view.text1, kWord);
+}
+
+TEST_F(Form1Test, MessagesComeBeforeTheBoxesAreFilled) {
+  m.WordPathInvalid = true;
+  fake.messages.on_show = [this] {
+    EXPECT_EQ(view.text1, L"");
+    EXPECT_EQ(view.caption, L"TALVERN");
+  };
+  form.Form_Load();
+  EXPECT_EQ(Prompts(), (std::vector<std::wstring>{L"WORDの設定が不正です", kNotFoundWord}));
+}
+
+// The Notepad fallback for a missing text editor.
+TEST_F(Form1Test, NotepadFallback) {
+  const struct {
+    const wchar_t* windir;  // null: not set
+    const wchar_t* file;    // file present, null for none
+    const wchar_t* shown;
+    bool message;
+  } rows[] = {
+      {L"C:\\WINDOWS", kNotepad, kNotepad, false},
+      {L"C:\\WINDOWS\\", kNotepad, kNotepad, false},
+      {L"C:\\WINDOWS", nullptr, kNotepad, true},
+      {nullptr, nullptr, L"\\notepad.exe", true},
+      {nullptr, L"\\notepad.exe", L"\\notepad.exe", false},
+  };
+  for (const auto& row : rows) {
+    FakePlatform f;
+    if (row.windir) f.environment.variables[L"WINDIR"] = row.windir;
+    if (row.file) f.files.files[row.file] = "MZ";
+    f.files.files[kWord] = "MZ";
+    Module1 module;
+    module.WordPath = kWord;
+    module.TextPath = L"C:\\old\\editor.exe";
+    FakeView v;
+    Form1 form1(module, f.platform, v);
+    v.form = &form1;
+    form1.Form_Load();
+    const std::wstring label = row.windir ? row.windir : L"(unset)";
+    EXPECT_EQ(v.text2, row.shown) << label;
+    EXPECT_EQ(module.TextPath, row.shown) << label;
+    if (row.message) {
+      ASSERT_EQ(f.messages.shown.size(), 1u) << label;
+      EXPECT_EQ(f.messages.shown[0].prompt, kNotFoundNotepad);
+      EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::kExclamation);
+    } else {
+      EXPECT_TRUE(f.messages.shown.empty()) << label;
+    }
+  }
+}
+
+TEST_F(Form1Test, HiddenNotepadCountsAsMissing) {
+  m.WordPath = kWord;
+  fake.files.hidden.insert(kNotepad);
+  form.Form_Load();
+  EXPECT_EQ(Prompts(), (std::vector<std::wstring>{kNotFoundNotepad}));
+  EXPECT_EQ(view.text2, kNotepad);
+}
+
+// Each browse button asks the dialog the same way and fills only its own box.
+TEST_F(Form1Test, BrowseButtonsFillOnlyTheirOwnBox) {
+  const struct {
+    void (Form1::*click)();
+    bool word;
+  } rows[] = {{&Form1::cmdWord_Click, true}, {&Form1::cmdText_Click, false}};
+  for (const auto& row : rows) {
+    view.text1 = L"typed word";
+    view.text2 = L"typed text";
+    fake.dialog.answers = {L"D:\\Apps\\エディタ.exe"};
+    (form.*row.click)();
+    EXPECT_EQ(view.text1, row.word ? L"D:\\Apps\\エディタ.exe" : L"typed word");
+    EXPECT_EQ(view.text2, row.word ? L"typed text" : L"D:\\Apps\\エディタ.exe");
+  }
+  ASSERT_EQ(fake.dialog.calls.size(), 2u);
+  for (const DialogCall& call : fake.dialog.calls) {
+    EXPECT_EQ(call.owner, kHandle);
+    EXPECT_EQ(call.filter, L"実行ファイル|*.exe");
+    EXPECT_EQ(call.initial_folder, L"");
+    EXPECT_EQ(call.flags, 0x1004u);
+  }
+}
+
+TEST_F(Form1Test, CancelledDialogChangesNothing) {
+  for (const wchar_t* before : {L"", L"C:\\x.exe"}) {
+    view.text1 = before;
+    view.text2 = before;
+    form.cmdWord_Click();
+    form.cmdText_Click();
+    EXPECT_EQ(view.text1, before);
+    EXPECT_EQ(view.text2, before);
+  }
+  EXPECT_EQ(fake.dialog.calls.size(), 4u);
+  EXPECT_FALSE(view.closed);
+}
+
+TEST_F(Form1Test, RestoreEmptiesBothBoxesAndKeepsTheWindowOpen) {
+  view.text1 = kWord;
+  view.text2 = kNotepad;
+  form.Command2_Click();
+  EXPECT_EQ(view.text1, L"");
+  EXPECT_EQ(view.text2, L"");
+  EXPECT_FALSE(view.closed);
+  EXPECT_FALSE(form.SaveOnClose);
+  EXPECT_TRUE(fake.word.created.empty());
+  EXPECT_TRUE(fake.profile.writes.empty());
+}
+
+TEST_F(Form1Test, SaveAndCloseWritesWordThenTextExactlyAsTyped) {
+  view.text1 = L" \"C:\\Program Files\\表示\\WINWORD.EXE\" ";
+  view.text2 = L"";
+  form.Command3_Click();
+  EXPECT_TRUE(view.closed);
+  using Write = std::tuple<std::wstring, std::wstring, std::wstring>;
+  EXPECT_EQ(fake.profile.writes,
+            (std::vector<Write>{{L"EXE", L"WORD", L" \"C:\\Program Files\\表示\\WINWORD.EXE\" "},
+                                {L"EXE", L"TEXT", L""}}));
+  EXPECT_EQ(Stored(L"WORD"), view.text1);
+  EXPECT_TRUE(fake.messages.shown.empty());
+  // The shared paths keep what was read or detected.
+  EXPECT_EQ(m.WordPath, L"");
+}
+
+// Only save-and-close writes; every other way of closing discards the edits.
+TEST_F(Form1Test, OnlySaveAndCloseWrites) {
+  view.text1 = L"edited";
+  form.Command1_Click();
+  EXPECT_TRUE(view.closed);
+  view.closed = false;
+  view.CloseBox();
+  EXPECT_TRUE(view.closed);
+  form.Command2_Click();
+  view.CloseBox();
+  EXPECT_TRUE(fake.profile.writes.empty());
+  // Cancel after save-and-close was refused does not save either.
+  form.SaveOnClose = true;
+  form.Command1_Click();
+  EXPECT_TRUE(fake.profile.writes.empty());
+}
+
+TEST_F(Form1Test, UnsavableWordPathKeepsTheWindowOpenAndSaysWhy) {
+  fake.profile.unstorable = L"한";
+  view.text1 = L"C:\\한글\\WINWORD.EXE";
+  view.text2 = kNotepad;
+  form.Command3_Click();
+  EXPECT_FALSE(view.closed);
+  EXPECT_FALSE(form.SaveOnClose);
+  EXPECT_TRUE(fake.profile.writes.empty());  // TEXT is not written after WORD failed
+  ASSERT_EQ(fake.messages.shown.size(), 1u);
+  EXPECT_EQ(fake.messages.shown[0].prompt,
+            L"WORDの設定を保存できませんでした。\r\n保存先: C:\\Tools\\Data.ini\r\n"
+            L"理由: unstorable character");
+  EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kCritical);
+  EXPECT_EQ(view.text1, L"C:\\한글\\WINWORD.EXE");
+  // The close box now discards instead of trying again.
+  view.CloseBox();
+  EXPECT_TRUE(view.closed);
+  EXPECT_EQ(fake.messages.shown.size(), 1u);
+}
+
+TEST_F(Form1Test, UnsavableTextPathIsNamed) {
+  fake.profile.unstorable = L"😀";
+  view.text1 = kWord;
+  view.text2 = L"C:\\😀.exe";
+  form.Command3_Click();
+  EXPECT_FALSE(view.closed);
+  ASSERT_EQ(fake.messages.shown.size(), 1u);
+  EXPECT_EQ(fake.messages.shown[0].prompt.rfind(L"TEXTの設定を保存できませんでした。\r\n", 0), 0u);
+  // After fixing the box a second save goes through and closes.
+  view.text2 = kNotepad;
+  form.Command3_Click();
+  EXPECT_TRUE(view.closed);
+  EXPECT_EQ(Stored(L"TEXT"), kNotepad);
+}
+
+TEST_F(Form1Test, UnwritableSettingsFileKeepsTheWindowOpen) {
+  fake.profile.fail_reason = L"WritePrivateProfileStringW: 別のプロセスが使用中です。";
+  form.Command3_Click();
+  EXPECT_FALSE(view.closed);
+  ASSERT_EQ(fake.messages.shown.size(), 1u);
+  EXPECT_NE(fake.messages.shown[0].prompt.find(L"理由: WritePrivateProfileStringW: 別のプロセス"),
+            std::wstring::npos);
+}
+
+TEST_F(Form1Test, ShortcutAndAssociationButtonsReachTheShell) {
+  fake.shell.send_to = L"C:\\Users\\u\\SendTo";
+  form.Command4_Click();
+  EXPECT_EQ(fake.shell.owners, (std::vector<void*>{const_cast<void*>(kHandle)}));
+  EXPECT_EQ(fake.shell.links.count(L"C:\\Users\\u\\SendTo\\TVern.lnk"), 1u);
+  form.Command5_Click();
+  EXPECT_FALSE(fake.registry.log.empty());
+  const std::size_t after_set = fake.registry.log.size();
+  form.Command6_Click();
+  EXPECT_GT(fake.registry.log.size(), after_set);
+  EXPECT_FALSE(view.closed);
+}
+
+}  // namespace
+}  // namespace talvern

@@ -1,0 +1,204 @@
+#include "window/layout-win32.h"
+
+// windows.h comes before the headers that build on it.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
+#include <algorithm>
+
+#include "platform/platform-win32.h"
+
+namespace talvern {
+
+namespace {
+
+struct ControlSpec {
+  const wchar_t* window_class;
+  const wchar_t* caption;
+  DWORD style;
+  DWORD ex_style;
+  int left, top, width, height;  // twips, from the client area's top-left corner
+};
+
+constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+constexpr DWORD kEdit = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
+constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
+
+// In tab order: creating them in this order gives the dialog manager the same order.
+const ControlSpec kControls[kControlCount] = {
+    {WC_STATICW, L"Wordの場所", kLabel, 0, 240, 200, 915, 180},
+    {WC_STATICW, L"Textの場所", kLabel, 0, 240, 650, 885, 180},
+    {WC_EDITW, L"", kEdit, WS_EX_CLIENTEDGE, 1320, 120, 3495, 270},
+    {WC_EDITW, L"", kEdit, WS_EX_CLIENTEDGE, 1320, 600, 3495, 270},
+    {WC_BUTTONW, L"参照(&W)", kButton, 0, 5040, 80, 1215, 375},
+    {WC_BUTTONW, L"参照(&T)", kButton, 0, 5040, 550, 1215, 375},
+    {WC_BUTTONW, L"キャンセル(&C)", kButton, 0, 600, 1080, 1695, 375},
+    {WC_BUTTONW, L"初期値に戻す(R)", kButton, 0, 2400, 1080, 1695, 375},
+    {WC_BUTTONW, L"設定して閉じる(&Q)", kButton, 0, 4200, 1080, 1695, 375},
+    {WC_BUTTONW, L"送るにショートカット", kButton, 0, 600, 1560, 1695, 375},
+    {WC_BUTTONW, L"関連付けを設定", kButton, 0, 2400, 1560, 1695, 375},
+    {WC_BUTTONW, L"関連付けを解除", kButton, 0, 4200, 1560, 1695, 375},
+};
+
+// Functions of newer systems, looked up so the program still runs where they are missing.
+template <typename Function>
+Function User32Function(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
+                : nullptr;
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// The system's message font (the default UI font) at `dpi`.
+LOGFONTW MessageFont(int dpi) {
+  using ForDpi = BOOL(WINAPI*)(UINT, UINT, PVOID, UINT, UINT);
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  if (auto for_dpi = User32Function<ForDpi>("SystemParametersInfoForDpi")) {
+    if (for_dpi(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0, dpi)) {
+      return metrics.lfMessageFont;
+    }
+  }
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) {
+    metrics.lfMessageFont.lfHeight = MulDiv(metrics.lfMessageFont.lfHeight, dpi, ScreenDpi());
+    return metrics.lfMessageFont;
+  }
+  LOGFONTW stock = {};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(stock), &stock);
+  return stock;
+}
+
+// Caption width without the access-key marker, in pixels of `dc`'s font.
+int CaptionWidth(HDC dc, const wchar_t* caption) {
+  std::wstring text;
+  for (const wchar_t* c = caption; *c; ++c) {
+    if (*c != L'&') text.push_back(*c);
+  }
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+// True when, in `font`, one line fits inside a path box and every caption fits its button.
+bool FontFits(HDC dc, HFONT font, int dpi) {
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW metrics = {};
+  GetTextMetricsW(dc, &metrics);
+  const int edge = MulDiv(2, dpi, 96);  // the sunken border and the button's own frame
+  bool fits = metrics.tmHeight <= TwipsToPixels(kControls[kText1].height, dpi) - 2 * edge + 1;
+  for (int i = kCmdWord; fits && i != kControlCount; ++i) {
+    fits =
+        CaptionWidth(dc, kControls[i].caption) + 3 * edge <= TwipsToPixels(kControls[i].width, dpi);
+  }
+  SelectObject(dc, old);
+  return fits;
+}
+
+// The UI font at `dpi`. The layout was drawn for a compact 9-point face; with a face of
+// taller lines or wider kana the font is made a little smaller, never below 3/4 of its
+// size, so that no caption and no path is cut off.
+HFONT CreateUiFont(HWND form, int dpi) {
+  LOGFONTW face = MessageFont(dpi);
+  const LONG full = face.lfHeight;
+  const LONG smallest = full * 3 / 4;
+  HDC dc = GetDC(form);
+  HFONT font = nullptr;
+  for (LONG height = full;; height += full < 0 ? 1 : -1) {
+    face.lfHeight = height;
+    font = CreateFontIndirectW(&face);
+    if (!font || !dc || height == smallest || FontFits(dc, font, dpi)) break;
+    DeleteObject(font);
+  }
+  if (dc) ReleaseDC(form, dc);
+  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+RECT WindowRectForClient(int width, int height, int dpi) {
+  using ForDpi = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+  RECT rect = {0, 0, width, height};
+  if (auto for_dpi = User32Function<ForDpi>("AdjustWindowRectExForDpi")) {
+    if (for_dpi(&rect, kFormStyle, FALSE, kFormExStyle, dpi)) return rect;
+  }
+  AdjustWindowRectEx(&rect, kFormStyle, FALSE, kFormExStyle);
+  return rect;
+}
+
+}  // namespace
+
+FormLayout::~FormLayout() {
+  if (font_) DeleteObject(font_);
+}
+
+bool FormLayout::Create(HWND form, std::wstring* error) {
+  HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
+  for (int i = 0; i != kControlCount; ++i) {
+    const ControlSpec& spec = kControls[i];
+    controls_[i] = CreateWindowExW(
+        spec.ex_style, spec.window_class, spec.caption, spec.style, 0, 0, 0, 0, form,
+        reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + i}), instance, nullptr);
+    if (!controls_[i]) {
+      *error = Win32ErrorText(L"CreateWindowExW", GetLastError());
+      return false;
+    }
+  }
+  // The path boxes take paths of any length.
+  SendMessageW(controls_[kText1], EM_SETLIMITTEXT, 0, 0);
+  SendMessageW(controls_[kText2], EM_SETLIMITTEXT, 0, 0);
+  return true;
+}
+
+void FormLayout::Apply(HWND form, int dpi) {
+  const RECT frame = WindowRectForClient(TwipsToPixels(kClientWidthTwips, dpi),
+                                         TwipsToPixels(kClientHeightTwips, dpi), dpi);
+  SetWindowPos(form, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+  HFONT old_font = font_;
+  font_ = CreateUiFont(form, dpi);
+  for (int i = 0; i != kControlCount; ++i) {
+    const ControlSpec& spec = kControls[i];
+    SIZE size = {TwipsToPixels(spec.width, dpi), TwipsToPixels(spec.height, dpi)};
+    if (i == kLabel1 || i == kLabel2) size = LabelSize(form, spec.caption, size);
+    SetWindowPos(controls_[i], nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
+                 size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  }
+  if (old_font && old_font != font_) DeleteObject(old_font);
+}
+
+SIZE FormLayout::LabelSize(HWND form, const wchar_t* caption, SIZE stored) const {
+  // A label grows to its caption, so a wider or taller face is never cut off.
+  HDC dc = GetDC(form);
+  if (!dc) return stored;
+  HGDIOBJ old = SelectObject(dc, font_);
+  TEXTMETRICW metrics = {};
+  GetTextMetricsW(dc, &metrics);
+  SIZE size = {std::max<LONG>(stored.cx, CaptionWidth(dc, caption)),
+               std::max<LONG>(stored.cy, metrics.tmHeight)};
+  SelectObject(dc, old);
+  ReleaseDC(form, dc);
+  return size;
+}
+
+int FormLayout::WindowDpi(HWND form) {
+  using ForWindow = UINT(WINAPI*)(HWND);
+  if (auto for_window = User32Function<ForWindow>("GetDpiForWindow")) {
+    if (const UINT dpi = for_window(form)) return static_cast<int>(dpi);
+  }
+  return ScreenDpi();
+}
+
+int FormLayout::IndexOfId(int id) {
+  const int index = id - kFirstControlId;
+  return index >= 0 && index < kControlCount ? index : -1;
+}
+
+}  // namespace talvern

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Runs Talvern under Wine on the given documents (Unix or Windows paths); without
+# documents it opens the settings window. Uses $DISPLAY, or a virtual screen whose
+# picture is saved to build/screenshot.png.
+set -euo pipefail
+caller_dir="$PWD"
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+bash scripts/deps.sh
+cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+cmake --build build/win --target talvern
+
+source scripts/wine-env.sh
+virtual=false
+[[ -z ${DISPLAY:-} ]] && virtual=true
+talvern_display
+talvern_wine_prefix
+
+documents=()
+for document in "$@"; do
+  if [[ $document =~ ^[A-Za-z]:[\\/] || $document == \\\\* ]]; then
+    documents+=("$document")
+  else
+    [[ $document == /* ]] || document="$caller_dir/$document"
+    documents+=("$(winepath -w "$document" 2>/dev/null)")
+  fi
+done
+
+if ! $virtual; then
+  exec wine build/win/talvern.exe "${documents[@]}"
+fi
+
+echo "run.sh: no DISPLAY, so Talvern runs on the virtual screen $DISPLAY; a picture of" \
+  "the screen goes to build/screenshot.png."
+wine build/win/talvern.exe "${documents[@]}" &
+talvern=$!
+sleep 5
+if import -display "$DISPLAY" -window root build/screenshot.png 2>/dev/null; then
+  echo "run.sh: saved build/screenshot.png"
+fi
+if kill -0 "$talvern" 2>/dev/null; then
+  echo "run.sh: nobody can use a window on the virtual screen; closing Talvern."
+  # Leaving the script stops wineserver, which ends Talvern and what it started.
+  exit 0
+fi
+wait "$talvern"

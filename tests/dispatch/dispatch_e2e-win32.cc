@@ -1,0 +1,167 @@
+// talvern.exe run for real: each document reaches Word or the text editor with exactly
+// "<executable as stored> "<document>"" in a normal window, in command-line order.
+#include "tests/dispatch/dispatch_fixture.h"
+
+namespace talvern {
+namespace e2e {
+namespace {
+
+using ::testing::ElementsAre;
+
+struct RoutingCase {
+  const char* label;
+  const wchar_t* name;
+  std::string bytes;
+  bool to_word;
+};
+
+void PrintTo(const RoutingCase& c, std::ostream* os) { *os << c.label; }
+
+class Routing : public DispatchTest, public ::testing::WithParamInterface<RoutingCase> {};
+
+// Only the first eight bytes decide; the name plays no part.
+INSTANTIATE_TEST_SUITE_P(
+    FirstEightBytes, Routing,
+    ::testing::Values(
+        RoutingCase{"Compound", L"report.doc", std::string(kCompound, 12), true},
+        RoutingCase{"CompoundNamedTxt", L"memo.txt", std::string(kCompound, 12), true},
+        RoutingCase{"PlainTextNamedDoc", L"memo.doc", "Hello, world\r\n", false},
+        RoutingCase{"SignatureThenZero", L"prefix.doc", std::string("\xD0\xCF\x11\xE0\x00\x01", 6),
+                    false},
+        RoutingCase{"CarriageReturn", L"cr.doc", "\r\nline", false},
+        RoutingCase{"Empty", L"empty.doc", "", false},
+        RoutingCase{"ShortSignaturePrefix", L"short.doc", std::string(kCompound, 3), false},
+        RoutingCase{"SevenSignatureBytes", L"seven.doc", std::string(kCompound, 7), false}),
+    [](const ::testing::TestParamInfo<RoutingCase>& info) { return info.param.label; });
+
+TEST_P(Routing, StartsTheRightProgramWithTheDocumentQuoted) {
+  WriteSettings();
+  const std::wstring document = Document(GetParam().name, GetParam().bytes);
+  const Outcome outcome = Dispatch(document);
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  ASSERT_EQ(outcome.starts.size(), 1u);
+  const std::wstring& program = GetParam().to_word ? word_ : text_;
+  EXPECT_EQ(outcome.starts[0].exe, program);
+  EXPECT_EQ(outcome.starts[0].command_line, Started(program, document));
+  EXPECT_EQ(outcome.starts[0].show, SW_SHOWNORMAL);
+}
+
+// A short document after a compound one must not pass on the earlier document's bytes.
+TEST_F(DispatchTest, SeveralDocumentsGoInCommandLineOrder) {
+  WriteSettings();
+  const std::wstring a = Document(L"a.doc", std::string(kCompound, 12));
+  const std::wstring b = Document(L"b.doc", std::string(kCompound, 4));
+  const std::wstring c = Document(L"c.doc", "");
+  const std::wstring d = Document(L"d.doc", "plain");
+  const std::wstring e = Document(L"e.doc", std::string(kCompound, 8));
+  const Outcome outcome = Dispatch(a + L" " + b + L" " + c + L" " + d + L" " + e);
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, a), Started(text_, b), Started(text_, c),
+                                          Started(text_, d), Started(word_, e)));
+  for (const StandInRecord& start : outcome.starts) EXPECT_EQ(start.show, SW_SHOWNORMAL);
+}
+
+// The shell verb passes paths unquoted: spaces, runs of spaces included, stay in place.
+TEST_F(DispatchTest, UnquotedPathsWithSpacesComeBackWhole) {
+  WriteSettings();
+  const std::wstring a = Document(L"My Documents\\Old Letters\\memo.doc", "memo");
+  const std::wstring b = Document(L"a  b.doc", std::string(kCompound, 12));
+  const Outcome outcome = Dispatch(a + L" " + b);
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(word_, b)));
+}
+
+TEST_F(DispatchTest, QuotedFirstPathLosesItsQuotes) {
+  WriteSettings();
+  const std::wstring a = Document(L"My Documents\\memo.doc", "memo");
+  const std::wstring b = Document(L"new text.doc", "text");
+  const Outcome outcome = Dispatch(L"\"" + a + L"\" " + b);
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(text_, b)));
+}
+
+// The SendTo shortcut quotes every path that holds a space.
+TEST_F(DispatchTest, QuotedLaterPathsStartNewDocuments) {
+  WriteSettings();
+  const std::wstring a = Document(L"a b.doc", "a");
+  const std::wstring b = Document(L"c d.doc", std::string(kCompound, 12));
+  const std::wstring c = Document(L"e.doc", "e");
+  const Outcome outcome = Dispatch(L"\"" + a + L"\" \"" + b + L"\" " + c + L" \"" + a + L"\"");
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(word_, b), Started(text_, c),
+                                          Started(text_, a)));
+}
+
+// Files of a network folder arrive as \\server\share\... paths.
+TEST_F(DispatchTest, NetworkPathsStartNewDocuments) {
+  WriteSettings();
+  const std::wstring share = L"\\\\talvern\\share\\DispatchTest\\";
+  ASSERT_TRUE(RemoveTree(share));
+  ASSERT_TRUE(MakeFolders(share)) << "is the network share of scripts/wine-env.sh set up?";
+  const std::wstring a = share + L"a.doc";
+  const std::wstring b = share + L"b b.doc";
+  ASSERT_TRUE(WriteBytes(a, std::string(kCompound, 12)));
+  ASSERT_TRUE(WriteBytes(b, "text"));
+  const Outcome outcome = Dispatch(a + L" " + b);
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, a), Started(text_, b)));
+  RemoveTree(share);
+}
+
+// Data.ini holds code page 932 bytes; 表 and ソ end in the byte 0x5C, like "\".
+TEST_F(DispatchTest, JapanesePathsInDataIniAndOnTheCommandLine) {
+  const std::wstring word = folder_ + L"ワード 表示\\ソフト\\WINWORD.EXE";
+  const std::wstring text = folder_ + L"メモ帳\\notepad.exe";
+  ASSERT_TRUE(InstallStandIn(word));
+  ASSERT_TRUE(InstallStandIn(text));
+  ASSERT_TRUE(WriteDataIni(app_, DataIniBytes(word, text)));
+  const std::wstring a = Document(L"日本語 文書\\表ソ.doc", std::string(kCompound, 12));
+  const std::wstring b = Document(L"日本語 文書\\メモ.doc", "テキスト");
+  const Outcome outcome = DispatchWith(exe_, a + L" " + b, {word, text});
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word, a), Started(text, b)));
+}
+
+// The command line is read as Unicode, so names code page 932 cannot hold still work.
+TEST_F(DispatchTest, DocumentNamesOutsideTheAnsiCodePage) {
+  WriteSettings();
+  const std::wstring a = Document(L"한국어 문서.doc", "text");
+  const std::wstring b = Document(L"emoji \U0001F600 \u301C.doc", std::string(kCompound, 12));
+  const Outcome outcome = Dispatch(a + L" " + b);
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(word_, b)));
+}
+
+// T: is a drive of its own (scripts/wine-env.sh): the settings file is T:\Data.ini.
+TEST_F(DispatchTest, ProgramInADriveRootReadsDataIniThere) {
+  ASSERT_TRUE(Exists(L"T:\\")) << "drive T: of scripts/wine-env.sh is missing";
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(L"T:\\*", &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") ASSERT_TRUE(RemoveTree(L"T:\\" + name));
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  const std::wstring exe = CopyTalvern(L"T:\\");
+  ASSERT_EQ(exe, L"T:\\talvern.exe");
+  ASSERT_TRUE(WriteDataIni(L"T:\\", DataIniBytes(word_, text_)));
+  const std::wstring a = Document(L"root.doc", "text");
+  const Outcome outcome = DispatchWith(exe, a, {word_, text_});
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a)));
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace talvern

@@ -1,0 +1,63 @@
+#include "tests/dispatch/dispatch_fixture.h"
+
+namespace talvern {
+namespace e2e {
+
+const char kCompound[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\x00\x00\x00\x00";
+
+void DispatchTest::SetUp() {
+  folder_ = TestFolder();
+  ASSERT_FALSE(folder_.empty()) << "cannot make the test folder";
+  app_ = folder_ + L"app\\";
+  exe_ = CopyTalvern(app_);
+  ASSERT_FALSE(exe_.empty()) << "cannot copy " << Utf8(TalvernExe());
+  word_ = folder_ + L"Program Files\\Office\\WINWORD.EXE";
+  text_ = folder_ + L"windows\\notepad.exe";
+  ASSERT_TRUE(InstallStandIn(word_));
+  ASSERT_TRUE(InstallStandIn(text_));
+  docs_ = folder_ + L"docs\\";
+  ASSERT_TRUE(MakeFolders(docs_));
+}
+
+void DispatchTest::WriteSettings() { ASSERT_TRUE(WriteDataIni(app_, DataIniBytes(word_, text_))); }
+
+std::wstring DispatchTest::Document(const std::wstring& name, const std::string& bytes) {
+  const std::wstring path = docs_ + name;
+  EXPECT_TRUE(WriteBytes(path, bytes)) << Utf8(path);
+  return path;
+}
+
+Outcome DispatchTest::Dispatch(const std::wstring& argument_text) {
+  return DispatchWith(exe_, argument_text, {word_, text_});
+}
+
+Outcome DispatchTest::DispatchWith(const std::wstring& exe, const std::wstring& argument_text,
+                                   const std::vector<std::wstring>& stand_ins) {
+  Outcome outcome;
+  std::wstring error;
+  std::unique_ptr<ProgramRun> run = ProgramRun::Start(exe, argument_text, &error);
+  EXPECT_TRUE(run) << Utf8(error);
+  if (!run) return outcome;
+  outcome.popups = DriveToEnd(*run, &outcome.ended);
+  outcome.starts = ReadRecords(stand_ins);
+  return outcome;
+}
+
+std::wstring DispatchTest::Started(const std::wstring& exe, const std::wstring& document) {
+  return exe + L" \"" + document + L"\"";
+}
+
+std::string Describe(const std::vector<Popup>& popups) {
+  std::string text;
+  for (const Popup& popup : popups) {
+    text += popup.settings_window ? "[window " : "[message box ";
+    text += Utf8(popup.box.caption) + " | " + Utf8(popup.box.text) + " | " +
+            IconName(popup.box.icon) + "] ";
+  }
+  return text.empty() ? "no message box or window" : text;
+}
+
+std::vector<std::wstring> Lines(const Outcome& outcome) { return CommandLines(outcome.starts); }
+
+}  // namespace e2e
+}  // namespace talvern

@@ -1,0 +1,63 @@
+// A fresh installation per test: talvern.exe copied into its own folder, stand-ins for
+// Word and the text editor, a folder for documents, and ways to run and observe it.
+#ifndef TALVERN_TESTS_DISPATCH_DISPATCH_FIXTURE_H_
+#define TALVERN_TESTS_DISPATCH_DISPATCH_FIXTURE_H_
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/harness/harness.h"
+#include "tests/harness/window_driver.h"
+
+namespace talvern {
+namespace e2e {
+
+/// First bytes of a compound file (the Word document container).
+extern const char kCompound[];  // D0 CF 11 E0 A1 B1 1A E1 and a little more
+
+/// What one run of talvern.exe did.
+struct Outcome {
+  bool ended = false;                 ///< it and what it started ended in time.
+  std::vector<Popup> popups;          ///< message boxes and windows, in order.
+  std::vector<StandInRecord> starts;  ///< stand-in starts, in the order they were made.
+};
+
+class DispatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+
+  /// Writes Data.ini beside talvern.exe naming the two stand-ins.
+  void WriteSettings();
+  /// Writes `bytes` as document `name` in the documents folder; its full path.
+  std::wstring Document(const std::wstring& name, const std::string& bytes);
+  /// Runs talvern.exe with `argument_text` until it and what it started ended, dismissing
+  /// every message box and closing every window on the way.
+  Outcome Dispatch(const std::wstring& argument_text);
+  /// `Dispatch` for `exe` instead of the test's own copy, recording `stand_ins`.
+  Outcome DispatchWith(const std::wstring& exe, const std::wstring& argument_text,
+                       const std::vector<std::wstring>& stand_ins);
+
+  /// The command line Talvern must start: the executable unquoted, a space, the document
+  /// in quotes.
+  static std::wstring Started(const std::wstring& exe, const std::wstring& document);
+
+  std::wstring folder_;  ///< this test's folder, ends in "\".
+  std::wstring app_;     ///< folder of talvern.exe (and Data.ini), ends in "\".
+  std::wstring exe_;     ///< talvern.exe.
+  std::wstring word_;    ///< Word stand-in ("...\Program Files\Office\WINWORD.EXE").
+  std::wstring text_;    ///< text editor stand-in ("...\windows\notepad.exe").
+  std::wstring docs_;    ///< documents folder, ends in "\".
+};
+
+/// Text of the popups for failure messages.
+std::string Describe(const std::vector<Popup>& popups);
+/// The command lines of `starts`.
+std::vector<std::wstring> Lines(const Outcome& outcome);
+
+}  // namespace e2e
+}  // namespace talvern
+
+#endif  // TALVERN_TESTS_DISPATCH_DISPATCH_FIXTURE_H_

@@ -1,0 +1,164 @@
+// When talvern.exe shows its window instead of dispatching, and what it reads from
+// Data.ini through the real profile functions.
+#include "tests/dispatch/dispatch_fixture.h"
+
+namespace talvern {
+namespace e2e {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+// The run ends in the settings window: it is the last thing shown, and closing it ends the
+// run. Message boxes may come before it (the window reports what it detects).
+void ExpectEndsInWindow(const Outcome& outcome) {
+  ASSERT_TRUE(outcome.ended) << "the run did not end after its window closed: "
+                             << Describe(outcome.popups);
+  ASSERT_FALSE(outcome.popups.empty()) << "no window opened";
+  EXPECT_TRUE(outcome.popups.back().settings_window) << Describe(outcome.popups);
+  int windows = 0;
+  for (const Popup& popup : outcome.popups) windows += popup.settings_window;
+  EXPECT_EQ(windows, 1) << Describe(outcome.popups);
+}
+
+// A message box of the settings window that reports `text` came before the window. Only
+// the real window reports; a plain stand-in box cannot.
+void ExpectReportedBeforeWindow(const Outcome& outcome, const std::wstring& text) {
+  if (outcome.popups.empty() || outcome.popups.back().class_name == L"#32770") return;
+  bool reported = false;
+  for (const Popup& popup : outcome.popups) {
+    if (!popup.settings_window && popup.box.text == text) {
+      reported = true;
+      EXPECT_EQ(popup.box.icon, IconKind::kCritical) << Describe(outcome.popups);
+    }
+  }
+  EXPECT_TRUE(reported) << "expected " << Utf8(text) << ": " << Describe(outcome.popups);
+}
+
+TEST_F(DispatchTest, NoArgumentsOpensTheWindowOnly) {
+  WriteSettings();
+  const Outcome outcome = Dispatch(L"");
+  ExpectEndsInWindow(outcome);
+  EXPECT_EQ(outcome.popups.size(), 1u)
+      << "valid settings need no message: " << Describe(outcome.popups);
+  EXPECT_THAT(outcome.starts, IsEmpty());
+}
+
+TEST_F(DispatchTest, WithoutDataIniDocumentsAreNotOpened) {
+  const std::wstring a = Document(L"a.doc", "text");
+  const std::wstring missing = docs_ + L"missing.doc";
+  const Outcome outcome = Dispatch(a + L" " + missing);
+  ExpectEndsInWindow(outcome);
+  EXPECT_THAT(outcome.starts, IsEmpty());
+  EXPECT_FALSE(Exists(missing)) << "a document was created";
+  EXPECT_FALSE(Exists(app_ + L"Data.ini")) << "closing without saving wrote Data.ini";
+}
+
+// Documents before the first compound one still go to the editor; then the window says
+// that the Word setting is wrong, and nothing after it is opened.
+TEST_F(DispatchTest, MissingWordKeyStopsAtTheFirstCompoundDocument) {
+  ASSERT_TRUE(WriteDataIni(app_, "[EXE]\r\nTEXT=" + Cp932(text_) + "\r\n"));
+  const std::wstring a = Document(L"a.doc", "one");
+  const std::wstring b = Document(L"b.doc", "two");
+  const std::wstring c = Document(L"c.doc", std::string(kCompound, 12));
+  const std::wstring d = Document(L"d.doc", "four");
+  const Outcome outcome = Dispatch(a + L" " + b + L" " + c + L" " + d);
+  ExpectEndsInWindow(outcome);
+  ExpectReportedBeforeWindow(outcome, L"WORDの設定が不正です");
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(text_, b)));
+}
+
+TEST_F(DispatchTest, MissingTextEditorStopsAtTheFirstPlainDocument) {
+  ASSERT_TRUE(WriteDataIni(app_, DataIniBytes(word_, folder_ + L"gone\\notepad.exe")));
+  const std::wstring a = Document(L"a.doc", std::string(kCompound, 12));
+  const std::wstring b = Document(L"b.doc", "text");
+  const std::wstring c = Document(L"c.doc", std::string(kCompound, 12));
+  const Outcome outcome = Dispatch(a + L" " + b + L" " + c);
+  ExpectEndsInWindow(outcome);
+  ExpectReportedBeforeWindow(outcome, L"TEXTの設定が不正です");
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, a)));
+}
+
+// Data.ini written by other programs or by hand, read through GetPrivateProfileString.
+struct IniCase {
+  const char* label;
+  std::string (*ini)(const std::wstring& word, const std::wstring& text);
+  bool dispatched;  ///< false: TEXT reads as empty, so the window opens instead.
+};
+
+void PrintTo(const IniCase& c, std::ostream* os) { *os << c.label; }
+
+class DataIni : public DispatchTest, public ::testing::WithParamInterface<IniCase> {};
+
+INSTANTIATE_TEST_SUITE_P(
+    ProfileFunctions, DataIni,
+    ::testing::Values(
+        IniCase{"MissingSection",
+                [](const std::wstring& w, const std::wstring& t) {
+                  return "[OTHER]\r\nWORD=" + Cp932(w) + "\r\nTEXT=" + Cp932(t) + "\r\n";
+                },
+                false},
+        IniCase{"EmptyValue",
+                [](const std::wstring& w, const std::wstring&) {
+                  return "[EXE]\r\nWORD=" + Cp932(w) + "\r\nTEXT=\r\n";
+                },
+                false},
+        IniCase{"SpacesAroundValue",
+                [](const std::wstring& w, const std::wstring& t) {
+                  return "[EXE]\r\nWORD=" + Cp932(w) + "\r\nTEXT =   " + Cp932(t) + "  \r\n";
+                },
+                true},
+        IniCase{"QuotedValue",
+                [](const std::wstring& w, const std::wstring& t) {
+                  return "[EXE]\r\nWORD=" + Cp932(w) + "\r\nTEXT=\"" + Cp932(t) + "\"\r\n";
+                },
+                true},
+        IniCase{"LowerCaseNames",
+                [](const std::wstring& w, const std::wstring& t) {
+                  return "[exe]\r\nword=" + Cp932(w) + "\r\ntext=" + Cp932(t) + "\r\n";
+                },
+                true},
+        IniCase{"MixedCaseNamesUnixLineEnds",
+                [](const std::wstring& w, const std::wstring& t) {
+                  return "[Exe]\nWord=" + Cp932(w) + "\nText=" + Cp932(t) + "\n";
+                },
+                true}),
+    [](const ::testing::TestParamInfo<IniCase>& info) { return info.param.label; });
+
+TEST_P(DataIni, ReadsTheTextEditorPath) {
+  ASSERT_TRUE(WriteDataIni(app_, GetParam().ini(word_, text_)));
+  const std::wstring a = Document(L"a.doc", "text");
+  const Outcome outcome = Dispatch(a);
+  if (GetParam().dispatched) {
+    ASSERT_TRUE(outcome.ended);
+    EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+    EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a)));
+  } else {
+    ExpectEndsInWindow(outcome);
+    ExpectReportedBeforeWindow(outcome, L"TEXTの設定が不正です");
+    EXPECT_THAT(outcome.starts, IsEmpty());
+  }
+}
+
+// A path of 259 characters (the longest a Win32 path can be) and far more than 254 bytes in
+// code page 932 comes back whole.
+TEST_F(DispatchTest, LongestPathInDataIniIsReadWhole) {
+  std::wstring folder = folder_ + L"長いフォルダ名";
+  while (folder.size() < 259 - 40) folder += L"\\日本語のフォルダ名です";
+  std::wstring word = folder + L"\\";
+  word += std::wstring(259 - word.size() - 4, L'x') + L".EXE";
+  ASSERT_EQ(word.size(), 259u);
+  ASSERT_GT(Cp932(word).size(), 254u);
+  ASSERT_TRUE(InstallStandIn(word)) << Utf8(ErrorText(L"CopyFileW", GetLastError()));
+  ASSERT_TRUE(WriteDataIni(app_, DataIniBytes(word, text_)));
+  const std::wstring a = Document(L"a.doc", std::string(kCompound, 12));
+  const Outcome outcome = DispatchWith(exe_, a, {word, text_});
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word, a)));
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace talvern

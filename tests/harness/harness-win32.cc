@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+#include <shellapi.h>
+
+#include <algorithm>
+
+#include "tests/harness/harness.h"
+
+namespace talvern {
+namespace e2e {
+
+std::wstring ErrorText(const wchar_t* function, DWORD code) {
+  wchar_t* text = nullptr;
+  DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring message = length ? std::wstring(text, length) : L"error " + std::to_wstring(code);
+  if (text) LocalFree(text);
+  while (!message.empty() && iswspace(message.back())) message.pop_back();
+  return std::wstring(function) + L": " + message;
+}
+
+std::wstring FromUnixPath(const std::string& unix_path) {
+  std::wstring path = L"Z:" + FromUtf8(unix_path);
+  std::replace(path.begin(), path.end(), L'/', L'\\');
+  return path;
+}
+
+std::wstring TalvernExe() { return FromUnixPath(TALVERN_E2E_TALVERN_EXE); }
+std::wstring StandInExe() { return FromUnixPath(TALVERN_E2E_STANDIN_EXE); }
+
+namespace {
+
+std::string Narrow(UINT code_page, const std::wstring& text) {
+  if (text.empty()) return std::string();
+  int size = WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), nullptr,
+                                 0, nullptr, nullptr);
+  std::string bytes(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(code_page, 0, text.data(), static_cast<int>(text.size()), &bytes[0], size,
+                      nullptr, nullptr);
+  return bytes;
+}
+
+}  // namespace
+
+std::string Cp932(const std::wstring& text) { return Narrow(932, text); }
+std::string Utf8(const std::wstring& text) { return Narrow(CP_UTF8, text); }
+
+std::wstring FromUtf8(const std::string& bytes) {
+  if (bytes.empty()) return std::wstring();
+  int size =
+      MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), nullptr, 0);
+  std::wstring text(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), &text[0], size);
+  return text;
+}
+
+bool Exists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeFolders(const std::wstring& folder) {
+  std::wstring path = folder;
+  while (!path.empty() && path.back() == L'\\') path.pop_back();
+  if (path.empty() || Exists(path)) return !path.empty();
+  const std::size_t slash = path.find_last_of(L'\\');
+  if (slash != std::wstring::npos && slash > 2) MakeFolders(path.substr(0, slash));
+  return CreateDirectoryW(path.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+bool RemoveTree(const std::wstring& path) {
+  std::wstring target = path;
+  while (target.size() > 3 && target.back() == L'\\') target.pop_back();
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  if (attributes & FILE_ATTRIBUTE_READONLY) {
+    SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  }
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return DeleteFileW(target.c_str()) != 0;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW((target + L"\\*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      const std::wstring name = found.cFileName;
+      if (name != L"." && name != L"..") RemoveTree(target + L"\\" + name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+  }
+  return RemoveDirectoryW(target.c_str()) != 0;
+}
+
+std::wstring TestFolder(const std::wstring& sub) {
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::wstring name = test ? FromUtf8(std::string(test->test_suite_name()) + "\\" + test->name())
+                           : std::wstring(L"no test");
+  // Parameterised tests carry "/" in their names.
+  std::replace(name.begin(), name.end(), L'/', L'_');
+  std::wstring folder = L"C:\\talvern テスト 表\\" + name + L"\\";
+  if (!sub.empty()) folder += sub + (sub.back() == L'\\' ? L"" : L"\\");
+  if (!RemoveTree(folder) || !MakeFolders(folder)) return std::wstring();
+  return folder;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes) {
+  const std::size_t slash = path.find_last_of(L'\\');
+  if (slash != std::wstring::npos) MakeFolders(path.substr(0, slash + 1));
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  BOOL ok = bytes.empty() ||
+            WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+bool ReadBytes(const std::wstring& path, std::string* bytes) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes->clear();
+  char buffer[4096];
+  DWORD got = 0;
+  BOOL ok;
+  while ((ok = ReadFile(file, buffer, sizeof(buffer), &got, nullptr)) && got) {
+    bytes->append(buffer, got);
+  }
+  CloseHandle(file);
+  return ok != 0;
+}
+
+std::wstring CopyTalvern(const std::wstring& folder, const std::wstring& name) {
+  if (!MakeFolders(folder)) return std::wstring();
+  std::wstring target = folder + (folder.back() == L'\\' ? L"" : L"\\") + name;
+  if (!CopyFileW(TalvernExe().c_str(), target.c_str(), FALSE)) return std::wstring();
+  return target;
+}
+
+bool InstallStandIn(const std::wstring& exe_path) {
+  const std::size_t slash = exe_path.find_last_of(L'\\');
+  if (slash == std::wstring::npos || !MakeFolders(exe_path.substr(0, slash + 1))) return false;
+  DeleteFileW(RecordLog(exe_path).c_str());
+  return CopyFileW(StandInExe().c_str(), exe_path.c_str(), FALSE) != 0;
+}
+
+std::string DataIniBytes(const std::wstring& word, const std::wstring& text) {
+  return "[EXE]\r\nWORD=" + Cp932(word) + "\r\nTEXT=" + Cp932(text) + "\r\n";
+}
+
+bool WriteDataIni(const std::wstring& folder, const std::string& bytes) {
+  return WriteBytes(folder + (folder.back() == L'\\' ? L"" : L"\\") + L"Data.ini", bytes);
+}
+
+std::wstring RecordLog(const std::wstring& exe_path) { return exe_path + L".log"; }
+
+namespace {
+
+// "<show>\t<created>\t<pid>\t<command line>" lines of one log.
+void ParseRecords(const std::wstring& exe, const std::string& log,
+                  std::vector<StandInRecord>* records) {
+  std::size_t start = 0;
+  while (start < log.size()) {
+    std::size_t end = log.find('\n', start);
+    if (end == std::string::npos) break;  // a line still being written
+    const std::string line = log.substr(start, end - start);
+    start = end + 1;
+    const std::size_t t1 = line.find('\t');
+    const std::size_t t2 = line.find('\t', t1 + 1);
+    const std::size_t t3 = line.find('\t', t2 + 1);
+    if (t1 == std::string::npos || t2 == std::string::npos || t3 == std::string::npos) continue;
+    StandInRecord record;
+    record.exe = exe;
+    record.show = std::atoi(line.substr(0, t1).c_str());
+    record.created = std::strtoull(line.substr(t1 + 1, t2 - t1 - 1).c_str(), nullptr, 10);
+    record.pid = std::strtoul(line.substr(t2 + 1, t3 - t2 - 1).c_str(), nullptr, 10);
+    record.command_line = FromUtf8(line.substr(t3 + 1));
+    records->push_back(record);
+  }
+}
+
+}  // namespace
+
+std::vector<StandInRecord> ReadRecords(const std::vector<std::wstring>& exe_paths) {
+  std::vector<StandInRecord> records;
+  for (const std::wstring& exe : exe_paths) {
+    std::string log;
+    if (ReadBytes(RecordLog(exe), &log)) ParseRecords(exe, log, &records);
+  }
+  std::stable_sort(
+      records.begin(), records.end(),
+      [](const StandInRecord& a, const StandInRecord& b) { return a.created < b.created; });
+  return records;
+}
+
+std::vector<StandInRecord> WaitForRecords(const std::vector<std::wstring>& exe_paths,
+                                          std::size_t count, DWORD timeout_ms) {
+  const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+  for (;;) {
+    std::vector<StandInRecord> records = ReadRecords(exe_paths);
+    if (records.size() >= count || GetTickCount64() >= deadline) return records;
+    Sleep(20);
+  }
+}
+
+std::vector<std::wstring> CommandLines(const std::vector<StandInRecord>& records) {
+  std::vector<std::wstring> lines;
+  for (const StandInRecord& record : records) lines.push_back(record.command_line);
+  return lines;
+}
+
+bool ShellOpen(const std::wstring& file, HANDLE* process, std::wstring* error) {
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpVerb = nullptr;  // the class's default verb, as a double-click uses
+  info.lpFile = file.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&info)) {
+    *error = ErrorText(L"ShellExecuteExW", GetLastError());
+    return false;
+  }
+  if (process) {
+    *process = info.hProcess;
+  } else if (info.hProcess) {
+    CloseHandle(info.hProcess);
+  }
+  return true;
+}
+
+bool RegistryDefault(HKEY root, const std::wstring& key, std::wstring* value) {
+  HKEY opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+  DWORD type = 0, size = 0;
+  LONG status = RegQueryValueExW(opened, nullptr, nullptr, &type, nullptr, &size);
+  bool ok = status == ERROR_SUCCESS && (type == REG_SZ || type == REG_EXPAND_SZ);
+  if (ok) {
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    ok = RegQueryValueExW(opened, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]),
+                          &size) == ERROR_SUCCESS;
+    if (ok) *value = data.c_str();
+  }
+  RegCloseKey(opened);
+  return ok;
+}
+
+bool RegistryKeyExists(HKEY root, const std::wstring& key) {
+  HKEY opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+  RegCloseKey(opened);
+  return true;
+}
+
+}  // namespace e2e
+}  // namespace talvern

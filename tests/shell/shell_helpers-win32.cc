@@ -1,0 +1,220 @@
+#include <objidl.h>
+#include <sddl.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "tests/shell/shell_helpers.h"
+
+namespace talvern {
+namespace e2e {
+namespace {
+
+std::wstring WithSeparator(const std::wstring& folder) {
+  return folder.empty() || folder.back() == L'\\' ? folder : folder + L"\\";
+}
+
+bool SetDacl(HKEY key, const wchar_t* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr)) {
+    return false;
+  }
+  const bool ok = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor) == ERROR_SUCCESS;
+  LocalFree(descriptor);
+  return ok;
+}
+
+void DeleteClassTree(HKEY root, const std::wstring& key) {
+  UnlockTree(root, key);
+  RegDeleteTreeW(root, key.c_str());
+}
+
+}  // namespace
+
+ClassesGuard::ClassesGuard() {
+  had_doc_key_ = RegistryKeyExists(HKEY_CLASSES_ROOT, L".doc");
+  DWORD type = 0;
+  had_doc_value_ = ReadDefault(HKEY_CLASSES_ROOT, L".doc", &type, &doc_value_);
+  DeleteClassTree(HKEY_CLASSES_ROOT, kClassKey);
+  DeleteClassTree(HKEY_CURRENT_USER, std::wstring(kUserClasses) + kClassKey);
+}
+
+ClassesGuard::~ClassesGuard() {
+  DeleteClassTree(HKEY_CLASSES_ROOT, kClassKey);
+  DeleteClassTree(HKEY_CURRENT_USER, std::wstring(kUserClasses) + kClassKey);
+  if (had_doc_value_) {
+    SetRegistryDefault(HKEY_CLASSES_ROOT, L".doc", doc_value_);
+  } else if (had_doc_key_) {
+    HKEY doc;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".doc", 0, KEY_SET_VALUE, &doc) == ERROR_SUCCESS) {
+      RegDeleteValueW(doc, nullptr);
+      RegCloseKey(doc);
+    }
+  } else {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".doc");
+  }
+}
+
+bool SetRegistryDefault(HKEY root, const std::wstring& key, const std::wstring& value) {
+  HKEY opened;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status =
+      RegSetValueExW(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(opened);
+  return status == ERROR_SUCCESS;
+}
+
+bool ReadDefault(HKEY root, const std::wstring& key, DWORD* type, std::wstring* value) {
+  HKEY opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+  DWORD size = 0;
+  bool ok = RegQueryValueExW(opened, nullptr, nullptr, type, nullptr, &size) == ERROR_SUCCESS;
+  if (ok) {
+    std::wstring data(size / sizeof(wchar_t) + 1, L'\0');
+    size = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    ok = RegQueryValueExW(opened, nullptr, nullptr, type, reinterpret_cast<BYTE*>(&data[0]),
+                          &size) == ERROR_SUCCESS;
+    if (ok) *value = data.c_str();
+  }
+  RegCloseKey(opened);
+  return ok;
+}
+
+bool LockKeys(HKEY root, const std::vector<std::wstring>& keys) {
+  // All keys first: on Windows a locked parent would refuse its new children.
+  for (const std::wstring& key : keys) {
+    HKEY created;
+    if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_READ, nullptr, &created, nullptr) !=
+        ERROR_SUCCESS) {
+      return false;
+    }
+    RegCloseKey(created);
+  }
+  bool ok = true;
+  for (const std::wstring& key : keys) {
+    HKEY opened;
+    if (RegOpenKeyExW(root, key.c_str(), 0, WRITE_DAC, &opened) != ERROR_SUCCESS) {
+      ok = false;
+      continue;
+    }
+    ok = SetDacl(opened, L"D:P(A;;KR;;;WD)") && ok;
+    RegCloseKey(opened);
+  }
+  return ok;
+}
+
+void UnlockTree(HKEY root, const std::wstring& key) {
+  HKEY opened;
+  if (RegOpenKeyExW(root, key.c_str(), 0, WRITE_DAC, &opened) == ERROR_SUCCESS) {
+    SetDacl(opened, L"D:(A;;KA;;;WD)");
+    RegCloseKey(opened);
+  }
+  if (RegOpenKeyExW(root, key.c_str(), 0, KEY_ENUMERATE_SUB_KEYS, &opened) != ERROR_SUCCESS) {
+    return;
+  }
+  std::vector<std::wstring> children;
+  wchar_t name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD length = 256;
+    if (RegEnumKeyExW(opened, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
+      break;
+    }
+    children.push_back(name);
+  }
+  RegCloseKey(opened);
+  for (const std::wstring& child : children) UnlockTree(root, key + L"\\" + child);
+}
+
+bool Install(const std::wstring& folder, const std::wstring& name, Installation* out) {
+  const std::wstring base = WithSeparator(folder);
+  out->exe = CopyTalvern(base, name);
+  out->word = base + L"Word\\WINWORD.EXE";
+  out->text = base + L"Editor\\notepad.exe";
+  return !out->exe.empty() && InstallStandIn(out->word) && InstallStandIn(out->text) &&
+         WriteDataIni(base, DataIniBytes(out->word, out->text));
+}
+
+std::unique_ptr<SettingsRun> SettingsRun::Open(const std::wstring& exe, std::wstring* error) {
+  std::unique_ptr<SettingsRun> session(new SettingsRun);
+  session->run_ = ProgramRun::Start(exe, L"", error);
+  if (!session->run_) return nullptr;
+  session->window_ = WaitForWindow(session->run_->pid(), kWindowCaption);
+  if (!session->window_) {
+    *error = L"the settings window did not appear";
+    return nullptr;
+  }
+  return session;
+}
+
+SettingsRun::~SettingsRun() { Close(); }
+
+MessageBoxInfo SettingsRun::Click(const std::wstring& caption) {
+  HWND button = FindControl(window_, caption);
+  if (!button) return MessageBoxInfo();
+  ClickButton(button);
+  return TakeMessageBox(run_->pid());
+}
+
+bool SettingsRun::Close() {
+  if (window_ && IsWindow(window_)) CloseWindowAndWait(window_);
+  window_ = nullptr;
+  return run_->WaitEnded();
+}
+
+std::wstring SendToFolder() {
+  wchar_t folder[MAX_PATH] = L"";
+  if (SHGetFolderPathW(nullptr, CSIDL_SENDTO, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK) {
+    return std::wstring();
+  }
+  return folder;
+}
+
+bool ResolveLink(const std::wstring& link_file, std::wstring* target, std::wstring* error) {
+  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link));
+  if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  if (SUCCEEDED(hr)) hr = file->Load(link_file.c_str(), STGM_READ);
+  wchar_t path[MAX_PATH] = L"";
+  if (SUCCEEDED(hr)) hr = link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+  if (SUCCEEDED(hr)) *target = path;
+  if (FAILED(hr)) *error = ErrorText(L"IShellLinkW", static_cast<DWORD>(hr));
+  if (file) file->Release();
+  if (link) link->Release();
+  if (SUCCEEDED(init)) CoUninitialize();
+  return SUCCEEDED(hr);
+}
+
+bool ShellStart(const std::wstring& link_file, const std::wstring& parameters,
+                std::wstring* error) {
+  HANDLE process = nullptr;
+  SHELLEXECUTEINFOW info = {};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+  info.lpFile = link_file.c_str();
+  info.lpParameters = parameters.c_str();
+  info.nShow = SW_SHOWNORMAL;
+  if (!ShellExecuteExW(&info)) {
+    *error = ErrorText(L"ShellExecuteExW", GetLastError());
+    return false;
+  }
+  process = info.hProcess;
+  if (process) CloseHandle(process);
+  return true;
+}
+
+std::string CompoundBytes() {
+  return std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(504, '\0');
+}
+
+std::string PlainTextBytes() { return "Plain text that only carries a .doc name.\r\n"; }
+
+}  // namespace e2e
+}  // namespace talvern

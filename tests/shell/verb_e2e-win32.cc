@@ -1,0 +1,232 @@
+// The shell verb of Word documents, set and removed from the real settings window and
+// used through the shell the way a double-click uses it.
+#include <gtest/gtest.h>
+
+#include "tests/shell/shell_helpers.h"
+
+namespace talvern {
+namespace e2e {
+namespace {
+
+const wchar_t kSet[] = L"関連付けを設定";
+const wchar_t kRemove[] = L"関連付けを解除";
+const wchar_t kSetDone[] = L"関連付けを設定しました";
+const wchar_t kRemoveDone[] = L"関連付けを解除しました\r\n関連付けを標準に戻しました";
+const std::wstring kUserClass = std::wstring(kUserClasses);
+
+::testing::AssertionResult HasString(HKEY root, const std::wstring& key,
+                                     const std::wstring& expected) {
+  DWORD type = 0;
+  std::wstring value;
+  if (!ReadDefault(root, key, &type, &value)) {
+    return ::testing::AssertionFailure() << Utf8(key) << " has no default value";
+  }
+  if (type != REG_SZ) return ::testing::AssertionFailure() << Utf8(key) << " has type " << type;
+  if (value != expected) {
+    return ::testing::AssertionFailure()
+           << Utf8(key) << " holds \"" << Utf8(value) << "\", not \"" << Utf8(expected) << "\"";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Shows(const MessageBoxInfo& box, const std::wstring& text,
+                                 IconKind icon) {
+  if (!box.hwnd) return ::testing::AssertionFailure() << "no message box";
+  if (box.text != text || box.icon != icon || box.caption != kMessageCaption) {
+    return ::testing::AssertionFailure()
+           << "message \"" << Utf8(box.text) << "\" (" << IconName(box.icon) << ", caption \""
+           << Utf8(box.caption) << "\")";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+::testing::AssertionResult Fails(const MessageBoxInfo& box, const std::wstring& first_line,
+                                 const std::wstring& named_key) {
+  if (!box.hwnd) return ::testing::AssertionFailure() << "no message box";
+  if (box.icon != IconKind::kCritical || box.text.rfind(first_line, 0) != 0 ||
+      box.text.find(named_key) == std::wstring::npos) {
+    return ::testing::AssertionFailure()
+           << "message \"" << Utf8(box.text) << "\" (" << IconName(box.icon) << ")";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class VerbE2E : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = TestFolder();
+    ASSERT_FALSE(folder_.empty());
+    ASSERT_TRUE(Install(folder_ + L"Talvern", L"talvern.exe", &app_));
+  }
+
+  /// Opens the settings window, clicks `caption` and closes the window again.
+  MessageBoxInfo ClickOnce(const std::wstring& caption) {
+    std::wstring error;
+    std::unique_ptr<SettingsRun> run = SettingsRun::Open(app_.exe, &error);
+    EXPECT_TRUE(run) << Utf8(error);
+    if (!run) return MessageBoxInfo();
+    MessageBoxInfo box = run->Click(caption);
+    EXPECT_TRUE(run->Close());
+    return box;
+  }
+
+  std::wstring Command() const { return L"\"" + app_.exe + L"\" %1"; }
+
+  ClassesGuard classes_;
+  std::wstring folder_;
+  Installation app_;
+};
+
+TEST_F(VerbE2E, SetWritesVerbCommandAndDefaultAsStrings) {
+  EXPECT_TRUE(Shows(ClickOnce(kSet), kSetDone, IconKind::kInformation));
+  EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kVerbKey, L"判別"));
+  EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kCommandKey, Command()));
+  EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kShellKey, L"TVern"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kClassKey));
+}
+
+TEST_F(VerbE2E, RemoveWithoutEarlierSetRestoresOpen) {
+  EXPECT_TRUE(Shows(ClickOnce(kRemove), kRemoveDone, IconKind::kInformation));
+  EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kShellKey, L"Open"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+}
+
+TEST_F(VerbE2E, SetRemoveSetInOneWindow) {
+  std::wstring error;
+  std::unique_ptr<SettingsRun> run = SettingsRun::Open(app_.exe, &error);
+  ASSERT_TRUE(run) << Utf8(error);
+  EXPECT_TRUE(Shows(run->Click(kSet), kSetDone, IconKind::kInformation));
+  EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kShellKey, L"TVern"));
+
+  // The verb really goes: Wine, like the NT family, keeps a key that still has subkeys.
+  EXPECT_TRUE(Shows(run->Click(kRemove), kRemoveDone, IconKind::kInformation));
+  EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kShellKey, L"Open"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kCommandKey));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+
+  EXPECT_TRUE(Shows(run->Click(kSet), kSetDone, IconKind::kInformation));
+  EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kVerbKey, L"判別"));
+  EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kCommandKey, Command()));
+  EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kShellKey, L"TVern"));
+  EXPECT_TRUE(run->Close());
+}
+
+TEST_F(VerbE2E, RefusedMachineWriteFallsBackToPerUserClasses) {
+  // Wine refuses writes to a read-only key but deletes it all the same; a subkey is what
+  // keeps the machine-wide command from being deleted, as the NT family also refuses then.
+  const std::wstring kept = std::wstring(kCommandKey) + L"\\kept";
+  ASSERT_TRUE(LockKeys(HKEY_CLASSES_ROOT, {kClassKey, kShellKey, kVerbKey, kCommandKey, kept}));
+  std::wstring error;
+  std::unique_ptr<SettingsRun> run = SettingsRun::Open(app_.exe, &error);
+  ASSERT_TRUE(run) << Utf8(error);
+
+  EXPECT_TRUE(Shows(run->Click(kSet), kSetDone, IconKind::kInformation));
+  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kVerbKey, L"判別"));
+  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kCommandKey, Command()));
+  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"TVern"));
+  std::wstring untouched;
+  EXPECT_FALSE(RegistryDefault(HKEY_CLASSES_ROOT, kShellKey, &untouched)) << Utf8(untouched);
+
+  // A machine-wide verb that stays is reported, after what this user may clean is clean.
+  EXPECT_TRUE(Fails(run->Click(kRemove), L"関連付けを解除できませんでした", kCommandKey));
+  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Open"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kVerbKey));
+
+  UnlockTree(HKEY_CLASSES_ROOT, kVerbKey);
+  ASSERT_EQ(RegDeleteKeyW(HKEY_CLASSES_ROOT, kept.c_str()), ERROR_SUCCESS);
+  EXPECT_TRUE(Shows(run->Click(kRemove), kRemoveDone, IconKind::kInformation));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kVerbKey));
+  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Open"));
+  EXPECT_TRUE(run->Close());
+}
+
+TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
+  const std::vector<std::wstring> keys = {kClassKey, kShellKey, kVerbKey, kCommandKey};
+  std::vector<std::wstring> user_keys;
+  for (const std::wstring& key : keys) user_keys.push_back(kUserClass + key);
+  ASSERT_TRUE(LockKeys(HKEY_CLASSES_ROOT, keys));
+  ASSERT_TRUE(LockKeys(HKEY_CURRENT_USER, user_keys));
+
+  EXPECT_TRUE(Fails(ClickOnce(kSet), L"関連付けを設定できませんでした",
+                    L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\\TVern\r\n"));
+  EXPECT_TRUE(Fails(ClickOnce(kRemove), L"関連付けを解除できませんでした",
+                    L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\r\n"));
+  std::wstring value;
+  for (const std::wstring& key : keys) {
+    EXPECT_FALSE(RegistryDefault(HKEY_CLASSES_ROOT, key, &value)) << Utf8(key);
+    EXPECT_FALSE(RegistryDefault(HKEY_CURRENT_USER, kUserClass + key, &value)) << Utf8(key);
+  }
+}
+
+/// Talvern under "C:\Program Files\...", with a C:\Program.exe that an unquoted command
+/// would run instead, and ".doc" as a Word document class with an "Open" verb of its own.
+class VerbThroughShellE2E : public VerbE2E {
+ protected:
+  void SetUp() override {
+    folder_ = TestFolder();
+    ASSERT_FALSE(folder_.empty());
+    ASSERT_TRUE(RemoveTree(kInstallFolder));
+    ASSERT_TRUE(Install(kInstallFolder, L"talvern.exe", &app_));
+    ASSERT_TRUE(InstallStandIn(kProgramDecoy));
+    open_program_ = folder_ + L"Other Word\\open.exe";
+    ASSERT_TRUE(InstallStandIn(open_program_));
+    ASSERT_TRUE(SetRegistryDefault(HKEY_CLASSES_ROOT, L".doc", kClassKey));
+    ASSERT_TRUE(SetRegistryDefault(HKEY_CLASSES_ROOT, L"Word.Document.8\\shell\\Open\\command",
+                                   L"\"" + open_program_ + L"\" \"%1\""));
+    compound_ = folder_ + L"My Documents\\quarterly report.doc";
+    plain_ = folder_ + L"My Documents\\read me first.doc";
+    ASSERT_TRUE(WriteBytes(compound_, CompoundBytes()));
+    ASSERT_TRUE(WriteBytes(plain_, PlainTextBytes()));
+  }
+  void TearDown() override {
+    DeleteFileW(kProgramDecoy);
+    DeleteFileW(RecordLog(kProgramDecoy).c_str());
+    RemoveTree(kInstallFolder);
+  }
+
+  /// Opens `document` as a double-click does and waits for the program it started.
+  void DoubleClick(const std::wstring& document) {
+    HANDLE process = nullptr;
+    std::wstring error;
+    ASSERT_TRUE(ShellOpen(document, &process, &error)) << Utf8(error);
+    if (process) {
+      EXPECT_EQ(WaitForSingleObject(process, kPatience), WAIT_OBJECT_0);
+      CloseHandle(process);
+    }
+  }
+
+  static constexpr wchar_t kInstallFolder[] = L"C:\\Program Files\\Talvern E2E";
+  static constexpr wchar_t kProgramDecoy[] = L"C:\\Program.exe";
+  std::wstring open_program_;
+  std::wstring compound_;
+  std::wstring plain_;
+};
+
+TEST_F(VerbThroughShellE2E, DoubleClickRunsTalvernUntilTheVerbIsRemoved) {
+  std::wstring error;
+  std::unique_ptr<SettingsRun> run = SettingsRun::Open(app_.exe, &error);
+  ASSERT_TRUE(run) << Utf8(error);
+  EXPECT_TRUE(Shows(run->Click(kSet), kSetDone, IconKind::kInformation));
+
+  DoubleClick(compound_);
+  DoubleClick(plain_);
+  const std::vector<StandInRecord> handed = WaitForRecords({app_.word, app_.text}, 2);
+  EXPECT_EQ(CommandLines(handed), (std::vector<std::wstring>{
+                                      app_.word + L" \"" + compound_ + L"\"",
+                                      app_.text + L" \"" + plain_ + L"\"",
+                                  }));
+  EXPECT_TRUE(ReadRecords({kProgramDecoy, open_program_}).empty());
+
+  EXPECT_TRUE(Shows(run->Click(kRemove), kRemoveDone, IconKind::kInformation));
+  EXPECT_TRUE(run->Close());
+  DoubleClick(compound_);
+  EXPECT_EQ(CommandLines(WaitForRecords({open_program_}, 1)),
+            std::vector<std::wstring>{L"\"" + open_program_ + L"\" \"" + compound_ + L"\""});
+  EXPECT_EQ(ReadRecords({app_.word, app_.text}).size(), 2u);
+  EXPECT_TRUE(ReadRecords({kProgramDecoy}).empty());
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace talvern

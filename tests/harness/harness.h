@@ -117,6 +117,9 @@ class ProgramRun {
   DWORD pid_ = 0;
 };
 
+/// Short name outside test fixtures (inside one, `Run` is testing::Test::Run).
+using Run = ProgramRun;
+
 /// Outcome of RunToEnd.
 struct RunResult {
   bool started = false;  ///< false: `error` says why.

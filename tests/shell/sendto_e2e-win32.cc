@@ -16,6 +16,27 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
   return CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
+/// Moves a folder out of the way and puts it back, whatever the test left in its place.
+class FolderAside {
+ public:
+  explicit FolderAside(const std::wstring& folder)
+      : folder_(folder), saved_(folder + L" (saved by shell_e2e)") {
+    RemoveTree(saved_);
+    moved_ = MoveFileW(folder_.c_str(), saved_.c_str()) != 0;
+  }
+  ~FolderAside() {
+    if (!moved_) return;
+    RemoveTree(folder_);
+    MoveFileW(saved_.c_str(), folder_.c_str());
+  }
+  bool moved() const { return moved_; }
+
+ private:
+  std::wstring folder_;
+  std::wstring saved_;
+  bool moved_ = false;
+};
+
 class SendToE2E : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -89,22 +110,32 @@ TEST_F(SendToE2E, LinkHeldOpenGivesCriticalMessage) {
   EXPECT_EQ(bytes, "in use");
 }
 
-TEST_F(SendToE2E, SendToFolderThatIsAFileGivesCriticalMessageAndNoLinkElsewhere) {
-  const std::wstring saved = send_to_ + L" (saved by shell_e2e)";
-  RemoveTree(saved);
-  ASSERT_TRUE(MoveFileW(send_to_.c_str(), saved.c_str()));
-  ASSERT_TRUE(WriteBytes(send_to_, "not a folder"));
-  const MessageBoxInfo box = ClickShortcut(app_.exe);
-  DeleteFileW(send_to_.c_str());
-  ASSERT_TRUE(MoveFileW(saved.c_str(), send_to_.c_str()));
-
-  EXPECT_EQ(box.text.rfind(kFailed, 0), 0u) << Utf8(box.text);
-  EXPECT_EQ(box.icon, IconKind::kCritical);
-  // Never a stray link in the root of the current drive instead.
-  wchar_t root_link[MAX_PATH];
-  ASSERT_NE(GetFullPathNameW(L"\\TVern.lnk", MAX_PATH, root_link, nullptr), 0u);
-  EXPECT_FALSE(Exists(root_link)) << Utf8(root_link);
-  EXPECT_FALSE(Exists(L"C:\\TVern.lnk"));
+TEST_F(SendToE2E, UnusableSendToFolderGivesCriticalMessageAndNoLinkElsewhere) {
+  const struct {
+    const char* name;
+    bool file_in_its_place;
+    const wchar_t* failing_call;
+  } rows[] = {
+      {"missing", false, L"SHGetFolderPathW"},
+      {"a file", true, L"IPersistFile::Save"},
+  };
+  FolderAside aside(send_to_);
+  ASSERT_TRUE(aside.moved());
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (row.file_in_its_place) ASSERT_TRUE(WriteBytes(send_to_, "not a folder"));
+    const MessageBoxInfo box = ClickShortcut(app_.exe);
+    EXPECT_EQ(box.text.rfind(std::wstring(kFailed) + L"\r\n" + row.failing_call, 0), 0u)
+        << Utf8(box.text);
+    EXPECT_EQ(box.icon, IconKind::kCritical);
+    EXPECT_EQ(Exists(send_to_), row.file_in_its_place);
+    // Never a stray link in the root of the current drive instead.
+    wchar_t root_link[MAX_PATH];
+    ASSERT_NE(GetFullPathNameW(L"\\TVern.lnk", MAX_PATH, root_link, nullptr), 0u);
+    EXPECT_FALSE(Exists(root_link)) << Utf8(root_link);
+    EXPECT_FALSE(Exists(L"C:\\TVern.lnk"));
+    DeleteFileW(send_to_.c_str());
+  }
 }
 
 TEST_F(SendToE2E, StartingTheLinkWithDocumentsDispatchesThem) {

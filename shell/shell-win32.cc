@@ -67,7 +67,7 @@ class Win32Shell : public Shell {
                                         SHGFP_TYPE_CURRENT, buffer);
     // S_FALSE means the folder does not exist: as good as not found.
     if (hr != S_OK || buffer[0] == L'\0') {
-      *error = hr == S_FALSE || SUCCEEDED(hr)
+      *error = SUCCEEDED(hr)
                    ? Win32ErrorText(L"SHGetFolderPathW(CSIDL_SENDTO)", ERROR_PATH_NOT_FOUND)
                    : HResultText(L"SHGetFolderPathW(CSIDL_SENDTO)", hr);
       return false;

@@ -71,6 +71,7 @@ class Win32Form : public Form1View {
   LRESULT OnClose();
   LRESULT OnActivate(WPARAM wparam);
   LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
+  LRESULT OnSysCommand(WPARAM wparam, LPARAM lparam);
   void OnNcDestroy();
 
   bool RegisterFormClass(HINSTANCE instance, std::wstring* error);
@@ -152,7 +153,9 @@ void Win32Form::Run() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       break;
     }
-    if (!IsDialogMessageW(hwnd_, &msg)) {
+    // Plain letters go to the control with the focus, never to the dialog manager: only
+    // Alt+letter presses a button, so typing can never click one by accident.
+    if (msg.message == WM_CHAR || !IsDialogMessageW(hwnd_, &msg)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
     }
@@ -198,6 +201,18 @@ LRESULT Win32Form::OnDpiChanged(WPARAM wparam, LPARAM lparam) {
   return 0;
 }
 
+LRESULT Win32Form::OnSysCommand(WPARAM wparam, LPARAM lparam) {
+  // The frame is fixed: the taskbar's or a tool's requests to size, minimise or maximise
+  // are refused as the missing title-bar buttons are.
+  switch (wparam & 0xFFF0) {
+    case SC_SIZE:
+    case SC_MINIMIZE:
+    case SC_MAXIMIZE:
+      return 0;
+  }
+  return DefWindowProcW(hwnd_, WM_SYSCOMMAND, wparam, lparam);
+}
+
 void Win32Form::OnNcDestroy() {
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
   hwnd_ = nullptr;
@@ -221,6 +236,8 @@ LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
         return form->OnActivate(wparam);
       case WM_DPICHANGED:
         return form->OnDpiChanged(wparam, lparam);
+      case WM_SYSCOMMAND:
+        return form->OnSysCommand(wparam, lparam);
       case WM_NCDESTROY:
         form->OnNcDestroy();
         break;

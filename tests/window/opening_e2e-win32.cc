@@ -1,0 +1,124 @@
+// Opening the settings window: the messages it shows first, and how it finds Word
+// (through a registered automation server) and Notepad.
+#include "tests/window/window_fixture.h"
+
+namespace talvern {
+namespace e2e {
+namespace {
+
+const wchar_t kDefaultWord[] = L"C:\\Program Files\\Microsoft Office\\Office\\WINWORD.EXE";
+const std::string kCompound("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+
+struct Expected {
+  const wchar_t* text;
+  IconKind icon;
+};
+
+class OpeningTest : public WindowTest {
+ protected:
+  // Reads the message boxes before the window appears and checks them in order.
+  void ExpectMessages(const std::vector<Expected>& expected) {
+    for (const Expected& message : expected) {
+      HWND box = WaitForMessageBox(run_->pid());
+      ASSERT_TRUE(box) << "missing: " << Utf8(message.text);
+      const MessageBoxInfo info = ReadMessageBox(box);
+      EXPECT_EQ(Utf8(info.text), Utf8(message.text));
+      EXPECT_EQ(info.icon, message.icon) << IconName(info.icon);
+      EXPECT_EQ(Utf8(info.caption), Utf8(kTitle));
+      // The window is not visible yet: the box is the run's only window.
+      EXPECT_EQ(TopLevelWindows(run_->pid()), std::vector<HWND>{box});
+      ASSERT_TRUE(DismissMessageBox(box));
+    }
+  }
+  void ExpectBoxes(const std::wstring& word, const std::wstring& text) {
+    ASSERT_TRUE(WaitWindow());
+    EXPECT_TRUE(NoMessageFor(200));
+    EXPECT_EQ(Utf8(Text(kText1)), Utf8(word));
+    EXPECT_EQ(Utf8(Text(kText2)), Utf8(text));
+  }
+};
+
+TEST_F(OpeningTest, FirstRunWithoutWordShowsTheDefaultPath) {
+  ASSERT_TRUE(Start());
+  ExpectMessages({{L"Winword.exeが見つかりませんでした", IconKind::kExclamation}});
+  ExpectBoxes(kDefaultWord, notepad_);
+  EXPECT_EQ(DataIni(), "<missing>");  // nothing is written by opening
+}
+
+TEST_F(OpeningTest, FirstRunAsksTheWordServerForItsFolder) {
+  const std::wstring office = L"D:\\Office 2000\\表\\";
+  WordServer server(office, folder_ + L"word.log");
+  ASSERT_TRUE(server.ok());
+  ASSERT_TRUE(Start());
+  ExpectBoxes(office + L"Winword.exe", notepad_);
+  EXPECT_EQ(server.Calls(), (std::vector<std::string>{"create", "Path", "Quit", "release"}));
+}
+
+TEST_F(OpeningTest, ValidSettingsOpenQuietlyWithoutStartingWord) {
+  WordServer server(L"C:\\Office", folder_ + L"word.log");
+  WriteValidSettings();
+  ASSERT_TRUE(Open());
+  EXPECT_EQ(Utf8(Text(kText1)), Utf8(word_));
+  EXPECT_EQ(Utf8(Text(kText2)), Utf8(notepad_));
+  EXPECT_TRUE(server.Calls().empty());
+}
+
+TEST_F(OpeningTest, MissingConfiguredWordIsKeptWhenDetectionFails) {
+  const std::wstring gone = folder_ + L"gone\\WINWORD.EXE";
+  ASSERT_TRUE(WriteDataIni(folder_, DataIniBytes(gone, notepad_)));
+  ASSERT_TRUE(Start());
+  ExpectBoxes(gone, notepad_);
+}
+
+TEST_F(OpeningTest, MissingConfiguredWordIsReplacedWhenDetectionWorks) {
+  WordServer server(L"C:\\Office", folder_ + L"word.log");
+  ASSERT_TRUE(WriteDataIni(folder_, DataIniBytes(folder_ + L"gone.exe", notepad_)));
+  ASSERT_TRUE(Start());
+  ExpectBoxes(L"C:\\Office\\Winword.exe", notepad_);
+}
+
+TEST_F(OpeningTest, MissingWordSeenByDispatchIsReportedFirst) {
+  // A compound document needs Word, whose configured file is gone.
+  const std::wstring gone = folder_ + L"gone\\WINWORD.EXE";
+  ASSERT_TRUE(WriteDataIni(folder_, DataIniBytes(gone, notepad_)));
+  ASSERT_TRUE(WriteBytes(folder_ + L"report.doc", kCompound + "rest"));
+  ASSERT_TRUE(Start(folder_ + L"report.doc"));
+  ExpectMessages({{L"WORDの設定が不正です", IconKind::kCritical}});
+  ExpectBoxes(gone, notepad_);
+  ASSERT_TRUE(CloseWindowAndWait(window_));
+  EXPECT_TRUE(WaitEnded());
+}
+
+TEST_F(OpeningTest, MissingTextEditorSeenByDispatchFallsBackToNotepad) {
+  ASSERT_TRUE(WriteDataIni(folder_, DataIniBytes(word_, folder_ + L"gone.exe")));
+  ASSERT_TRUE(WriteBytes(folder_ + L"plain.doc", "plain text"));
+  ASSERT_TRUE(Start(folder_ + L"plain.doc"));
+  ExpectMessages({{L"TEXTの設定が不正です", IconKind::kCritical}});
+  ExpectBoxes(word_, notepad_);
+}
+
+TEST_F(OpeningTest, NotepadMissingFromTheWindowsFolder) {
+  const std::wstring empty_windows = folder_ + L"Windows";
+  ASSERT_TRUE(MakeFolders(empty_windows));
+  ASSERT_TRUE(WriteDataIni(folder_, DataIniBytes(word_, L"")));
+  {
+    EnvironmentGuard windir(L"WINDIR", empty_windows.c_str());
+    ASSERT_TRUE(Start());
+  }
+  ExpectMessages({{L"メモ帳が見つかりませんでした", IconKind::kExclamation}});
+  ExpectBoxes(word_, empty_windows + L"\\notepad.exe");
+}
+
+TEST_F(OpeningTest, WindirUnsetGivesARootPath) {
+  ASSERT_TRUE(WriteDataIni(folder_, DataIniBytes(word_, L"")));
+  {
+    EnvironmentGuard windir(L"WINDIR", nullptr);
+    ASSERT_TRUE(Start());
+  }
+  ExpectMessages({{L"メモ帳が見つかりませんでした", IconKind::kExclamation}});
+  ExpectBoxes(word_, L"\\notepad.exe");
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace talvern

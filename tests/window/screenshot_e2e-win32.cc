@@ -1,0 +1,203 @@
+// A picture of the settings window as users see it: every caption must be drawn in real
+// glyphs (no missing-glyph boxes). The picture is kept as a test artefact and in docs/.
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "tests/window/window_fixture.h"
+
+namespace talvern {
+namespace e2e {
+namespace {
+
+// A captured area of the screen, 32 bits per pixel, top-down.
+struct Picture {
+  int width = 0, height = 0;
+  std::vector<DWORD> pixels;
+  DWORD at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
+};
+
+Picture Capture(const RECT& area) {
+  Picture picture;
+  picture.width = area.right - area.left;
+  picture.height = area.bottom - area.top;
+  picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof(info.bmiHeader);
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, picture.width, picture.height, screen, area.left, area.top, SRCCOPY);
+  GdiFlush();
+  std::copy_n(static_cast<const DWORD*>(bits), picture.pixels.size(), picture.pixels.begin());
+  SelectObject(memory, old);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return picture;
+}
+
+// Writes `picture` as a PNG file through the Windows imaging component.
+bool SavePng(const Picture& picture, const std::wstring& path, std::string* error) {
+  IWICImagingFactory* factory = nullptr;
+  IWICBitmap* bitmap = nullptr;
+  IWICStream* stream = nullptr;
+  IWICBitmapEncoder* encoder = nullptr;
+  IWICBitmapFrameEncode* frame = nullptr;
+  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory));
+  if (SUCCEEDED(hr)) {
+    hr = factory->CreateBitmapFromMemory(
+        picture.width, picture.height, GUID_WICPixelFormat32bppBGR, picture.width * 4,
+        static_cast<UINT>(picture.pixels.size() * 4),
+        reinterpret_cast<BYTE*>(const_cast<DWORD*>(picture.pixels.data())), &bitmap);
+  }
+  if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
+  if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
+  if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
+  if (SUCCEEDED(hr)) hr = encoder->Initialize(stream, WICBitmapEncoderNoCache);
+  if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
+  if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
+  if (SUCCEEDED(hr)) hr = frame->WriteSource(bitmap, nullptr);
+  if (SUCCEEDED(hr)) hr = frame->Commit();
+  if (SUCCEEDED(hr)) hr = encoder->Commit();
+  for (IUnknown* object :
+       std::initializer_list<IUnknown*>{frame, encoder, stream, bitmap, factory}) {
+    if (object) object->Release();
+  }
+  if (FAILED(hr)) *error = "PNG encoding failed: hr " + std::to_string(static_cast<long>(hr));
+  return SUCCEEDED(hr);
+}
+
+// Dark pixels of the picture inside `area`: the ink of a caption.
+struct Ink {
+  int count = 0;
+  RECT box = {LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};  ///< bounding box of the ink
+  int width() const { return count ? box.right - box.left + 1 : 0; }
+};
+
+Ink InkIn(const Picture& picture, const RECT& area) {
+  Ink ink;
+  for (int y = area.top; y < area.bottom; ++y) {
+    for (int x = area.left; x < area.right; ++x) {
+      const DWORD p = picture.at(x, y);
+      const int luma = (((p >> 16) & 0xFF) * 3 + ((p >> 8) & 0xFF) * 6 + (p & 0xFF)) / 10;
+      const bool dark = luma < 170;  // glyph strokes, smoothed, on a light face
+      if (!dark) continue;
+      ++ink.count;
+      ink.box.left = std::min<LONG>(ink.box.left, x);
+      ink.box.right = std::max<LONG>(ink.box.right, x);
+      ink.box.top = std::min<LONG>(ink.box.top, y);
+      ink.box.bottom = std::max<LONG>(ink.box.bottom, y);
+    }
+  }
+  return ink;
+}
+
+std::wstring WithoutAccessMarker(const std::wstring& caption) {
+  std::wstring text;
+  for (wchar_t c : caption) {
+    if (c != L'&') text.push_back(c);
+  }
+  return text;
+}
+
+// Width of `text` in the system's UI face at a large size, for comparing proportions.
+int ReferenceWidth(HDC dc, const std::wstring& text) {
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  return size.cx;
+}
+
+class ScreenshotTest : public WindowTest {};
+
+TEST_F(ScreenshotTest, EveryCaptionIsDrawnInRealGlyphs) {
+  // Wine draws the caption buttons with Marlett; give the prefix the font it ships.
+  const std::wstring marlett = L"C:\\windows\\Fonts\\marlett.ttf";
+  if (!Exists(marlett))
+    CopyFileW(L"Z:\\usr\\share\\wine\\fonts\\marlett.ttf", marlett.c_str(), TRUE);
+  DpiGuard dpi(96);
+  WordServer server(L"C:\\Program Files\\Microsoft Office\\Office", folder_ + L"word.log");
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(BringToFront(window_));
+  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+  Sleep(500);
+  RECT frame;
+  GetWindowRect(window_, &frame);
+  const Picture picture = Capture(frame);
+
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  const std::wstring artefact = FromUnixPath(TALVERN_E2E_ARTEFACT_DIR) + L"\\settings-window.png";
+  MakeFolders(FromUnixPath(TALVERN_E2E_ARTEFACT_DIR));
+  std::string error;
+  EXPECT_TRUE(SavePng(picture, artefact, &error)) << error;
+  CoUninitialize();
+  const std::wstring docs = FromUnixPath(TALVERN_E2E_DOCS_DIR);
+  MakeFolders(docs);
+  EXPECT_TRUE(CopyFileW(artefact.c_str(), (docs + L"\\settings-window.png").c_str(), FALSE));
+
+  // The face the window's font comes from has a glyph for every caption character.
+  NONCLIENTMETRICSW metrics = {};
+  metrics.cbSize = sizeof(metrics);
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0));
+  metrics.lfMessageFont.lfHeight = -48;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HFONT font = CreateFontIndirectW(&metrics.lfMessageFont);
+  HGDIOBJ old_font = SelectObject(dc, font);
+
+  const std::vector<Control> controls = Controls();
+  ASSERT_EQ(controls.size(), static_cast<std::size_t>(kControlCount));
+  std::vector<int> captioned;
+  for (int i = 0; i != kControlCount; ++i) {
+    if (i != kText1 && i != kText2) captioned.push_back(i);
+  }
+  const std::wstring widest = WithoutAccessMarker(kDesign[kCommand4].caption);
+  std::vector<Ink> inks(kControlCount);
+  POINT origin = {0, 0};
+  ClientToScreen(window_, &origin);
+  for (int i = 0; i != kControlCount; ++i) {
+    RECT area = controls[i].rect;
+    OffsetRect(&area, origin.x - frame.left, origin.y - frame.top);
+    const int inset = controls[i].class_name == L"Static" ? 0 : 3;  // inside the borders
+    InflateRect(&area, -inset, -inset);
+    inks[i] = InkIn(picture, area);
+    EXPECT_GT(inks[i].count, 20) << "no text drawn in control " << i;
+  }
+  for (int i : captioned) {
+    const std::wstring text = WithoutAccessMarker(kDesign[i].caption);
+    SCOPED_TRACE(Utf8(text));
+    std::vector<WORD> glyphs(text.size());
+    GetGlyphIndicesW(dc, text.c_str(), static_cast<int>(text.size()), glyphs.data(),
+                     GGI_MARK_NONEXISTING_GLYPHS);
+    EXPECT_EQ(std::count(glyphs.begin(), glyphs.end(), 0xFFFF), 0) << "face lacks glyphs";
+    // Missing-glyph boxes are all alike and as wide as a full-width character, so the
+    // drawn widths would stop following the real proportions of the texts.
+    const double expected =
+        static_cast<double>(ReferenceWidth(dc, text)) / ReferenceWidth(dc, widest);
+    const double drawn = static_cast<double>(inks[i].width()) / inks[kCommand4].width();
+    EXPECT_NEAR(drawn, expected, 0.06) << "drawn " << inks[i].width() << " px";
+  }
+  // No two captions look alike.
+  for (std::size_t a = 0; a != captioned.size(); ++a) {
+    for (std::size_t b = a + 1; b != captioned.size(); ++b) {
+      const Ink& x = inks[captioned[a]];
+      const Ink& y = inks[captioned[b]];
+      EXPECT_TRUE(x.width() != y.width() || x.count != y.count)
+          << "controls " << captioned[a] << " and " << captioned[b] << " look the same";
+    }
+  }
+  SelectObject(dc, old_font);
+  DeleteObject(font);
+  DeleteDC(dc);
+}
+
+}  // namespace
+}  // namespace e2e
+}  // namespace talvern

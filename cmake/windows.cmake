@@ -41,7 +41,7 @@ if(MINGW)
             "-DOBJECTS=$<TARGET_OBJECTS:talvern_win32>" "-DDLLS=${pairs}"
             -P ${CMAKE_CURRENT_LIST_DIR}/delayload.cmake
     DEPENDS $<TARGET_OBJECTS:talvern_win32> ${CMAKE_CURRENT_LIST_DIR}/delayload.cmake
-    COMMAND_EXPAND_LISTS VERBATIM)
+    VERBATIM)
   target_sources(talvern PRIVATE ${delay_asm})
   target_link_libraries(talvern PRIVATE delayimp
     user32 gdi32 comctl32 comdlg32 ole32 oleaut32 uuid shell32 advapi32 uxtheme shlwapi version)

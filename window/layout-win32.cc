@@ -171,6 +171,12 @@ void FormLayout::Apply(HWND form, int dpi) {
                  size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }
+  // A little room between a path and the box's border (a new font resets it).
+  const int margin = MulDiv(2, dpi, 96);
+  for (int box : {kText1, kText2}) {
+    SendMessageW(controls_[box], EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                 MAKELPARAM(margin, margin));
+  }
   if (old_font && old_font != font_) DeleteObject(old_font);
 }
 

@@ -1,0 +1,52 @@
+// The lower bound for the benchmark: a launcher that does nothing but start the text
+// editor beside it on the one document named on its command line, the way Talvern does
+// (executable as the application, "<editor> "<document>"", a normal window), and exit.
+// kernel32 only.
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+// The command line without the program's own name and the blanks after it.
+const wchar_t* ArgumentText(const wchar_t* line) {
+  if (*line == L'"') {
+    ++line;
+    while (*line && *line != L'"') ++line;
+    if (*line) ++line;
+  } else {
+    while (*line && *line != L' ' && *line != L'\t') ++line;
+  }
+  while (*line == L' ' || *line == L'\t') ++line;
+  return line;
+}
+
+std::wstring EditorBesideMe() {
+  wchar_t path[MAX_PATH];
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring folder(path, length);
+  return folder.substr(0, folder.find_last_of(L'\\') + 1) + L"notepad.exe";
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  std::wstring document = ArgumentText(GetCommandLineW());
+  if (document.size() >= 2 && document.front() == L'"' && document.back() == L'"') {
+    document = document.substr(1, document.size() - 2);
+  }
+  const std::wstring editor = EditorBesideMe();
+  std::wstring line = editor + L" \"" + document + L"\"";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_SHOWNORMAL;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessW(editor.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return 1;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return 0;
+}

@@ -114,7 +114,10 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes) {
 }
 
 bool ReadBytes(const std::wstring& path, std::string* bytes) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+  // Logs of stand-ins at the longest paths reach MAX_PATH and need the "\\?\" form.
+  const std::wstring name =
+      path.size() < MAX_PATH || path.compare(0, 2, L"\\\\") == 0 ? path : L"\\\\?\\" + path;
+  HANDLE file = CreateFileW(name.c_str(), GENERIC_READ,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

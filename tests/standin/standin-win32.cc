@@ -43,6 +43,12 @@ unsigned long long CreationTime() {
   return (static_cast<unsigned long long>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
+// Paths of MAX_PATH characters or more need the "\\?\" form on Windows.
+std::wstring LongForm(const std::wstring& path) {
+  if (path.size() < MAX_PATH || path.compare(0, 2, L"\\\\") == 0) return path;
+  return L"\\\\?\\" + path;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -50,10 +56,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       std::to_wstring(RequestedShowState()) + L"\t" + std::to_wstring(CreationTime()) + L"\t" +
       std::to_wstring(GetCurrentProcessId()) + L"\t" + GetCommandLineW() + L"\n";
   const std::string bytes = Utf8(line);
-  // One append per run; several stand-ins may write to the same log at once.
-  HANDLE log = CreateFileW((OwnPath() + L".log").c_str(), FILE_APPEND_DATA,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Several stand-ins may finish at once, and appends of different processes are not atomic
+  // under Wine: only one writer may hold the log (readers may share it).
+  HANDLE log = INVALID_HANDLE_VALUE;
+  for (int tries = 0; tries < 10000 && log == INVALID_HANDLE_VALUE; ++tries) {
+    log = CreateFileW(LongForm(OwnPath() + L".log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ,
+                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log == INVALID_HANDLE_VALUE && GetLastError() != ERROR_SHARING_VIOLATION) break;
+    if (log == INVALID_HANDLE_VALUE) Sleep(1);
+  }
   if (log == INVALID_HANDLE_VALUE) return 2;
   DWORD written = 0;
   BOOL ok = WriteFile(log, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);

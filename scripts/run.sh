@@ -27,6 +27,16 @@ for document in "$@"; do
   fi
 done
 
+# Talvern opens documents only once Data.ini names the two programs. Under Wine, WordPad
+# stands in for Word.
+settings=build/win/Data.ini
+if ((${#documents[@]})) && [[ ! -f $settings ]]; then
+  printf '[EXE]\r\nWORD=%s\r\nTEXT=%s\r\n' \
+    'C:\Program Files\Windows NT\Accessories\wordpad.exe' 'C:\windows\notepad.exe' >"$settings"
+  echo "run.sh: wrote $settings (Word: WordPad, text editor: Notepad); change it in the" \
+    "settings window (scripts/run.sh without documents)."
+fi
+
 if ! $virtual; then
   exec wine build/win/talvern.exe "${documents[@]}"
 fi

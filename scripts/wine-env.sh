@@ -54,6 +54,17 @@ talvern_wine_prefix() {
     touch "$WINEPREFIX/.talvern-ready"
   fi
   talvern_wine_drives
+  talvern_wine_fonts
+}
+
+# Wine draws caption buttons (the close box) with Marlett, which a new prefix does not find
+# by itself: without it the close box shows an "r".
+talvern_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [[ -f /usr/share/wine/fonts/marlett.ttf && ! -f "$fonts/marlett.ttf" ]]; then
+    mkdir -p "$fonts"
+    cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
 }
 
 # First display number with neither a lock file nor a socket.

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386
+  wine wine32:i386 fonts-wine
   xvfb xauth x11-utils
   # Exactly one CJK font package: with several, Wine's choice of face changes.
   fonts-noto-cjk

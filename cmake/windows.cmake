@@ -1,6 +1,5 @@
 # The Windows program: the core plus the Win32 layer, resources and the
 # delay-load thunks that keep dispatch mode down to kernel32.
-set(TALVERN_WIN32_FLAGS)
 if(MINGW)
   enable_language(ASM)
   enable_language(RC)

@@ -5,6 +5,7 @@ if(MINGW)
   enable_language(RC)
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
   set(TALVERN_STATIC_LINK -static -static-libgcc -static-libstdc++)
+  set(TALVERN_UNICODE_ENTRY -municode)
 endif()
 
 # Win32 layer objects; each folder adds its *-win32.cc files.
@@ -28,7 +29,7 @@ set_source_files_properties(platform/talvern.rc PROPERTIES OBJECT_DEPENDS
 set(TALVERN_DELAYED_DLLS user32 gdi32 comctl32 comdlg32 ole32 oleaut32 shell32
     advapi32 uxtheme shlwapi version)
 if(MINGW)
-  target_link_options(talvern PRIVATE -municode ${TALVERN_STATIC_LINK} $<$<CONFIG:Release>:-s>)
+  target_link_options(talvern PRIVATE ${TALVERN_UNICODE_ENTRY} ${TALVERN_STATIC_LINK} $<$<CONFIG:Release>:-s>)
   set(pairs)
   foreach(dll IN LISTS TALVERN_DELAYED_DLLS)
     find_library(IMPLIB_${dll} NAMES lib${dll}.a REQUIRED)

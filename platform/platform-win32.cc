@@ -111,17 +111,22 @@ class Win32FileSystem : public FileSystem {
 // settings file stores it.
 bool FitsAnsiCodePage(const std::wstring& text) {
   if (text.empty()) return true;
+  const UINT code_page = GetACP();
+  // UTF-8 takes neither the best-fit flag nor the default-character report; the round
+  // trip below is the test that holds for every code page.
+  const bool utf8 = code_page == CP_UTF8;
+  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
   BOOL used_default = FALSE;
+  BOOL* report = utf8 ? nullptr : &used_default;
+  const int length = static_cast<int>(text.size());
   int bytes =
-      WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                          nullptr, 0, nullptr, &used_default);
+      WideCharToMultiByte(code_page, flags, text.data(), length, nullptr, 0, nullptr, report);
   if (bytes <= 0 || used_default) return false;
   std::string ansi(static_cast<std::size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), static_cast<int>(text.size()),
-                      &ansi[0], bytes, nullptr, &used_default);
-  int chars = MultiByteToWideChar(CP_ACP, 0, ansi.data(), bytes, nullptr, 0);
+  WideCharToMultiByte(code_page, flags, text.data(), length, &ansi[0], bytes, nullptr, report);
+  int chars = MultiByteToWideChar(code_page, 0, ansi.data(), bytes, nullptr, 0);
   std::wstring back(static_cast<std::size_t>(chars), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), bytes, &back[0], chars);
+  MultiByteToWideChar(code_page, 0, ansi.data(), bytes, &back[0], chars);
   return !used_default && back == text;
 }
 

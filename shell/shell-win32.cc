@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include "platform/com_ref-win32.h"
 #include "platform/platform-win32.h"
 
 namespace talvern {
@@ -35,28 +36,30 @@ class ComScope {
 };
 
 bool SaveLink(const std::wstring& link_file, const std::wstring& target, std::wstring* error) {
-  IShellLinkW* link = nullptr;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link));
+  ComRef<IShellLinkW> link;
+  HRESULT hr =
+      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out());
   if (FAILED(hr)) {
     *error = HResultText(L"CoCreateInstance(ShellLink)", hr);
     return false;
   }
-  IPersistFile* file = nullptr;
   hr = link->SetPath(target.c_str());
   if (FAILED(hr)) {
     *error = HResultText(L"IShellLinkW::SetPath", hr);
-  } else {
-    hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-    if (FAILED(hr)) *error = HResultText(L"IShellLinkW::QueryInterface(IPersistFile)", hr);
+    return false;
   }
-  if (file) {
-    hr = file->Save(link_file.c_str(), TRUE);
-    if (FAILED(hr)) *error = HResultText(L"IPersistFile::Save", hr);
-    file->Release();
+  ComRef<IPersistFile> file;
+  hr = link->QueryInterface(IID_IPersistFile, file.out());
+  if (FAILED(hr)) {
+    *error = HResultText(L"IShellLinkW::QueryInterface(IPersistFile)", hr);
+    return false;
   }
-  link->Release();
-  return SUCCEEDED(hr);
+  hr = file->Save(link_file.c_str(), TRUE);
+  if (FAILED(hr)) {
+    *error = HResultText(L"IPersistFile::Save", hr);
+    return false;
+  }
+  return true;
 }
 
 class Win32Shell : public Shell {

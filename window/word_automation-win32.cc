@@ -5,28 +5,12 @@
 #include <oleauto.h>
 // clang-format on
 
+#include "platform/com_ref-win32.h"
 #include "platform/platform-win32.h"
 
 namespace talvern {
 
 namespace {
-
-// Releases an interface when the scope ends.
-template <typename Interface>
-class ComRef {
- public:
-  ComRef() = default;
-  ComRef(const ComRef&) = delete;
-  ComRef& operator=(const ComRef&) = delete;
-  ~ComRef() {
-    if (p_) p_->Release();
-  }
-  Interface* get() const { return p_; }
-  Interface** out() { return &p_; }
-
- private:
-  Interface* p_ = nullptr;
-};
 
 bool DispatchId(IDispatch* object, const wchar_t* name, DISPID* id) {
   LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
@@ -65,8 +49,7 @@ class Win32WordAutomation : public WordAutomation {
     CLSID clsid;
     if (FAILED(CLSIDFromProgID(prog_id.c_str(), &clsid))) return false;
     ComRef<IDispatch> word;
-    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch,
-                                reinterpret_cast<void**>(word.out())))) {
+    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_SERVER, IID_IDispatch, word.out()))) {
       return false;
     }
     std::wstring path;

@@ -18,7 +18,14 @@ add_executable(talvern WIN32 $<TARGET_OBJECTS:talvern_win32>)
 set_target_properties(talvern PROPERTIES OUTPUT_NAME talvern)
 target_link_libraries(talvern PRIVATE talvern_core)
 
-# Resources: manifest, icon and version information, numbered from the project.
+# Resources: manifest, icon and version information, numbered from the project. The
+# manifest names the build's own architecture: Windows refuses to start an x64 program
+# that asks for the x86 common controls.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(TALVERN_MANIFEST_ARCH amd64)
+else()
+  set(TALVERN_MANIFEST_ARCH x86)
+endif()
 configure_file(platform/version.h.in talvern_version.h @ONLY)
 configure_file(platform/talvern.manifest.in talvern.manifest @ONLY)
 target_sources(talvern PRIVATE platform/talvern.rc)

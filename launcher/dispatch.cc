@@ -1,6 +1,9 @@
 #include "launcher/dispatch.h"
 
 #include <memory>
+#include <string>
+
+#include "launcher/formats.h"
 
 namespace talvern {
 
@@ -12,12 +15,10 @@ std::wstring HexText(std::uint8_t byte) {
   return text;
 }
 
-bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::wstring* error) {
-  std::unique_ptr<ByteReader> file = p.files->OpenForRead(document, error);
-  if (!file) return false;
+bool TestSignature(Module1& m, ByteReader& file, std::wstring* error) {
   for (int j = 0; j != 8 && !m.NotCompound; ++j) {
     std::uint8_t byte = 0;
-    switch (file->ReadByte(static_cast<std::uint64_t>(j), &byte, error)) {
+    switch (file.ReadByte(static_cast<std::uint64_t>(j), &byte, error)) {
       case ByteReader::Result::kError:
         return false;
       case ByteReader::Result::kEnd:
@@ -30,6 +31,18 @@ bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::w
         break;
     }
   }
+  return true;
+}
+
+bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, bool* to_word,
+                      std::wstring* error) {
+  std::unique_ptr<ByteReader> file = p.files->OpenForRead(document, error);
+  if (!file || !TestSignature(m, *file, error)) return false;
+  *to_word = !m.NotCompound;
+  if (*to_word || !m.WordFormats) return true;
+  std::string head;
+  if (!file->ReadStart(kFormatHeadBytes, &head, error)) return false;
+  *to_word = FormatOf(head) != DocumentFormat::kText;
   return true;
 }
 
@@ -58,14 +71,15 @@ HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executab
 
 HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& document) {
   std::wstring error;
-  if (!TestSignature(m, p, document, &error)) {
+  bool to_word = false;
+  if (!ClassifyDocument(m, p, document, &to_word, &error)) {
     m.NotCompound = false;
     p.MsgBox(L"文書を開けませんでした。\r\n" + document + L"\r\n\r\n" + error, MsgIcon::kCritical);
     return HandOffResult::kSkipped;
   }
   m.QuotedDocument = L" \"" + document + L"\"";
-  HandOffResult result = m.NotCompound ? StartProgram(m, p, m.TextPath, &m.TextPathInvalid)
-                                       : StartProgram(m, p, m.WordPath, &m.WordPathInvalid);
+  HandOffResult result = to_word ? StartProgram(m, p, m.WordPath, &m.WordPathInvalid)
+                                 : StartProgram(m, p, m.TextPath, &m.TextPathInvalid);
   m.NotCompound = false;
   return result;
 }

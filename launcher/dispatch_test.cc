@@ -41,31 +41,63 @@ TEST_F(DispatchTest, HexTextHasNoLeadingZero) {
   EXPECT_EQ(HexText(0xFF), L"FF");
 }
 
-// First bytes of a document, the program it must reach, and how many bytes are read.
+// What happens to a document with the other formats off or on: the program it reaches,
+// the bytes read from it and the reads of its first bytes at once.
+struct Route {
+  bool to_word;
+  int bytes_read;
+  int start_reads;
+};
+
+// First bytes of a document and its route with the option off, then on.
 struct RouteRow {
   const char* name;
   std::string bytes;
-  bool to_word;
-  int bytes_read;
+  Route off, on;
 };
 
-TEST_F(DispatchTest, RoutesByTheFirstEightBytes) {
+TEST_F(DispatchTest, RoutesByTheFirstBytes) {
+  const std::string long_text(10000, 'x');
   const RouteRow rows[] = {
-      {"compound", kCompound, true, 8},
-      {"text starting with H", "Hello", false, 1},
-      {"D0 CF 11 E0 then 00", std::string("\xD0\xCF\x11\xE0\x00\x00\x00\x00", 8), false, 5},
-      {"0D (text D)", "\x0D\x0A", false, 1},
-      {"empty", "", false, 0},
-      {"short prefix of the signature", std::string("\xD0\xCF\x11", 3), false, 3},
-      {"seven matching bytes", kCompound.substr(0, 7), false, 7},
-      {"last byte differs", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE0", 8), false, 8},
+      {"compound", kCompound, {true, 8, 0}, {true, 8, 0}},
+      {"text starting with H", "Hello", {false, 1, 0}, {false, 1 + 5, 1}},
+      {"D0 CF 11 E0 then 00",
+       std::string("\xD0\xCF\x11\xE0\x00\x00\x00\x00", 8),
+       {false, 5, 0},
+       {false, 5 + 8, 1}},
+      {"0D (text D)", "\x0D\x0A", {false, 1, 0}, {false, 1 + 2, 1}},
+      {"empty", "", {false, 0, 0}, {false, 0, 1}},
+      {"short prefix of the signature",
+       std::string("\xD0\xCF\x11", 3),
+       {false, 3, 0},
+       {false, 3 + 3, 1}},
+      {"seven matching bytes", kCompound.substr(0, 7), {false, 7, 0}, {false, 7 + 7, 1}},
+      {"last byte differs",
+       std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE0", 8),
+       {false, 8, 0},
+       {false, 8 + 8, 1}},
+      {"long text: 4 KiB at most", long_text, {false, 1, 0}, {false, 1 + 4096, 1}},
+      {"RTF", "{\\rtf1 x}", {false, 1, 0}, {true, 1 + 9, 1}},
+      {"renamed .docx", std::string("PK\x03\x04\x14\x00", 6), {false, 1, 0}, {true, 1 + 6, 1}},
+      {"Word 2.0", std::string("\xDB\xA5\x2D\x00", 4), {false, 1, 0}, {true, 1 + 4, 1}},
+      {"web page after 4 KiB of blanks",
+       std::string(4096, ' ') + "<html>",
+       {false, 1, 0},
+       {false, 1 + 4096, 1}},
   };
-  for (const RouteRow& row : rows) {
-    const std::wstring path = L"D:\\doc " + std::to_wstring(&row - rows) + L".doc";
-    ASSERT_EQ(Send(path, row.bytes), HandOffResult::kStarted) << row.name;
-    EXPECT_EQ(LastStarted().application, row.to_word ? kWord : kText) << row.name;
-    EXPECT_EQ(fake.files.bytes_read[path], row.bytes_read) << row.name;
-    EXPECT_FALSE(m.NotCompound) << row.name;
+  for (bool on : {false, true}) {
+    m.WordFormats = on;
+    for (const RouteRow& row : rows) {
+      const Route& route = on ? row.on : row.off;
+      const std::wstring path =
+          L"D:\\doc " + std::to_wstring(&row - rows) + (on ? L" on.doc" : L" off.doc");
+      ASSERT_EQ(Send(path, row.bytes), HandOffResult::kStarted) << row.name << " on=" << on;
+      EXPECT_EQ(LastStarted().application, route.to_word ? kWord : kText)
+          << row.name << " on=" << on;
+      EXPECT_EQ(fake.files.bytes_read[path], route.bytes_read) << row.name << " on=" << on;
+      EXPECT_EQ(fake.files.start_reads[path], route.start_reads) << row.name << " on=" << on;
+      EXPECT_FALSE(m.NotCompound) << row.name;
+    }
   }
 }
 
@@ -138,6 +170,28 @@ TEST_F(DispatchTest, UnreadableDocumentIsReportedAndSkipped) {
   // The next document is tested from scratch.
   Send(L"C:\\next.doc", kCompound);
   EXPECT_EQ(LastStarted().application, kWord);
+}
+
+TEST_F(DispatchTest, OtherFormatsThatCannotBeReadAreReportedAndSkipped) {
+  m.WordFormats = true;
+  fake.files.start_read_errors[L"C:\\a.rtf"] = L"ReadFile: The device is not ready.";
+  EXPECT_EQ(Send(L"C:\\a.rtf", "{\\rtf1}"), HandOffResult::kSkipped);
+  ASSERT_EQ(fake.messages.shown.size(), 1u);
+  EXPECT_EQ(fake.messages.shown[0].prompt,
+            L"文書を開けませんでした。\r\nC:\\a.rtf\r\n\r\nReadFile: The device is not ready.");
+  EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kCritical);
+  EXPECT_TRUE(fake.processes.started.empty());
+  EXPECT_FALSE(m.NotCompound);
+  Send(L"C:\\b.rtf", "{\\rtf1}");
+  EXPECT_EQ(LastStarted().application, kWord);
+}
+
+TEST_F(DispatchTest, OtherFormatsNeedAnExistingWord) {
+  m.WordFormats = true;
+  m.WordPath = L"C:\\gone\\WINWORD.EXE";
+  EXPECT_EQ(Send(L"C:\\a.doc", "{\\rtf1}"), HandOffResult::kSettingsShown);
+  EXPECT_TRUE(fake.window.word_invalid_when_shown);
+  EXPECT_FALSE(fake.window.text_invalid_when_shown);
 }
 
 TEST_F(DispatchTest, ProgramThatCannotStartIsReportedWithItsCommandLine) {

@@ -27,6 +27,7 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
   m.SignatureBytes = SplitAtSpaces(m.SignatureText);
   m.WordPath = ini::ReadSetting(p, L"EXE", L"WORD");
   m.TextPath = ini::ReadSetting(p, L"EXE", L"TEXT");
+  m.WordFormats = ini::ReadSetting(p, L"OPTION", L"WORDFORMATS") == L"1";
 
   const bool no_arguments = argument_text.empty();
   const bool no_settings = !CheckFileExists(p, AddPathSeparator(p.App.Path) + L"Data.ini");

@@ -17,6 +17,8 @@ struct Module1 {
   std::wstring TextPath;  ///< Text editor executable, exactly as stored or detected.
   bool WordPathInvalid = false;
   bool TextPathInvalid = false;
+  /// The other formats Word opens go to Word too (Data.ini [OPTION] WORDFORMATS=1).
+  bool WordFormats = false;
   bool NotCompound = false;
   std::wstring SignatureText;
   std::vector<std::wstring> SignatureBytes;

@@ -115,6 +115,36 @@ TEST_F(MainTest, UnreadableDocumentDoesNotStopTheOthers) {
   EXPECT_EQ(Started(), (std::vector<std::wstring>{L"C:\\Windows\\notepad.exe \"C:\\b.doc\""}));
 }
 
+// The value of [OPTION] WORDFORMATS (null: no such key) and where an RTF document goes.
+TEST_F(MainTest, OnlyWordFormatsOneSendsTheOtherFormatsToWord) {
+  const struct {
+    const wchar_t* value;
+    bool on;
+  } rows[] = {
+      {nullptr, false}, {L"1", true},   {L"0", false},  {L"", false},
+      {L"yes", false},  {L"01", false}, {L"on", false}, {L"2", false},
+  };
+  for (const auto& row : rows) {
+    const std::wstring label = row.value ? row.value : L"(none)";
+    FakePlatform run;
+    run.files.files[L"C:\\Office\\WINWORD.EXE"] = "MZ";
+    run.files.files[L"C:\\Windows\\notepad.exe"] = "MZ";
+    run.files.files[L"C:\\a.doc"] = "{\\rtf1 Hello}";
+    run.WriteSettings(L"C:\\Office\\WINWORD.EXE", L"C:\\Windows\\notepad.exe");
+    if (row.value) {
+      run.profile.values[FakeProfile::MakeKey(L"C:\\Tools\\Data.ini", L"OPTION", L"WORDFORMATS")] =
+          row.value;
+    }
+    Module1 state;
+    Main(state, run.platform, L"C:\\a.doc");
+    EXPECT_EQ(state.WordFormats, row.on) << label;
+    ASSERT_EQ(run.processes.started.size(), 1u) << label;
+    EXPECT_EQ(run.processes.started[0].application,
+              row.on ? L"C:\\Office\\WINWORD.EXE" : L"C:\\Windows\\notepad.exe")
+        << label;
+  }
+}
+
 TEST_F(MainTest, ExecutableInADriveRootFindsItsSettings) {
   FakePlatform root(L"E:\\talvern.exe");
   root.files.files[L"E:\\a.doc"] = "text";

@@ -25,19 +25,32 @@ const wchar_t* RootName(ClassesRoot root) {
   return L"?";
 }
 
+// Reads the fake file system's bytes of one path and counts what it reads there.
 class FakeReader : public ByteReader {
  public:
-  FakeReader(const std::string& bytes, int* counter) : bytes_(bytes), counter_(counter) {}
+  FakeReader(FakeFileSystem& files, const std::wstring& path) : files_(files), path_(path) {}
   Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring*) override {
-    if (position >= bytes_.size()) return Result::kEnd;
-    ++*counter_;
-    *byte = static_cast<std::uint8_t>(bytes_[position]);
+    const std::string& bytes = files_.files[path_];
+    if (position >= bytes.size()) return Result::kEnd;
+    ++files_.bytes_read[path_];
+    *byte = static_cast<std::uint8_t>(bytes[position]);
     return Result::kByte;
+  }
+  bool ReadStart(std::size_t max, std::string* out, std::wstring* error) override {
+    ++files_.start_reads[path_];
+    auto failure = files_.start_read_errors.find(path_);
+    if (failure != files_.start_read_errors.end()) {
+      *error = failure->second;
+      return false;
+    }
+    *out = files_.files[path_].substr(0, max);
+    files_.bytes_read[path_] += static_cast<int>(out->size());
+    return true;
   }
 
  private:
-  std::string bytes_;
-  int* counter_;
+  FakeFileSystem& files_;
+  std::wstring path_;
 };
 
 }  // namespace
@@ -64,7 +77,7 @@ std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path
     *error = folders.count(path) ? L"Access is denied." : L"The system cannot find the file.";
     return nullptr;
   }
-  return std::make_unique<FakeReader>(file->second, &bytes_read[path]);
+  return std::make_unique<FakeReader>(*this, path);
 }
 
 bool FakeFileSystem::ProbePlainFile(const std::wstring& path) {

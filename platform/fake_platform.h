@@ -40,6 +40,9 @@ class FakeFileSystem : public FileSystem {
   std::map<std::wstring, std::wstring> open_errors;  ///< path -> reason it cannot be opened.
   std::map<std::wstring, int> bytes_read;            ///< path -> bytes read so far.
   std::vector<std::wstring> exists_asked;            ///< every FileExists argument, in order.
+  /// path -> reads of the first bytes at once (ReadStart), and the reason they fail there.
+  std::map<std::wstring, int> start_reads;
+  std::map<std::wstring, std::wstring> start_read_errors;
 };
 
 /// INI values keyed by file, section and key (names without regard to case).

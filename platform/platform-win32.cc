@@ -70,6 +70,26 @@ class Win32Reader : public ByteReader {
     return got == 1 ? Result::kByte : Result::kEnd;
   }
 
+  bool ReadStart(std::size_t max, std::string* bytes, std::wstring* error) override {
+    if (next_ != 0) {
+      LARGE_INTEGER start = {};
+      if (!SetFilePointerEx(file_, start, nullptr, FILE_BEGIN)) {
+        *error = Win32ErrorText(L"SetFilePointerEx", GetLastError());
+        return false;
+      }
+      next_ = 0;
+    }
+    bytes->assign(max, '\0');
+    DWORD got = 0;
+    if (!ReadFile(file_, &(*bytes)[0], static_cast<DWORD>(max), &got, nullptr)) {
+      *error = Win32ErrorText(L"ReadFile", GetLastError());
+      return false;
+    }
+    bytes->resize(got);
+    next_ = got;
+    return true;
+  }
+
  private:
   HANDLE file_;
   std::uint64_t next_ = 0;

@@ -3,6 +3,7 @@
 #ifndef TALVERN_PLATFORM_PLATFORM_H_
 #define TALVERN_PLATFORM_PLATFORM_H_
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -32,13 +33,16 @@ class MessageBoxes {
   virtual void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) = 0;
 };
 
-/// One open document, read a byte at a time.
+/// One open document, read a byte at a time or its first bytes at once.
 class ByteReader {
  public:
   virtual ~ByteReader() = default;
   enum class Result { kByte, kEnd, kError };
   /// Reads the byte at 0-based `position`; kEnd past the end; kError with `error` set.
   virtual Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring* error) = 0;
+  /// Replaces `bytes` with the first `max` bytes of the file (fewer when it is shorter),
+  /// read in one read. False with `error` set.
+  virtual bool ReadStart(std::size_t max, std::string* bytes, std::wstring* error) = 0;
 };
 
 /// Files and folders.

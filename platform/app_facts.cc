@@ -22,6 +22,8 @@ AppFacts MakeAppFacts(const std::wstring& exe_file) {
   app.EXEName = name;
   app.Title = TALVERN_TITLE;
   app.ProductName = TALVERN_PRODUCT_NAME;
+  app.Version = TALVERN_VERSION_TEXT;
+  app.LegalCopyright = TALVERN_COPYRIGHT;
   return app;
 }
 

@@ -17,6 +17,9 @@ struct AppFacts {
   std::wstring ExeFile;      ///< full path of the running executable.
   std::wstring Title;        ///< caption of every message box.
   std::wstring ProductName;  ///< "TALVERN Ver1.20".
+  /// The version and copyright texts of the version resource.
+  std::wstring Version;
+  std::wstring LegalCopyright;
 };
 
 /// Builds the facts from the executable's full path (as GetModuleFileName gives it).

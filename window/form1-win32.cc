@@ -19,6 +19,13 @@ namespace {
 const wchar_t kClassName[] = L"TalvernForm1";
 const wchar_t kStoredCaption[] = L"TALVERN";
 
+// Items added to the system menu. Their command ids keep the low four bits free, which
+// WM_SYSCOMMAND uses for itself, and stay below the system's own commands.
+constexpr UINT kWordFormatsCommand = 0x0010;
+constexpr UINT kAboutCommand = 0x0020;
+const wchar_t kWordFormatsItem[] = L"Word で開ける形式も Word で開く";
+const wchar_t kAboutItem[] = L"バージョン情報";
+
 // The click events the window binds, by control; the labels and boxes have none.
 using Click = void (Form1::*)();
 const Click kClicks[kControlCount] = {
@@ -62,6 +69,14 @@ class Win32Form : public Form1View {
   std::wstring Text2() override { return WindowText(layout_.control(kText2)); }
   void SetText2(const std::wstring& text) override { SetText(kText2, text); }
   void SetCaption(const std::wstring& caption) override { SetWindowTextW(hwnd_, caption.c_str()); }
+  bool WordFormatsChecked() override {
+    const UINT state = GetMenuState(GetSystemMenu(hwnd_, FALSE), kWordFormatsCommand, MF_BYCOMMAND);
+    return state != static_cast<UINT>(-1) && (state & MF_CHECKED);
+  }
+  void SetWordFormatsChecked(bool checked) override {
+    CheckMenuItem(GetSystemMenu(hwnd_, FALSE), kWordFormatsCommand,
+                  MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED));
+  }
   void Unload() override { Close(kUnloadFormCode); }
   void* Handle() override { return hwnd_; }
 
@@ -75,6 +90,7 @@ class Win32Form : public Form1View {
   void OnNcDestroy();
 
   bool RegisterFormClass(HINSTANCE instance, std::wstring* error);
+  bool PrepareSystemMenu(std::wstring* error);
   void SetText(int index, const std::wstring& text) {
     SetWindowTextW(layout_.control(index), text.c_str());
   }
@@ -118,15 +134,30 @@ bool Win32Form::Open(std::wstring* error) {
   }
   if (!layout_.Create(hwnd_, error)) return false;
   layout_.Apply(hwnd_, FormLayout::WindowDpi(hwnd_));
-  // A window that cannot be resized offers no sizing commands.
-  if (HMENU menu = GetSystemMenu(hwnd_, FALSE)) {
-    for (UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) {
-      DeleteMenu(menu, command, MF_BYCOMMAND);
-    }
-  }
+  if (!PrepareSystemMenu(error)) return false;
   // Access keys are always underlined, not only after Alt has been pressed.
   SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
   saved_focus_ = layout_.control(kText1);
+  return true;
+}
+
+bool Win32Form::PrepareSystemMenu(std::wstring* error) {
+  HMENU menu = GetSystemMenu(hwnd_, FALSE);
+  if (!menu) {
+    *error = Win32ErrorText(L"GetSystemMenu", GetLastError());
+    return false;
+  }
+  // A window that cannot be resized offers no sizing commands.
+  for (UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) {
+    DeleteMenu(menu, command, MF_BYCOMMAND);
+  }
+  // The option and the version live here, so the window's layout stays as it is.
+  if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) ||
+      !AppendMenuW(menu, MF_STRING, kWordFormatsCommand, kWordFormatsItem) ||
+      !AppendMenuW(menu, MF_STRING, kAboutCommand, kAboutItem)) {
+    *error = Win32ErrorText(L"AppendMenuW", GetLastError());
+    return false;
+  }
   return true;
 }
 
@@ -208,6 +239,12 @@ LRESULT Win32Form::OnSysCommand(WPARAM wparam, LPARAM lparam) {
     case SC_SIZE:
     case SC_MINIMIZE:
     case SC_MAXIMIZE:
+      return 0;
+    case kWordFormatsCommand:
+      form_.mnuWordFormats_Click();
+      return 0;
+    case kAboutCommand:
+      form_.mnuAbout_Click();
       return 0;
   }
   return DefWindowProcW(hwnd_, WM_SYSCOMMAND, wparam, lparam);

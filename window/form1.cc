@@ -26,6 +26,7 @@ void Form1::Form_Load() {
 
   view_.SetText1(m_.WordPath);
   view_.SetText2(m_.TextPath);
+  view_.SetWordFormatsChecked(m_.WordFormats);
   view_.SetCaption(p_.App.ProductName);
 }
 
@@ -81,19 +82,36 @@ void Form1::Command5_Click() { SetAssociation(p_); }
 
 void Form1::Command6_Click() { RemoveAssociation(p_); }
 
+void Form1::mnuWordFormats_Click() { view_.SetWordFormatsChecked(!view_.WordFormatsChecked()); }
+
+void Form1::mnuAbout_Click() {
+  p_.MsgBox(
+      p_.App.ProductName + L"\r\nバージョン " + p_.App.Version + L"\r\n" + p_.App.LegalCopyright,
+      MsgIcon::kInformation);
+}
+
 void Form1::Form_QueryUnload(int* cancel, int /*unload_mode*/) {
   if (!SaveOnClose) return;
-  // A path that cannot be saved keeps the window open so that nothing typed is lost;
+  // A value that cannot be saved keeps the window open so that nothing typed is lost;
   // the close box still discards, as every way of closing but save-and-close does.
-  if (!SaveSetting(L"WORD", view_.Text1()) || !SaveSetting(L"TEXT", view_.Text2())) {
+  if (!SaveSetting(L"EXE", L"WORD", view_.Text1()) ||
+      !SaveSetting(L"EXE", L"TEXT", view_.Text2()) || !SaveWordFormats()) {
     SaveOnClose = false;
     *cancel = 1;
   }
 }
 
-bool Form1::SaveSetting(const wchar_t* key, const std::wstring& value) {
+bool Form1::SaveWordFormats() {
+  // While the option is off, a settings file that never mentioned it stays exactly as
+  // the versions without the option wrote it.
+  const bool on = view_.WordFormatsChecked();
+  if (!on && ini::ReadSetting(p_, L"OPTION", L"WORDFORMATS").empty()) return true;
+  return SaveSetting(L"OPTION", L"WORDFORMATS", on ? L"1" : L"0");
+}
+
+bool Form1::SaveSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
   std::wstring why;
-  if (ini::WriteSetting(p_, L"EXE", key, value, &why) != 0) return true;
+  if (ini::WriteSetting(p_, section, key, value, &why) != 0) return true;
   std::wstring prompt = std::wstring(key) + L"の設定を保存できませんでした。\r\n" + L"保存先: " +
                         ini::SettingsFile(p_.App);
   if (!why.empty()) prompt += L"\r\n理由: " + why;

@@ -25,6 +25,9 @@ class Form1View {
   virtual std::wstring Text2() = 0;
   virtual void SetText2(const std::wstring& text) = 0;
   virtual void SetCaption(const std::wstring& caption) = 0;
+  /// The check mark of the system menu item that sends the other formats Word opens to Word.
+  virtual bool WordFormatsChecked() = 0;
+  virtual void SetWordFormatsChecked(bool checked) = 0;
   /// Closes the window: calls Form_QueryUnload(kUnloadFormCode) and stays open if it cancels.
   virtual void Unload() = 0;
   /// The window handle, owner of the dialogs the buttons open.
@@ -38,10 +41,11 @@ class Form1 {
 
   /// Runs once before the window is shown: reports invalid settings, detects missing
   /// paths (Word through its automation object, Notepad in the Windows folder), fills
-  /// the boxes and the caption.
+  /// the boxes, the check mark of the other formats and the caption.
   void Form_Load();
-  /// Runs before the window closes. Writes both boxes only when save-and-close started the
-  /// closing; when a path cannot be saved, tells the user and sets `*cancel`.
+  /// Runs before the window closes. Writes both boxes and then the other formats' check
+  /// mark only when save-and-close started the closing; when a value cannot be saved,
+  /// tells the user and sets `*cancel`.
   void Form_QueryUnload(int* cancel, int unload_mode);
 
   void cmdWord_Click();   ///< browse for Word into Text1.
@@ -53,6 +57,11 @@ class Form1 {
   void Command5_Click();  ///< set the association.
   void Command6_Click();  ///< remove the association.
 
+  /// System menu: turn sending the other formats Word opens to Word on or off.
+  void mnuWordFormats_Click();
+  /// System menu: the product name, version and copyright in an information message.
+  void mnuAbout_Click();
+
   /// True while a closing must write the boxes to the settings file.
   bool SaveOnClose = false;
   /// Programmatic identifier used for Word detection; empty until detection has run.
@@ -61,7 +70,8 @@ class Form1 {
  private:
   void DetectWordPath();
   void FallBackToNotepad();
-  bool SaveSetting(const wchar_t* key, const std::wstring& value);
+  bool SaveWordFormats();
+  bool SaveSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value);
 
   Module1& m_;
   Platform& p_;

@@ -47,6 +47,35 @@ TEST_P(Routing, StartsTheRightProgramWithTheDocumentQuoted) {
   EXPECT_EQ(outcome.starts[0].show, SW_SHOWNORMAL);
 }
 
+// How Data.ini states the option, as the profile functions read it, and where an RTF
+// document then goes.
+TEST_F(DispatchTest, OnlyWordFormatsOneSendsTheOtherFormatsToWord) {
+  const struct {
+    const char* option_lines;
+    bool to_word;
+  } rows[] = {
+      {"", false},
+      {"[OPTION]\r\nWORDFORMATS=1\r\n", true},
+      {"[option]\r\nwordformats = 1 \r\n", true},
+      {"[OPTION]\r\nWORDFORMATS=\"1\"\r\n", true},
+      {"[OPTION]\r\nWORDFORMATS=0\r\n", false},
+      {"[OPTION]\r\nWORDFORMATS=yes\r\n", false},
+      {"[OPTION]\r\nWORDFORMATS=\r\n", false},
+      {"[EXE2]\r\nWORDFORMATS=1\r\n", false},
+  };
+  const std::wstring document = Document(L"letter.doc", "{\\rtf1\\ansi Hello}");
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.option_lines);
+    ASSERT_TRUE(WriteDataIni(app_, DataIniBytes(word_, text_) + row.option_lines));
+    DeleteFileW(RecordLog(word_).c_str());
+    DeleteFileW(RecordLog(text_).c_str());
+    const Outcome outcome = Dispatch(document);
+    ASSERT_TRUE(outcome.ended);
+    EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+    EXPECT_THAT(Lines(outcome), ElementsAre(Started(row.to_word ? word_ : text_, document)));
+  }
+}
+
 // A short document after a compound one must not pass on the earlier document's bytes.
 TEST_F(DispatchTest, SeveralDocumentsGoInCommandLineOrder) {
   WriteSettings();

@@ -19,7 +19,11 @@ void DispatchTest::SetUp() {
   ASSERT_TRUE(MakeFolders(docs_));
 }
 
-void DispatchTest::WriteSettings() { ASSERT_TRUE(WriteDataIni(app_, DataIniBytes(word_, text_))); }
+void DispatchTest::WriteSettings(const char* word_formats) {
+  std::string bytes = DataIniBytes(word_, text_);
+  if (word_formats) bytes += std::string("[OPTION]\r\nWORDFORMATS=") + word_formats + "\r\n";
+  ASSERT_TRUE(WriteDataIni(app_, bytes));
+}
 
 std::wstring DispatchTest::Document(const std::wstring& name, const std::string& bytes) {
   const std::wstring path = docs_ + name;

@@ -29,8 +29,9 @@ class DispatchTest : public ::testing::Test {
  protected:
   void SetUp() override;
 
-  /// Writes Data.ini beside talvern.exe naming the two stand-ins.
-  void WriteSettings();
+  /// Writes Data.ini beside talvern.exe naming the two stand-ins, with the line
+  /// "WORDFORMATS=<word_formats>" in section OPTION when that is given.
+  void WriteSettings(const char* word_formats = nullptr);
   /// Writes `bytes` as document `name` in the documents folder; its full path.
   std::wstring Document(const std::wstring& name, const std::string& bytes);
   /// Runs talvern.exe with `argument_text` until it and what it started ended, dismissing

@@ -83,6 +83,18 @@ struct Popup {
 /// them. `ended` tells whether the run ended in time.
 std::vector<Popup> DriveToEnd(ProgramRun& run, bool* ended, DWORD timeout_ms = kPatience);
 
+/// One item of a window's system menu.
+struct MenuItem {
+  UINT id = 0;
+  bool separator = false;
+  bool checked = false;
+  bool enabled = true;
+  std::wstring text;
+};
+/// The items of `window`'s system menu in order, read inside the window's own process by
+/// the menu probe (Wine cannot read another process's menus). False with `error` set.
+bool SystemMenuItems(HWND window, std::vector<MenuItem>* items, std::wstring* error);
+
 /// Clicks `button` with a posted BM_CLICK (returns at once, also when a modal box opens).
 void ClickButton(HWND button);
 /// Posts WM_CLOSE to `window` and waits until it is destroyed.

@@ -30,9 +30,12 @@ TEST(Resources, VersionInformationInTheJapaneseUnicodeBlock) {
     const wchar_t* name;
     const wchar_t* value;
   } rows[] = {
-      {L"FileVersion", L"1.20.0136"},       {L"ProductVersion", L"1.20.0136"},
-      {L"InternalName", L"Talvern"},        {L"OriginalFilename", L"Talvern.exe"},
+      {L"FileVersion", L"1.20.0136"},
+      {L"ProductVersion", L"1.20.0136"},
+      {L"InternalName", L"Talvern"},
+      {L"OriginalFilename", L"Talvern.exe"},
       {L"ProductName", L"TALVERN Ver1.20"},
+      {L"LegalCopyright", L"Copyright \u00A9 2026 Talvern Project"},
   };
   for (const auto& row : rows) {
     wchar_t* value = nullptr;

@@ -5,70 +5,14 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/fake_platform.h"
+#include "window/form1_test_fixture.h"
 
 namespace talvern {
 namespace {
 
-const wchar_t kWord[] = L"C:\\Office\\WINWORD.EXE";
-const wchar_t kNotepad[] = L"C:\\WINDOWS\\notepad.exe";
-const wchar_t kSettings[] = L"C:\\Tools\\Data.ini";
 const wchar_t kDefaultWord[] = L"C:\\Program Files\\Microsoft Office\\Office\\WINWORD.EXE";
 const wchar_t kNotFoundWord[] = L"Winword.exeが見つかりませんでした";
 const wchar_t kNotFoundNotepad[] = L"メモ帳が見つかりませんでした";
-const void* const kHandle = reinterpret_cast<void*>(0x1234);
-
-// A window that remembers what the logic did to it; Unload behaves as the real one.
-class FakeView : public Form1View {
- public:
-  std::wstring Text1() override { return text1; }
-  void SetText1(const std::wstring& text) override { text1 = text; }
-  std::wstring Text2() override { return text2; }
-  void SetText2(const std::wstring& text) override { text2 = text; }
-  void SetCaption(const std::wstring& text) override { caption = text; }
-  bool WordFormatsChecked() override { return word_formats; }
-  void SetWordFormatsChecked(bool checked) override { word_formats = checked; }
-  void Unload() override {
-    int cancel = 0;
-    form->Form_QueryUnload(&cancel, kUnloadFormCode);
-    if (!cancel) closed = true;
-  }
-  void* Handle() override { return const_cast<void*>(kHandle); }
-
-  /// The user closing the window with its close box.
-  void CloseBox() {
-    int cancel = 0;
-    form->Form_QueryUnload(&cancel, kUnloadFormControlMenu);
-    if (!cancel) closed = true;
-  }
-
-  Form1* form = nullptr;
-  std::wstring text1 = L"", text2 = L"", caption = L"TALVERN";
-  bool word_formats = false;
-  bool closed = false;
-};
-
-class Form1Test : public ::testing::Test {
- protected:
-  Form1Test() : form(m, fake.platform, view) {
-    view.form = &form;
-    fake.environment.variables[L"WINDIR"] = L"C:\\WINDOWS";
-    fake.files.files[kNotepad] = "MZ";
-    fake.files.files[kWord] = "MZ";
-  }
-
-  std::vector<std::wstring> Prompts() const {
-    std::vector<std::wstring> prompts;
-    for (const ShownMessage& shown : fake.messages.shown) prompts.push_back(shown.prompt);
-    return prompts;
-  }
-  std::wstring Stored(const wchar_t* key) { return fake.profile.Read(kSettings, L"EXE", key); }
-
-  Module1 m;
-  FakePlatform fake;  // the executable is C:\Tools\talvern.exe
-  FakeView view;
-  Form1 form;
-};
 
 TEST_F(Form1Test, ValidConfigurationOpensQuietlyWithoutStartingWord) {
   m.WordPath = kWord;
@@ -369,88 +313,6 @@ TEST_F(Form1Test, UnwritableSettingsFileKeepsTheWindowOpen) {
   ASSERT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_NE(fake.messages.shown[0].prompt.find(L"理由: WritePrivateProfileStringW: 別のプロセス"),
             std::wstring::npos);
-}
-
-TEST_F(Form1Test, CheckMarkShowsTheOptionReadAtStartUp) {
-  for (bool on : {false, true}) {
-    Module1 module;
-    module.WordPath = kWord;
-    module.TextPath = kNotepad;
-    module.WordFormats = on;
-    FakeView v;
-    v.word_formats = !on;
-    Form1 f(module, fake.platform, v);
-    v.form = &f;
-    f.Form_Load();
-    EXPECT_EQ(v.word_formats, on);
-  }
-}
-
-TEST_F(Form1Test, WordFormatsItemTogglesOnlyTheCheckMark) {
-  form.mnuWordFormats_Click();
-  EXPECT_TRUE(view.word_formats);
-  form.mnuWordFormats_Click();
-  EXPECT_FALSE(view.word_formats);
-  EXPECT_FALSE(view.closed);
-  EXPECT_FALSE(m.WordFormats);
-  EXPECT_TRUE(fake.profile.writes.empty());
-}
-
-// What Data.ini held for the option (null: no key), the check mark when saving, and the
-// value written for it after WORD and TEXT (null: none, so the file stays as older
-// versions wrote it).
-TEST_F(Form1Test, SaveWritesTheOptionAfterThePaths) {
-  const struct {
-    const wchar_t* stored;
-    bool checked;
-    const wchar_t* written;
-  } rows[] = {
-      {nullptr, false, nullptr}, {nullptr, true, L"1"}, {L"1", false, L"0"},
-      {L"1", true, L"1"},        {L"0", false, L"0"},   {L"yes", false, L"0"},
-  };
-  for (const auto& row : rows) {
-    const std::wstring label = (row.stored ? row.stored : L"(none)") +
-                               std::wstring(row.checked ? L" checked" : L" unchecked");
-    FakePlatform f;
-    if (row.stored) {
-      f.profile.values[FakeProfile::MakeKey(kSettings, L"OPTION", L"WORDFORMATS")] = row.stored;
-    }
-    Module1 module;
-    FakeView v;
-    v.text1 = kWord;
-    v.text2 = kNotepad;
-    v.word_formats = row.checked;
-    Form1 form1(module, f.platform, v);
-    v.form = &form1;
-    form1.Command3_Click();
-    EXPECT_TRUE(v.closed) << label;
-    using Write = std::tuple<std::wstring, std::wstring, std::wstring>;
-    std::vector<Write> expected{{L"EXE", L"WORD", kWord}, {L"EXE", L"TEXT", kNotepad}};
-    if (row.written) expected.emplace_back(L"OPTION", L"WORDFORMATS", row.written);
-    EXPECT_EQ(f.profile.writes, expected) << label;
-  }
-}
-
-TEST_F(Form1Test, UnsavableOptionKeepsTheWindowOpen) {
-  fake.profile.unstorable = L"1";
-  view.text1 = kWord;
-  view.text2 = kNotepad;
-  view.word_formats = true;
-  form.Command3_Click();
-  EXPECT_FALSE(view.closed);
-  ASSERT_EQ(fake.messages.shown.size(), 1u);
-  EXPECT_EQ(
-      fake.messages.shown[0].prompt.rfind(L"WORDFORMATSの設定を保存できませんでした。\r\n", 0), 0u);
-}
-
-TEST_F(Form1Test, AboutShowsProductNameVersionAndCopyright) {
-  form.mnuAbout_Click();
-  ASSERT_EQ(fake.messages.shown.size(), 1u);
-  EXPECT_EQ(fake.messages.shown[0].prompt,
-            L"TALVERN Ver1.20\r\nバージョン 1.20.0136\r\nCopyright \u00A9 2026 Talvern Project");
-  EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kInformation);
-  EXPECT_EQ(fake.messages.shown[0].title, L"Talvern");
-  EXPECT_FALSE(view.closed);
 }
 
 TEST_F(Form1Test, ShortcutAndAssociationButtonsReachTheShell) {

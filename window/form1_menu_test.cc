@@ -1,0 +1,97 @@
+// The settings window's system menu items: the option for the other formats Word opens,
+// saved with the paths, and the version information.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "window/form1_test_fixture.h"
+
+namespace talvern {
+namespace {
+
+TEST_F(Form1Test, CheckMarkShowsTheOptionReadAtStartUp) {
+  for (bool on : {false, true}) {
+    Module1 module;
+    module.WordPath = kWord;
+    module.TextPath = kNotepad;
+    module.WordFormats = on;
+    FakeView v;
+    v.word_formats = !on;
+    Form1 f(module, fake.platform, v);
+    v.form = &f;
+    f.Form_Load();
+    EXPECT_EQ(v.word_formats, on);
+  }
+}
+
+TEST_F(Form1Test, WordFormatsItemTogglesOnlyTheCheckMark) {
+  form.mnuWordFormats_Click();
+  EXPECT_TRUE(view.word_formats);
+  form.mnuWordFormats_Click();
+  EXPECT_FALSE(view.word_formats);
+  EXPECT_FALSE(view.closed);
+  EXPECT_FALSE(m.WordFormats);
+  EXPECT_TRUE(fake.profile.writes.empty());
+}
+
+// What Data.ini held for the option (null: no key), the check mark when saving, and the
+// value written for it after WORD and TEXT (null: none, so the file stays as older
+// versions wrote it).
+TEST_F(Form1Test, SaveWritesTheOptionAfterThePaths) {
+  const struct {
+    const wchar_t* stored;
+    bool checked;
+    const wchar_t* written;
+  } rows[] = {
+      {nullptr, false, nullptr}, {nullptr, true, L"1"}, {L"1", false, L"0"},
+      {L"1", true, L"1"},        {L"0", false, L"0"},   {L"yes", false, L"0"},
+  };
+  for (const auto& row : rows) {
+    const std::wstring label = (row.stored ? row.stored : L"(none)") +
+                               std::wstring(row.checked ? L" checked" : L" unchecked");
+    FakePlatform f;
+    if (row.stored) {
+      f.profile.values[FakeProfile::MakeKey(kSettings, L"OPTION", L"WORDFORMATS")] = row.stored;
+    }
+    Module1 module;
+    FakeView v;
+    v.text1 = kWord;
+    v.text2 = kNotepad;
+    v.word_formats = row.checked;
+    Form1 form1(module, f.platform, v);
+    v.form = &form1;
+    form1.Command3_Click();
+    EXPECT_TRUE(v.closed) << label;
+    using Write = std::tuple<std::wstring, std::wstring, std::wstring>;
+    std::vector<Write> expected{{L"EXE", L"WORD", kWord}, {L"EXE", L"TEXT", kNotepad}};
+    if (row.written) expected.emplace_back(L"OPTION", L"WORDFORMATS", row.written);
+    EXPECT_EQ(f.profile.writes, expected) << label;
+  }
+}
+
+TEST_F(Form1Test, UnsavableOptionKeepsTheWindowOpen) {
+  fake.profile.unstorable = L"1";
+  view.text1 = kWord;
+  view.text2 = kNotepad;
+  view.word_formats = true;
+  form.Command3_Click();
+  EXPECT_FALSE(view.closed);
+  ASSERT_EQ(fake.messages.shown.size(), 1u);
+  EXPECT_EQ(
+      fake.messages.shown[0].prompt.rfind(L"WORDFORMATSの設定を保存できませんでした。\r\n", 0), 0u);
+}
+
+TEST_F(Form1Test, AboutShowsProductNameVersionAndCopyright) {
+  form.mnuAbout_Click();
+  ASSERT_EQ(fake.messages.shown.size(), 1u);
+  EXPECT_EQ(fake.messages.shown[0].prompt,
+            L"TALVERN Ver1.20\r\nバージョン 1.20.0136\r\nCopyright \u00A9 2026 Talvern Project");
+  EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kInformation);
+  EXPECT_EQ(fake.messages.shown[0].title, L"Talvern");
+  EXPECT_FALSE(view.closed);
+}
+
+}  // namespace
+}  // namespace talvern

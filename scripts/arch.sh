@@ -4,12 +4,16 @@
 #   talvern_build_dir ARCH       the build folder of ARCH (relative to the repository)
 #   talvern_build_windows ARCH [TARGET...]  configures and builds ARCH (everything by default)
 
+# The 32-bit loader; pointing TALVERN_WINE32 at a program that cannot run shows what a
+# machine without 32-bit support does.
+TALVERN_WINE32="${TALVERN_WINE32:-/usr/lib/wine/wine}"
+
 # Some kernels run no i386 program at all (32-bit emulation switched off): 32-bit Wine then
 # fails with "Exec format error".
 talvern_arch_runnable() {
   local arch="$1" loader output
   case $arch in
-    x86) loader=/usr/lib/wine/wine ;;
+    x86) loader="$TALVERN_WINE32" ;;
     x64) loader=/usr/lib/wine/wine64 ;;
     *) echo "unknown architecture '$arch' (x86 or x64)"; return 1 ;;
   esac
@@ -17,12 +21,15 @@ talvern_arch_runnable() {
     echo "$loader is not installed"
     return 1
   fi
-  if ! output="$(timeout 20 "$loader" --version 2>&1)"; then
-    if [[ $output == *"Exec format error"* ]]; then
-      echo "this kernel runs no ${arch/x86/i386} programs ($loader: Exec format error)"
-    else
-      echo "$loader --version failed: ${output//$'\n'/ }"
-    fi
+  # Run by bash itself: on ENOEXEC it reports "Exec format error" with status 126, where
+  # execvp (timeout, env) would hand the ELF file to /bin/sh instead.
+  local status=0
+  output="$("$loader" --version 2>&1)" || status=$?
+  if ((status == 126)) || [[ $output == *"Exec format error"* ]]; then
+    echo "this kernel runs no ${arch/x86/i386} programs ($loader: Exec format error)"
+    return 1
+  elif ((status != 0)); then
+    echo "$loader --version failed (status $status): ${output//$'\n'/ }"
     return 1
   fi
 }

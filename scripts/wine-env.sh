@@ -14,7 +14,7 @@ TALVERN_ARCH="${TALVERN_ARCH:-x64}"
 case $TALVERN_ARCH in
   x86)
     export WINEARCH=win32
-    TALVERN_WINE_LOADER=/usr/lib/wine/wine
+    TALVERN_WINE_LOADER="$TALVERN_WINE32"
     ;;
   x64)
     export WINEARCH=win64

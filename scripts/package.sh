@@ -9,28 +9,26 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 archs=(x86 x64)
-declare -A toolchain=([x86]=cmake/mingw-i686.cmake [x64]=cmake/mingw-x86_64.cmake)
+source scripts/arch.sh
 
 fail() {
   echo "package.sh: $*" >&2
   exit 1
 }
 
-# Configures and builds talvern.exe in build/win-<arch>. The linker leaves its time stamp
-# out of the PE header, so two builds of the same sources are the same bytes.
+# Builds the release talvern.exe in build/win-<arch>.
 build_exe() {
-  local arch=$1 dir=build/win-$1
+  local arch=$1 dir
+  dir="$(talvern_build_dir "$arch")"
   echo "== release build, $arch ($dir)"
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_TOOLCHAIN_FILE="${toolchain[$arch]}" \
-    -DCMAKE_EXE_LINKER_FLAGS=-Wl,--no-insert-timestamp --no-warn-unused-cli >/dev/null
-  cmake --build "$dir" --target talvern -j "$(nproc 2>/dev/null || echo 2)"
+  talvern_build_windows "$arch" talvern
   [[ -f $dir/talvern.exe ]] || fail "the build left no $dir/talvern.exe"
 }
 
 # One of the texts CMake worked out for the version resource (TALVERN_RC_<name>).
 resource_text() {
-  local arch=$1 name=$2 header=build/win-$1/talvern_version.h text
+  local arch=$1 name=$2 header text
+  header="$(talvern_build_dir "$arch")/talvern_version.h"
   [[ -f $header ]] || fail "$header is missing: configure the build first"
   text="$(sed -n -E "s/^#define TALVERN_RC_$name \"([^\"]+)\"\$/\\1/p" "$header")"
   [[ -n $text ]] || fail "no TALVERN_RC_$name in $header"
@@ -58,7 +56,7 @@ stage() {
   local root=build/package/$arch folder=talvern-$2
   rm -rf "$root"
   mkdir -p "$root/$folder"
-  cp "build/win-$arch/talvern.exe" "$root/$folder/talvern.exe"
+  cp "$(talvern_build_dir "$arch")/talvern.exe" "$root/$folder/talvern.exe"
   windows_text docs/Readme.ja.txt "$root/$folder/Readme.txt" CP932
   windows_text LICENSE "$root/$folder/LICENSE.txt" ASCII
   chmod 0755 "$root/$folder" "$root/$folder/talvern.exe"
@@ -97,7 +95,9 @@ done
 for arch in "${archs[@]}"; do build_exe "$arch"; done
 version="$(resource_text x86 VERSION_TEXT)"
 product="$(resource_text x86 PRODUCT_NAME)"
-[[ $(resource_text x64 VERSION_TEXT) == "$version" ]] || fail "the two builds disagree on the version"
+if [[ $(resource_text x64 VERSION_TEXT) != "$version" ]]; then
+  fail "the two builds disagree on the version"
+fi
 stamp="$(source_stamp)"
 
 rm -rf dist

@@ -8,6 +8,7 @@
 set -uo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/../.." || exit 2
 
+source scripts/arch.sh
 archs=(x86 x64)
 declare -A machine=([x86]=14c [x64]=8664)
 work=$PWD/build/package-test
@@ -35,7 +36,8 @@ check() {
 
 # The product's version text, as the build put it into the version resource.
 product_version() {
-  local header=build/win-x86/talvern_version.h
+  local header
+  header="$(talvern_build_dir x86)/talvern_version.h"
   sed -n -E 's/^#define TALVERN_RC_VERSION_TEXT "([^"]+)"$/\1/p' "$header" 2>/dev/null
 }
 
@@ -181,8 +183,9 @@ run_limited() {
 prepare_run() {
   local arch=$1 unpacked=$2
   local programs=$work/$arch/programs docs="$work/$arch/documents folder"
-  local standin=build/win-$arch/tests/standin/standin.exe
-  cmake --build "build/win-$arch" --target standin >/dev/null || return 1
+  local standin
+  standin="$(talvern_build_dir "$arch")/tests/standin/standin.exe"
+  talvern_build_windows "$arch" standin >/dev/null || return 1
   rm -rf "$programs" "$docs" && mkdir -p "$programs" "$docs" || return 1
   cp "$standin" "$programs/WINWORD.EXE" && cp "$standin" "$programs/notepad.exe" || return 1
   printf 'A plain text document.\r\n' >"$docs/plain.doc"

@@ -48,7 +48,7 @@ talvern_build_windows() {
   esac
   local dir
   dir="$(talvern_build_dir "$arch")"
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
   if (($#)); then
     cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" --target "$@"

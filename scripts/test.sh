@@ -82,6 +82,20 @@ for arch in x64 x86; do
     "$((program_failed + (failed > program_failed ? failed - program_failed : 0)))"
 done
 
+echo "== release packages"
+status=0
+rm -f build/package-test.log
+bash scripts/package.sh || status=$?
+if ((status == 0)); then
+  # Both zips are checked; the unpacked programs run for the architectures that ran above.
+  bash tests/package/package_test.sh "${ran[@]}" | tee build/package-test.log || status=$?
+fi
+summary="$(grep -E '^package: [0-9]+ passed, [0-9]+ failed' build/package-test.log 2>/dev/null |
+  tail -n1)" || true
+read -r passed failed < <(sed -E 's/^package: ([0-9]+) passed, ([0-9]+) failed.*/\1 \2/' \
+  <<<"${summary:-package: 0 passed, 0 failed}")
+record "release packages" "$status" "$((passed + failed))" "$failed"
+
 archs="$(IFS=+; echo "${ran[*]}")"
 echo "== architectures run under Wine: ${ran[*]:-none}"
 if ((${#failures[@]})); then

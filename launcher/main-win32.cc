@@ -23,7 +23,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   auto window = NewWin32SettingsWindow();
 
   Platform p;
-  p.App = MakeAppFacts(RunningExecutable());
   p.messages = messages.get();
   p.files = files.get();
   p.profile = profile.get();
@@ -35,9 +34,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   p.shell = shell.get();
   p.window = window.get();
 
+  std::wstring exe_file, error;
+  const bool located = RunningExecutable(&exe_file, &error);
+  p.App = MakeAppFacts(exe_file);
+  if (!located) {
+    // Without its own folder the program can find neither its settings nor itself.
+    p.MsgBox(L"実行ファイルの場所が分かりません。\r\n" + error, MsgIcon::kCritical);
+    return 1;
+  }
+  const std::wstring argument_text = ArgumentText(GetCommandLineW(), PathForms(exe_file));
   Module1 m;
   try {
-    Main(m, p, ArgumentText(GetCommandLineW()));
+    Main(m, p, argument_text);
   } catch (const std::exception& e) {
     // Nothing in the program throws on purpose; this is the run-time's last word.
     std::string what(e.what());

@@ -38,6 +38,8 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
   m.Args = SplitAtSpaces(argument_text);
   for (std::size_t i = 0; i != m.Args.size(); ++i) {
     const std::wstring document = NextDocument(m.Args, &i);
+    // An empty document ("" or a lone quote) names no file: nothing to open or report.
+    if (document.empty()) continue;
     if (HandOff(m, p, document) == HandOffResult::kSettingsShown) return;
   }
 }

@@ -85,6 +85,21 @@ TEST_F(MainTest, DocumentsAreDispatchedInOrder) {
   EXPECT_EQ(fake.window.shown, 0);
 }
 
+// An empty document names no file: no message, nothing started, the others still open.
+TEST_F(MainTest, EmptyDocumentsAreSkippedQuietly) {
+  fake.WriteSettings(L"C:\\Office\\WINWORD.EXE", L"C:\\Windows\\notepad.exe");
+  fake.files.files[L"C:\\a.doc"] = "text";
+  for (const wchar_t* arguments :
+       {L"\"\"", L"\"", L"\" \"", L"\"\" C:\\a.doc", L"\"C:\\a.doc\"  \"\""}) {
+    fake.processes.started.clear();
+    Run(arguments);
+    const bool names_a = std::wstring(arguments).find(L"a.doc") != std::wstring::npos;
+    EXPECT_EQ(Started().size(), names_a ? 1u : 0u) << arguments;
+  }
+  EXPECT_TRUE(fake.messages.shown.empty());
+  EXPECT_EQ(fake.window.shown, 0);
+}
+
 TEST_F(MainTest, MissingTextEditorStopsTheRunAtThatDocument) {
   fake.WriteSettings(L"C:\\Office\\WINWORD.EXE", L"C:\\nowhere\\editor.exe");
   fake.files.files[L"C:\\1.doc"] = kCompound;

@@ -2,16 +2,12 @@
 
 #include "launcher/arguments.h"
 #include "launcher/dispatch.h"
+#include "platform/paths.h"
 #include "settings/ini.h"
 
 namespace talvern {
 
 const wchar_t kNoChoice[] = L"1";
-
-std::wstring AddPathSeparator(const std::wstring& text) {
-  if (!text.empty() && text.back() == L'\\') return text;
-  return text + L"\\";
-}
 
 bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->FileExists(path); }
 

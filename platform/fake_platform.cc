@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "launcher/module1.h"
+#include "platform/paths.h"
 
 namespace talvern {
 

@@ -7,6 +7,7 @@
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
 #include "platform/platform-win32.h"
+#include "window/form1-win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace talvern;
@@ -20,9 +21,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   auto dialog = NewWin32FileDialog();
   auto registry = NewWin32Registry();
   auto shell = NewWin32Shell();
-  auto window = NewWin32SettingsWindow();
 
+  Module1 m;
   Platform p;
+  auto window = NewWin32SettingsWindow(m, p);
   p.messages = messages.get();
   p.files = files.get();
   p.profile = profile.get();
@@ -43,7 +45,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 1;
   }
   const std::wstring argument_text = ArgumentText(GetCommandLineW(), PathForms(exe_file));
-  Module1 m;
   try {
     Main(m, p, argument_text);
   } catch (const std::exception& e) {

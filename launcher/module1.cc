@@ -27,7 +27,7 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
   const bool no_arguments = argument_text.empty();
   const bool no_settings = !CheckFileExists(p, AddPathSeparator(p.App.Path) + L"Data.ini");
   if (no_arguments || no_settings) {
-    p.window->ShowModal(m, p);
+    p.window->ShowModal();
     return;
   }
 

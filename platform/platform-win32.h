@@ -31,8 +31,7 @@ std::unique_ptr<Environment> NewWin32Environment();
 /// Window that message boxes are owned by while the settings window is open (or null).
 void SetMessageOwner(void* window);
 
-// window/
-std::unique_ptr<SettingsWindow> NewWin32SettingsWindow();
+// window/ (the settings window itself: window/form1-win32.h)
 std::unique_ptr<FileDialog> NewWin32FileDialog();
 std::unique_ptr<WordAutomation> NewWin32WordAutomation();
 

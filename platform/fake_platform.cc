@@ -53,11 +53,24 @@ bool FakeFileSystem::FileExists(const std::wstring& path) {
 }
 
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,
+                                                        Disposition disposition,
                                                         std::wstring* error) {
   auto failure = open_errors.find(path);
   if (failure != open_errors.end()) {
     *error = failure->second;
     return nullptr;
+  }
+  // Creating makes the file, as CreateFileW does, so code that asks for the wrong
+  // disposition leaves a file behind that a test can see.
+  const bool exists = files.count(path) != 0;
+  if (disposition == Disposition::kCreateNew && exists) {
+    *error = L"The file exists.";
+    return nullptr;
+  }
+  if (!folders.count(path) &&
+      (disposition == Disposition::kCreateAlways || disposition == Disposition::kCreateNew ||
+       (disposition == Disposition::kOpenAlways && !exists))) {
+    files[path].clear();
   }
   auto file = files.find(path);
   if (file == files.end()) {

@@ -31,7 +31,8 @@ class FakeMessages : public MessageBoxes {
 class FakeFileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override;
-  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override;
+  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
+                                          std::wstring* error) override;
   bool ProbePlainFile(const std::wstring& path) override;
 
   std::map<std::wstring, std::string> files;

@@ -2,10 +2,17 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "launcher/formats.h"
 
 namespace talvern {
+
+namespace {
+
+constexpr std::size_t kSignatureLength = 8;
+
+}  // namespace
 
 std::wstring HexText(std::uint8_t byte) {
   static const wchar_t kDigits[] = L"0123456789ABCDEF";
@@ -15,10 +22,25 @@ std::wstring HexText(std::uint8_t byte) {
   return text;
 }
 
-bool TestSignature(Module1& m, ByteReader& file, std::wstring* error) {
-  for (int j = 0; j != 8 && !m.NotCompound; ++j) {
+bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::wstring* error,
+                   std::unique_ptr<ByteReader>* file_out) {
+  if (m.SignatureBytes.size() != kSignatureLength) {
+    *error = L"署名の表が " + std::to_wstring(kSignatureLength) + L" バイトではありません。";
+    return false;
+  }
+  if (document.empty()) {
+    *error = L"文書の名前が空です。";
+    return false;
+  }
+  // Each document is tested afresh, whatever the one before it left behind.
+  m.NotCompound = false;
+  // A missing document is reported, never created.
+  std::unique_ptr<ByteReader> file =
+      p.files->OpenForRead(document, Disposition::kOpenExisting, error);
+  if (!file) return false;
+  for (std::size_t j = 0; j != kSignatureLength && !m.NotCompound; ++j) {
     std::uint8_t byte = 0;
-    switch (file.ReadByte(static_cast<std::uint64_t>(j), &byte, error)) {
+    switch (file->ReadByte(static_cast<std::uint64_t>(j), &byte, error)) {
       case ByteReader::Result::kError:
         return false;
       case ByteReader::Result::kEnd:
@@ -31,13 +53,14 @@ bool TestSignature(Module1& m, ByteReader& file, std::wstring* error) {
         break;
     }
   }
+  if (file_out) *file_out = std::move(file);
   return true;
 }
 
 bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, bool* to_word,
                       std::wstring* error) {
-  std::unique_ptr<ByteReader> file = p.files->OpenForRead(document, error);
-  if (!file || !TestSignature(m, *file, error)) return false;
+  std::unique_ptr<ByteReader> file;
+  if (!TestSignature(m, p, document, error, &file)) return false;
   *to_word = !m.NotCompound;
   if (*to_word || !m.WordFormats) return true;
   std::string head;
@@ -52,7 +75,7 @@ HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executab
                            bool* invalid_flag) {
   if (!CheckFileExists(p, executable)) {
     *invalid_flag = true;
-    p.window->ShowModal(m, p);
+    p.window->ShowModal();
     return HandOffResult::kSettingsShown;
   }
   // The stored path is the application itself, so an unquoted "C:\Program Files\..."

@@ -3,6 +3,7 @@
 #define TALVERN_LAUNCHER_DISPATCH_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "launcher/module1.h"
@@ -12,15 +13,18 @@ namespace talvern {
 /// Upper-case hexadecimal text of `byte` without a leading zero ("D0", "A", "0").
 std::wstring HexText(std::uint8_t byte);
 
-/// Reads up to eight bytes of `file`, one at a time, and sets m.NotCompound at the first
-/// one that differs from the signature (or lies past the end). False with `error` when a
-/// byte cannot be read.
-bool TestSignature(Module1& m, ByteReader& file, std::wstring* error);
+/// Reads up to eight bytes of `document` and sets m.NotCompound (cleared first) at the first
+/// one that differs from the signature in m.SignatureBytes (or lies past the end). False with
+/// `error` when the document cannot be opened or read, is empty text, or the signature table
+/// does not hold exactly eight entries. The document is closed again, unless `file` is
+/// given: then it receives the open document for further reading.
+bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::wstring* error,
+                   std::unique_ptr<ByteReader>* file = nullptr);
 
-/// Opens `document` and sets `*to_word`: a compound file goes to Word, and so, when
-/// m.WordFormats is set, does any other format Word opens (FormatOf), which only a document
-/// that is no compound file has its first kFormatHeadBytes read for, in one read. False
-/// with `error` when the document cannot be opened or read.
+/// Tests `document` and sets `*to_word`: a compound file goes to Word, and so, when
+/// m.WordFormats is set, does any other format Word opens (FormatOf), for which only a
+/// document that is no compound file has its first kFormatHeadBytes read, in one read.
+/// False with `error` when TestSignature fails or those bytes cannot be read.
 bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, bool* to_word,
                       std::wstring* error);
 

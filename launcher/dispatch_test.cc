@@ -22,6 +22,11 @@ class DispatchTest : public ::testing::Test {
     m.TextPath = kText;
     fake.files.files[kWord] = "MZ";
     fake.files.files[kText] = "MZ";
+    // The flags must be set before the window that reports them opens.
+    fake.window.on_show = [this] {
+      word_invalid_when_shown = m.WordPathInvalid;
+      text_invalid_when_shown = m.TextPathInvalid;
+    };
   }
   HandOffResult Send(const std::wstring& path, const std::string& bytes) {
     fake.files.files[path] = bytes;
@@ -31,6 +36,8 @@ class DispatchTest : public ::testing::Test {
 
   Module1 m;
   FakePlatform fake;
+  bool word_invalid_when_shown = false;
+  bool text_invalid_when_shown = false;
 };
 
 TEST_F(DispatchTest, HexTextHasNoLeadingZero) {
@@ -137,14 +144,14 @@ TEST_F(DispatchTest, MissingExecutableShowsTheWindowWithItsFlag) {
   m.TextPath = L"C:\\gone\\editor.exe";
   EXPECT_EQ(Send(L"C:\\a.txt", "abc"), HandOffResult::kSettingsShown);
   EXPECT_EQ(fake.window.shown, 1);
-  EXPECT_TRUE(fake.window.text_invalid_when_shown);
-  EXPECT_FALSE(fake.window.word_invalid_when_shown);
+  EXPECT_TRUE(text_invalid_when_shown);
+  EXPECT_FALSE(word_invalid_when_shown);
   EXPECT_TRUE(fake.processes.started.empty());
 
   m.WordPath = L"";
   m.TextPathInvalid = false;
   EXPECT_EQ(Send(L"C:\\b.doc", kCompound), HandOffResult::kSettingsShown);
-  EXPECT_TRUE(fake.window.word_invalid_when_shown);
+  EXPECT_TRUE(word_invalid_when_shown);
 }
 
 TEST_F(DispatchTest, UnreadableDocumentIsReportedAndSkipped) {
@@ -190,8 +197,37 @@ TEST_F(DispatchTest, OtherFormatsNeedAnExistingWord) {
   m.WordFormats = true;
   m.WordPath = L"C:\\gone\\WINWORD.EXE";
   EXPECT_EQ(Send(L"C:\\a.doc", "{\\rtf1}"), HandOffResult::kSettingsShown);
-  EXPECT_TRUE(fake.window.word_invalid_when_shown);
-  EXPECT_FALSE(fake.window.text_invalid_when_shown);
+  EXPECT_TRUE(word_invalid_when_shown);
+  EXPECT_FALSE(text_invalid_when_shown);
+}
+
+// What TestSignature needs before it reads: an eight-entry table and a document name.
+TEST_F(DispatchTest, BrokenPreconditionsAreRefusedWithoutReading) {
+  fake.files.files[L""] = kCompound;
+  fake.files.files[L"C:\\a.doc"] = kCompound;
+  const struct {
+    const char* label;
+    std::size_t table_size;
+    const wchar_t* document;
+  } rows[] = {{"empty table", 0, L"C:\\a.doc"},
+              {"seven entries", 7, L"C:\\a.doc"},
+              {"nine entries", 9, L"C:\\a.doc"},
+              {"empty name", 8, L""}};
+  for (const auto& row : rows) {
+    Module1 state;
+    state.SignatureBytes = m.SignatureBytes;
+    state.SignatureBytes.resize(row.table_size, L"00");
+    std::wstring error;
+    EXPECT_FALSE(TestSignature(state, fake.platform, row.document, &error)) << row.label;
+    EXPECT_FALSE(error.empty()) << row.label;
+  }
+  EXPECT_TRUE(fake.files.bytes_read.empty());
+}
+
+TEST_F(DispatchTest, LeftOverNotCompoundFlagDoesNotDecide) {
+  m.NotCompound = true;
+  Send(L"C:\\a.doc", kCompound);
+  EXPECT_EQ(LastStarted().application, kWord);
 }
 
 TEST_F(DispatchTest, ProgramThatCannotStartIsReportedWithItsCommandLine) {

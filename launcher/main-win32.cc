@@ -1,12 +1,27 @@
 // Entry point of talvern.exe: builds the Win32 platform and runs Main.
 #include <windows.h>
 
-#include <exception>
 #include <string>
 
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
 #include "platform/platform-win32.h"
+#include "window/form1-win32.h"
+
+namespace {
+
+// The run time's narrow texts (exception messages) are in the ANSI code page.
+std::wstring FromAnsi(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int bytes = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
+  if (length <= 0) return L"(" + std::to_wstring(text.size()) + L" bytes)";
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, &wide[0], length);
+  return wide;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace talvern;
@@ -20,10 +35,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   auto dialog = NewWin32FileDialog();
   auto registry = NewWin32Registry();
   auto shell = NewWin32Shell();
-  auto window = NewWin32SettingsWindow();
 
+  Module1 m;
   Platform p;
-  p.App = MakeAppFacts(RunningExecutable());
+  auto window = NewWin32SettingsWindow(m, p);
   p.messages = messages.get();
   p.files = files.get();
   p.profile = profile.get();
@@ -35,15 +50,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   p.shell = shell.get();
   p.window = window.get();
 
-  Module1 m;
-  try {
-    Main(m, p, ArgumentText(GetCommandLineW()));
-  } catch (const std::exception& e) {
-    // Nothing in the program throws on purpose; this is the run-time's last word.
-    std::string what(e.what());
-    p.MsgBox(L"予期しないエラーが発生しました。\r\n" + std::wstring(what.begin(), what.end()),
-             MsgIcon::kCritical);
+  std::wstring exe_file, error;
+  const bool located = RunningExecutable(&exe_file, &error);
+  p.App = MakeAppFacts(exe_file);
+  if (!located) {
+    // Without its own folder the program can find neither its settings nor itself.
+    p.MsgBox(L"実行ファイルの場所が分かりません。\r\n" + error, MsgIcon::kCritical);
     return 1;
   }
-  return 0;
+  const std::wstring argument_text = ArgumentText(GetCommandLineW(), PathForms(exe_file));
+  return RunToTheEnd(
+      p, [&] { Main(m, p, argument_text); }, &FromAnsi);
 }

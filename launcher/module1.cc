@@ -1,24 +1,27 @@
 #include "launcher/module1.h"
 
+#include <exception>
+
 #include "launcher/arguments.h"
 #include "launcher/dispatch.h"
+#include "platform/paths.h"
 #include "settings/ini.h"
 
 namespace talvern {
 
 const wchar_t kNoChoice[] = L"1";
 
-std::wstring AddPathSeparator(const std::wstring& text) {
-  if (!text.empty() && text.back() == L'\\') return text;
-  return text + L"\\";
-}
-
 bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->FileExists(path); }
 
 std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& initial_folder) {
   const std::uint32_t kFileMustExistHideReadOnly = 0x1000 | 0x4;
-  std::wstring file_name =
-      p.dialog->ShowOpen(owner, L"実行ファイル|*.exe", initial_folder, kFileMustExistHideReadOnly);
+  std::wstring error;
+  std::wstring file_name = p.dialog->ShowOpen(owner, L"実行ファイル|*.exe", initial_folder,
+                                              kFileMustExistHideReadOnly, &error);
+  // A dialog that failed is no choice either, but the user hears why nothing opened.
+  if (!error.empty()) {
+    p.MsgBox(L"ファイルを選ぶ画面を開けませんでした。\r\n" + error, MsgIcon::kCritical);
+  }
   return file_name.empty() ? std::wstring(kNoChoice) : file_name;
 }
 
@@ -32,15 +35,32 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
   const bool no_arguments = argument_text.empty();
   const bool no_settings = !CheckFileExists(p, AddPathSeparator(p.App.Path) + L"Data.ini");
   if (no_arguments || no_settings) {
-    p.window->ShowModal(m, p);
+    p.window->ShowModal();
     return;
   }
 
   m.Args = SplitAtSpaces(argument_text);
   for (std::size_t i = 0; i != m.Args.size(); ++i) {
     const std::wstring document = NextDocument(m.Args, &i);
+    // An empty document ("" or a lone quote) names no file: nothing to open or report.
+    if (document.empty()) continue;
     if (HandOff(m, p, document) == HandOffResult::kSettingsShown) return;
   }
+}
+
+int RunToTheEnd(Platform& p, const std::function<void()>& body,
+                std::wstring (*widen)(const std::string& text)) {
+  // Nothing in the program throws on purpose; whatever does ends the run with a message.
+  const std::wstring prompt = L"予期しないエラーが発生しました。";
+  try {
+    body();
+    return 0;
+  } catch (const std::exception& e) {
+    p.MsgBox(prompt + L"\r\n" + widen(e.what()), MsgIcon::kCritical);
+  } catch (...) {
+    p.MsgBox(prompt, MsgIcon::kCritical);
+  }
+  return 1;
 }
 
 }  // namespace talvern

@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "launcher/module1.h"
+#include "platform/paths.h"
 
 namespace talvern {
 
@@ -66,11 +66,24 @@ bool FakeFileSystem::FileExists(const std::wstring& path) {
 }
 
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,
+                                                        Disposition disposition,
                                                         std::wstring* error) {
   auto failure = open_errors.find(path);
   if (failure != open_errors.end()) {
     *error = failure->second;
     return nullptr;
+  }
+  // Creating makes the file, as CreateFileW does, so code that asks for the wrong
+  // disposition leaves a file behind that a test can see.
+  const bool exists = files.count(path) != 0;
+  if (disposition == Disposition::kCreateNew && exists) {
+    *error = L"The file exists.";
+    return nullptr;
+  }
+  if (!folders.count(path) &&
+      (disposition == Disposition::kCreateAlways || disposition == Disposition::kCreateNew ||
+       (disposition == Disposition::kOpenAlways && !exists))) {
+    files[path].clear();
   }
   auto file = files.find(path);
   if (file == files.end()) {
@@ -95,18 +108,48 @@ std::wstring FakeProfile::Read(const std::wstring& file, const std::wstring& sec
   return found == values.end() ? std::wstring() : found->second;
 }
 
+bool FakeProfile::Contains(const std::wstring& file, const std::wstring& section,
+                           const std::wstring& key) {
+  return values.count(MakeKey(file, section, key)) != 0;
+}
+
+bool FakeProfile::CanStoreExactly(const std::wstring& text, std::wstring* why) {
+  if (text.find_first_of(unstorable) == std::wstring::npos) return true;
+  *why = L"unstorable character";
+  return false;
+}
+
+bool FakeProfile::Refused(const std::wstring& key, std::wstring* error) {
+  for (const auto& failure : key_failures) {
+    if (Lower(failure.first) != Lower(key)) continue;
+    *error = failure.second;
+    return true;
+  }
+  if (!fail_reason.empty() || writes_allowed == 0) {
+    *error = fail_reason.empty() ? L"write refused" : fail_reason;
+    return true;
+  }
+  if (writes_allowed > 0) --writes_allowed;
+  return false;
+}
+
 bool FakeProfile::Write(const std::wstring& file, const std::wstring& section,
                         const std::wstring& key, const std::wstring& value, std::wstring* error) {
-  if (!fail_reason.empty()) {
-    *error = fail_reason;
-    return false;
+  if (Refused(key, error)) return false;
+  std::wstring stored = value;
+  for (wchar_t& c : stored) {
+    if (unstorable.find(c) != std::wstring::npos) c = L'?';
   }
-  if (value.find_first_of(unstorable) != std::wstring::npos) {
-    *error = L"unstorable character";
-    return false;
-  }
-  values[MakeKey(file, section, key)] = value;
+  values[MakeKey(file, section, key)] = stored;
   writes.emplace_back(section, key, value);
+  return true;
+}
+
+bool FakeProfile::Delete(const std::wstring& file, const std::wstring& section,
+                         const std::wstring& key, std::wstring* error) {
+  if (Refused(key, error)) return false;
+  values.erase(MakeKey(file, section, key));
+  deletes.emplace_back(section, key);
   return true;
 }
 
@@ -134,17 +177,28 @@ bool FakeWord::QueryPath(const std::wstring& prog_id, std::wstring* out) {
 }
 
 std::wstring FakeDialog::ShowOpen(void* owner, const std::wstring& filter,
-                                  const std::wstring& initial_folder, std::uint32_t flags) {
+                                  const std::wstring& initial_folder, std::uint32_t flags,
+                                  std::wstring* error) {
   calls.push_back({owner, filter, initial_folder, flags});
+  if (!failure.empty()) {
+    *error = failure;
+    return std::wstring();
+  }
   if (answers.empty()) return std::wstring();
   std::wstring answer = answers.front();
   answers.pop_front();
   return answer;
 }
 
+ClassesRoot FakeRegistry::Target(ClassesRoot root, const std::wstring& key) const {
+  if (root != ClassesRoot::kMerged) return root;
+  return Has(ClassesRoot::kUser, key) ? ClassesRoot::kUser : ClassesRoot::kMachine;
+}
+
 RegResult FakeRegistry::SetDefaultValue(ClassesRoot root, const std::wstring& key,
                                         const std::wstring& value, std::wstring* error) {
-  if (read_only.count(root)) {
+  const ClassesRoot target = Target(root, key);
+  if (read_only.count(target)) {
     *error = L"RegCreateKeyExW: Access is denied.";
     return RegResult::kAccessDenied;
   }
@@ -152,30 +206,31 @@ RegResult FakeRegistry::SetDefaultValue(ClassesRoot root, const std::wstring& ke
   const std::wstring name = Lower(key);
   for (std::size_t cut = name.find(L'\\'); cut != std::wstring::npos;
        cut = name.find(L'\\', cut + 1)) {
-    keys.emplace(std::make_pair(root, name.substr(0, cut)), std::wstring());
+    keys.emplace(std::make_pair(target, name.substr(0, cut)), std::wstring());
   }
-  keys[{root, name}] = value;
+  keys[{target, name}] = value;
   log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key + L"=" + value);
   return RegResult::kOk;
 }
 
 RegResult FakeRegistry::DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) {
+  const ClassesRoot target = Target(root, key);
   const std::wstring name = Lower(key);
-  if (!keys.count({root, name})) {
+  if (!keys.count({target, name})) {
     *error = L"RegDeleteKeyW: The system cannot find the file specified.";
     return RegResult::kNotFound;
   }
-  if (read_only.count(root)) {
+  if (read_only.count(target)) {
     *error = L"RegDeleteKeyW: Access is denied.";
     return RegResult::kAccessDenied;
   }
   for (const auto& entry : keys) {
-    if (entry.first.first == root && entry.first.second.rfind(name + L"\\", 0) == 0) {
+    if (entry.first.first == target && entry.first.second.rfind(name + L"\\", 0) == 0) {
       *error = L"RegDeleteKeyW: Access is denied.";
       return RegResult::kAccessDenied;
     }
   }
-  keys.erase({root, name});
+  keys.erase({target, name});
   log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key);
   return RegResult::kOk;
 }
@@ -183,15 +238,15 @@ RegResult FakeRegistry::DeleteKey(ClassesRoot root, const std::wstring& key, std
 bool FakeRegistry::KeyExists(ClassesRoot root, const std::wstring& key) { return Has(root, key); }
 
 bool FakeRegistry::Has(ClassesRoot root, const std::wstring& key) const {
+  if (root == ClassesRoot::kMerged) {
+    return Has(ClassesRoot::kUser, key) || Has(ClassesRoot::kMachine, key);
+  }
   return keys.count({root, Lower(key)}) != 0;
 }
 
 std::wstring FakeRegistry::MergedValue(const std::wstring& key) const {
-  for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMerged, ClassesRoot::kMachine}) {
-    auto found = keys.find({root, Lower(key)});
-    if (found != keys.end()) return found->second;
-  }
-  return std::wstring();
+  auto found = keys.find({Target(ClassesRoot::kMerged, key), Lower(key)});
+  return found == keys.end() ? std::wstring() : found->second;
 }
 
 bool FakeShell::SendToFolder(void* owner, std::wstring* folder, std::wstring* error) {
@@ -214,11 +269,9 @@ bool FakeShell::WriteShortcut(const std::wstring& link_file, const std::wstring&
   return true;
 }
 
-void FakeWindow::ShowModal(Module1& module, Platform& platform) {
+void FakeWindow::ShowModal() {
   ++shown;
-  word_invalid_when_shown = module.WordPathInvalid;
-  text_invalid_when_shown = module.TextPathInvalid;
-  if (on_show) on_show(module, platform);
+  if (on_show) on_show();
 }
 
 FakePlatform::FakePlatform() : FakePlatform(L"C:\\Tools\\talvern.exe") {}

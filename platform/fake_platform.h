@@ -31,7 +31,8 @@ class FakeMessages : public MessageBoxes {
 class FakeFileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override;
-  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override;
+  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
+                                          std::wstring* error) override;
   bool ProbePlainFile(const std::wstring& path) override;
 
   std::map<std::wstring, std::string> files;
@@ -45,21 +46,33 @@ class FakeFileSystem : public FileSystem {
   std::map<std::wstring, std::wstring> start_read_errors;
 };
 
-/// INI values keyed by file, section and key (names without regard to case).
+/// INI values keyed by file, section and key (names without regard to case). Like the
+/// profile functions, a write stores "?" for each character the code page lacks.
 class FakeProfile : public ProfileStore {
  public:
   std::wstring Read(const std::wstring& file, const std::wstring& section,
                     const std::wstring& key) override;
+  bool Contains(const std::wstring& file, const std::wstring& section,
+                const std::wstring& key) override;
+  bool CanStoreExactly(const std::wstring& text, std::wstring* why) override;
   bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
              const std::wstring& value, std::wstring* error) override;
+  bool Delete(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+              std::wstring* error) override;
 
   using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
   static Key MakeKey(const std::wstring& file, const std::wstring& section,
                      const std::wstring& key);
   std::map<Key, std::wstring> values;
   std::vector<std::tuple<std::wstring, std::wstring, std::wstring>> writes;  ///< section,key,value
-  std::wstring unstorable;   ///< characters that cannot be stored.
-  std::wstring fail_reason;  ///< when set, every write fails with it.
+  std::vector<std::pair<std::wstring, std::wstring>> deletes;                ///< section,key
+  std::wstring unstorable;   ///< characters the code page lacks.
+  std::wstring fail_reason;  ///< when set, every write and delete fails with it.
+  std::map<std::wstring, std::wstring> key_failures;  ///< key (any case) -> why its writes fail.
+  int writes_allowed = -1;  ///< writes and deletes that succeed before all fail; -1: no limit.
+
+ private:
+  bool Refused(const std::wstring& key, std::wstring* error);
 };
 
 struct StartedProcess {
@@ -99,12 +112,16 @@ struct DialogCall {
 class FakeDialog : public FileDialog {
  public:
   std::wstring ShowOpen(void* owner, const std::wstring& filter, const std::wstring& initial_folder,
-                        std::uint32_t flags) override;
+                        std::uint32_t flags, std::wstring* error) override;
   std::deque<std::wstring> answers;  ///< next chosen paths; empty text = cancelled.
+  std::wstring failure;              ///< when set, the dialog fails with it.
   std::vector<DialogCall> calls;
 };
 
-/// Registry keys per root; deleting a key with subkeys is refused as on Windows NT.
+/// The machine-wide and the per-user classes. HKEY_CLASSES_ROOT is their merge, as Windows
+/// builds it: a key is there when either holds it, with the per-user value when both do,
+/// and writing or deleting through it reaches the per-user key when that exists, else the
+/// machine-wide one. Deleting a key with subkeys is refused as on Windows NT.
 class FakeRegistry : public Registry {
  public:
   RegResult SetDefaultValue(ClassesRoot root, const std::wstring& key, const std::wstring& value,
@@ -112,13 +129,19 @@ class FakeRegistry : public Registry {
   RegResult DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) override;
   bool KeyExists(ClassesRoot root, const std::wstring& key) override;
 
-  /// The default value of `key` as the merged view shows it (user keys win); empty if none.
+  /// The default value of `key` as HKEY_CLASSES_ROOT shows it; empty if none.
   std::wstring MergedValue(const std::wstring& key) const;
+  /// True when `key` is under `root` (kMerged: under either).
   bool Has(ClassesRoot root, const std::wstring& key) const;
 
-  std::map<std::pair<ClassesRoot, std::wstring>, std::wstring> keys;  ///< lower-cased key names.
-  std::set<ClassesRoot> read_only;  ///< roots where writes are refused.
+  /// kMachine and kUser keys only, with lower-cased names.
+  std::map<std::pair<ClassesRoot, std::wstring>, std::wstring> keys;
+  std::set<ClassesRoot> read_only;  ///< kMachine and/or kUser: writes and deletes refused.
   std::vector<std::wstring> log;    ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
+
+ private:
+  /// Where an operation on `key` under `root` lands: kMerged resolved as Windows does.
+  ClassesRoot Target(ClassesRoot root, const std::wstring& key) const;
 };
 
 class FakeShell : public Shell {
@@ -132,14 +155,12 @@ class FakeShell : public Shell {
   std::vector<void*> owners;
 };
 
-/// Records each showing; runs `on_show` while the window is "open".
+/// Counts each showing; runs `on_show` while the window is "open".
 class FakeWindow : public SettingsWindow {
  public:
-  void ShowModal(Module1& module, Platform& platform) override;
+  void ShowModal() override;
   int shown = 0;
-  bool word_invalid_when_shown = false;
-  bool text_invalid_when_shown = false;
-  std::function<void(Module1&, Platform&)> on_show;
+  std::function<void()> on_show;
 };
 
 /// Every fake wired into one Platform.

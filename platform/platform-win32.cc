@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace talvern {
@@ -24,13 +25,42 @@ std::wstring Win32ErrorText(const wchar_t* function, unsigned long code) {
   return std::wstring(function) + L": " + message;
 }
 
-std::wstring RunningExecutable() {
+bool RunningExecutable(std::wstring* path, std::wstring* error) {
+  // MAX_PATH is only where the search starts: a longer path comes back cut to the buffer.
+  constexpr DWORD kLongestPath = 32768;
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(buffer.size() * 2);
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+    if (length == 0) {
+      *error = Win32ErrorText(L"GetModuleFileNameW", GetLastError());
+      return false;
+    }
+    if (length < size) {
+      path->assign(buffer.data(), length);
+      return true;
+    }
+    if (size >= kLongestPath) {
+      *error = Win32ErrorText(L"GetModuleFileNameW", ERROR_INSUFFICIENT_BUFFER);
+      return false;
+    }
+    buffer.resize(std::min<DWORD>(size * 2, kLongestPath));
   }
+}
+
+std::vector<std::wstring> PathForms(const std::wstring& path) {
+  using Convert = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+  std::vector<std::wstring> forms = {path};
+  for (Convert convert : {Convert{&GetShortPathNameW}, Convert{&GetLongPathNameW}}) {
+    const DWORD size = convert(path.c_str(), nullptr, 0);
+    if (size == 0) continue;  // no such form here (short names may be switched off)
+    std::wstring form(size, L'\0');
+    const DWORD length = convert(path.c_str(), &form[0], size);
+    if (length == 0 || length >= size) continue;
+    form.resize(length);
+    if (std::find(forms.begin(), forms.end(), form) == forms.end()) forms.push_back(form);
+  }
+  return forms;
 }
 
 namespace {
@@ -41,9 +71,15 @@ class Win32MessageBoxes : public MessageBoxes {
  public:
   void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override {
     UINT style = MB_OK | static_cast<UINT>(icon);
-    // Without the settings window the box is all the user sees: bring it forward.
-    if (!g_message_owner) style |= MB_SETFOREGROUND;
-    MessageBoxW(g_message_owner, prompt.c_str(), title.c_str(), style);
+    HWND owner = g_message_owner;
+    // Without a visible settings window (none, or one still hidden while it opens) the box
+    // is all the user sees: owned by nobody it gets a taskbar button, and it comes forward
+    // with the keyboard focus instead of opening behind other programs.
+    if (!owner || !IsWindowVisible(owner)) {
+      owner = nullptr;
+      style |= MB_SETFOREGROUND;
+    }
+    MessageBoxW(owner, prompt.c_str(), title.c_str(), style);
   }
 };
 
@@ -95,6 +131,20 @@ class Win32Reader : public ByteReader {
   std::uint64_t next_ = 0;
 };
 
+DWORD CreationDisposition(Disposition disposition) {
+  switch (disposition) {
+    case Disposition::kOpenExisting:
+      break;
+    case Disposition::kOpenAlways:
+      return OPEN_ALWAYS;
+    case Disposition::kCreateNew:
+      return CREATE_NEW;
+    case Disposition::kCreateAlways:
+      return CREATE_ALWAYS;
+  }
+  return OPEN_EXISTING;
+}
+
 class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override {
@@ -103,11 +153,11 @@ class Win32FileSystem : public FileSystem {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
-  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override {
-    // OPEN_EXISTING: a missing document is reported, never created.
+  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
+                                          std::wstring* error) override {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              CreationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       *error = Win32ErrorText(L"CreateFileW", GetLastError());
       return nullptr;
@@ -154,25 +204,63 @@ class Win32ProfileStore : public ProfileStore {
  public:
   std::wstring Read(const std::wstring& file, const std::wstring& section,
                     const std::wstring& key) override {
-    // Grow the buffer until the value fits: long paths come back whole.
-    std::vector<wchar_t> buffer(256);
-    for (;;) {
-      DWORD size = static_cast<DWORD>(buffer.size());
-      DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
-                                              size, file.c_str());
-      if (length + 1 < size || size >= (1u << 20)) return std::wstring(buffer.data(), length);
-      buffer.resize(buffer.size() * 4);
+    return ReadProfile(file, section, key.c_str());
+  }
+
+  bool Contains(const std::wstring& file, const std::wstring& section,
+                const std::wstring& key) override {
+    // With no key name the profile functions list the section's keys, NUL-separated.
+    const std::wstring names = ReadProfile(file, section, nullptr);
+    for (std::size_t start = 0; start < names.size();) {
+      const std::size_t end = std::min(names.find(L'\0', start), names.size());
+      const std::wstring name = names.substr(start, end - start);
+      // Key names match as the profile functions match them, without regard to case.
+      if (CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), key.c_str(),
+                               static_cast<int>(key.size()), TRUE) == CSTR_EQUAL) {
+        return true;
+      }
+      start = end + 1;
     }
+    return false;
+  }
+
+  bool CanStoreExactly(const std::wstring& text, std::wstring* why) override {
+    if (FitsAnsiCodePage(text)) return true;
+    *why = L"この Windows の文字コード (コードページ " + std::to_wstring(GetACP()) +
+           L") で表せない文字が含まれています。";
+    return false;
   }
 
   bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
              const std::wstring& value, std::wstring* error) override {
-    if (!FitsAnsiCodePage(section) || !FitsAnsiCodePage(key) || !FitsAnsiCodePage(value)) {
-      *error = L"この Windows の文字コード (コードページ " + std::to_wstring(GetACP()) +
-               L") で表せない文字が含まれています。";
-      return false;
+    return WriteProfile(file, section, key.c_str(), value.c_str(), error);
+  }
+
+  bool Delete(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+              std::wstring* error) override {
+    // A null value removes the key.
+    return WriteProfile(file, section, key.c_str(), nullptr, error);
+  }
+
+ private:
+  // The value of `key`, or with a null key the section's key names, NUL-separated.
+  static std::wstring ReadProfile(const std::wstring& file, const std::wstring& section,
+                                  const wchar_t* key) {
+    // Grow the buffer until the text fits (a cut one comes back one or two short of the
+    // size): long paths come back whole.
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+      const DWORD size = static_cast<DWORD>(buffer.size());
+      const DWORD length =
+          GetPrivateProfileStringW(section.c_str(), key, L"", buffer.data(), size, file.c_str());
+      if (length + 2 < size || size >= (1u << 20)) return std::wstring(buffer.data(), length);
+      buffer.resize(buffer.size() * 4);
     }
-    if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str())) {
+  }
+
+  static bool WriteProfile(const std::wstring& file, const std::wstring& section,
+                           const wchar_t* key, const wchar_t* value, std::wstring* error) {
+    if (!WritePrivateProfileStringW(section.c_str(), key, value, file.c_str())) {
       *error = Win32ErrorText(L"WritePrivateProfileStringW", GetLastError());
       return false;
     }

@@ -48,14 +48,24 @@ class ByteReader {
   virtual bool ReadStart(std::size_t max, std::string* bytes, std::wstring* error) = 0;
 };
 
+/// What opening a file does when it is missing or already there, as CreateFileW's creation
+/// dispositions.
+enum class Disposition {
+  kOpenExisting,  ///< only an existing file; a missing one is an error.
+  kOpenAlways,    ///< an existing file, or a new empty one.
+  kCreateNew,     ///< a new empty file; an existing one is an error.
+  kCreateAlways,  ///< a new empty file, replacing an existing one.
+};
+
 /// Files and folders.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   /// True when a file (not a folder) exists at `path`.
   virtual bool FileExists(const std::wstring& path) = 0;
-  /// Opens an existing file for reading; never creates one. Null with `error` on failure.
-  virtual std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path,
+  /// Opens `path` for reading, creating it only as `disposition` says. Null with `error` on
+  /// failure.
+  virtual std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
                                                   std::wstring* error) = 0;
   /// True when exactly `path` names a plain file: not a folder, not hidden, not system.
   virtual bool ProbePlainFile(const std::wstring& path) = 0;
@@ -68,9 +78,20 @@ class ProfileStore {
   /// The whole value of `key` in `section` of `file`; empty when file, section or key is missing.
   virtual std::wstring Read(const std::wstring& file, const std::wstring& section,
                             const std::wstring& key) = 0;
-  /// Stores `value` exactly; false with `error` when it cannot (nothing is then written).
+  /// True when `section` of `file` holds `key`, with any value (an empty one included).
+  virtual bool Contains(const std::wstring& file, const std::wstring& section,
+                        const std::wstring& key) = 0;
+  /// True when the file's character set (the system's ANSI code page) holds every character
+  /// of `text`, so that it reads back exactly; otherwise false with `why`.
+  virtual bool CanStoreExactly(const std::wstring& text, std::wstring* why) = 0;
+  /// Stores `value`, losing what CanStoreExactly refuses; false with `error` when the file
+  /// cannot be written.
   virtual bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                      const std::wstring& value, std::wstring* error) = 0;
+  /// Removes `key` from `section` of `file`; a missing key is no error. False with `error`
+  /// when the file cannot be written.
+  virtual bool Delete(const std::wstring& file, const std::wstring& section,
+                      const std::wstring& key, std::wstring* error) = 0;
 };
 
 /// Starting programs.
@@ -106,9 +127,11 @@ class FileDialog {
  public:
   virtual ~FileDialog() = default;
   /// Shows the dialog modally over `owner` with `filter` ("description|pattern"),
-  /// `initial_folder` and `flags` (OFN_*); returns the chosen full path, or empty text.
+  /// `initial_folder` and `flags` (OFN_*); returns the chosen full path, or empty text when
+  /// nothing was chosen. Empty text with `error` set when the dialog itself failed.
   virtual std::wstring ShowOpen(void* owner, const std::wstring& filter,
-                                const std::wstring& initial_folder, std::uint32_t flags) = 0;
+                                const std::wstring& initial_folder, std::uint32_t flags,
+                                std::wstring* error) = 0;
 };
 
 /// Where registry keys of document classes are written.
@@ -147,14 +170,12 @@ class Shell {
                              std::wstring* error) = 0;
 };
 
-struct Module1;
-struct Platform;
-
-/// Shows the settings window modally; returns when it has closed.
+/// The settings window of this run, made for the run's state (which it reads and changes).
 class SettingsWindow {
  public:
   virtual ~SettingsWindow() = default;
-  virtual void ShowModal(Module1& module, Platform& platform) = 0;
+  /// Shows the window modally; returns when it has closed.
+  virtual void ShowModal() = 0;
 };
 
 /// Every service the core uses, owned elsewhere (the Win32 layer or a test).

@@ -1,5 +1,6 @@
 #include "window/form1.h"
 
+#include "platform/paths.h"
 #include "settings/ini.h"
 #include "shell/sendto.h"
 #include "shell/verb.h"
@@ -92,29 +93,37 @@ void Form1::mnuAbout_Click() {
 
 void Form1::Form_QueryUnload(int* cancel, int /*unload_mode*/) {
   if (!SaveOnClose) return;
-  // A value that cannot be saved keeps the window open so that nothing typed is lost;
+  // Settings that cannot be saved keep the window open so that nothing typed is lost;
   // the close box still discards, as every way of closing but save-and-close does.
-  if (!SaveSetting(L"EXE", L"WORD", view_.Text1()) ||
-      !SaveSetting(L"EXE", L"TEXT", view_.Text2()) || !SaveWordFormats()) {
+  if (!SaveSettings()) {
     SaveOnClose = false;
     *cancel = 1;
   }
 }
 
-bool Form1::SaveWordFormats() {
+bool Form1::SaveSettings() {
+  // Written in this order, all or nothing.
+  std::vector<ini::Setting> settings = {
+      {L"EXE", L"WORD", view_.Text1()},
+      {L"EXE", L"TEXT", view_.Text2()},
+  };
   // While the option is off, a settings file that never mentioned it stays exactly as
   // the versions without the option wrote it.
-  const bool on = view_.WordFormatsChecked();
-  if (!on && ini::ReadSetting(p_, L"OPTION", L"WORDFORMATS").empty()) return true;
-  return SaveSetting(L"OPTION", L"WORDFORMATS", on ? L"1" : L"0");
-}
-
-bool Form1::SaveSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value) {
-  std::wstring why;
-  if (ini::WriteSetting(p_, section, key, value, &why) != 0) return true;
-  std::wstring prompt = std::wstring(key) + L"の設定を保存できませんでした。\r\n" + L"保存先: " +
-                        ini::SettingsFile(p_.App);
-  if (!why.empty()) prompt += L"\r\n理由: " + why;
+  const bool word_formats = view_.WordFormatsChecked();
+  if (word_formats || !ini::ReadSetting(p_, L"OPTION", L"WORDFORMATS").empty()) {
+    settings.push_back({L"OPTION", L"WORDFORMATS", word_formats ? L"1" : L"0"});
+  }
+  ini::SaveFailure failure;
+  if (ini::SaveSettings(p_, settings, &failure)) return true;
+  std::wstring prompt =
+      failure.key + L"の設定を保存できませんでした。\r\n" + L"保存先: " + ini::SettingsFile(p_.App);
+  if (!failure.reason.empty()) prompt += L"\r\n理由: " + failure.reason;
+  for (const std::wstring& key : failure.restored) {
+    prompt += L"\r\n" + key + L"の設定は保存前の値に戻しました。";
+  }
+  for (const std::wstring& key_and_reason : failure.unrestored) {
+    prompt += L"\r\n元に戻せなかった設定: " + key_and_reason;
+  }
   p_.MsgBox(prompt, MsgIcon::kCritical);
   return false;
 }

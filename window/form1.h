@@ -44,8 +44,8 @@ class Form1 {
   /// the boxes, the check mark of the other formats and the caption.
   void Form_Load();
   /// Runs before the window closes. Writes both boxes and then the other formats' check
-  /// mark only when save-and-close started the closing; when a value cannot be saved,
-  /// tells the user and sets `*cancel`.
+  /// mark only when save-and-close started the closing, all or nothing; when they cannot be
+  /// saved, tells the user and sets `*cancel`.
   void Form_QueryUnload(int* cancel, int unload_mode);
 
   void cmdWord_Click();   ///< browse for Word into Text1.
@@ -70,8 +70,8 @@ class Form1 {
  private:
   void DetectWordPath();
   void FallBackToNotepad();
-  bool SaveWordFormats();
-  bool SaveSetting(const wchar_t* section, const wchar_t* key, const std::wstring& value);
+  /// Saves the boxes and the check mark all or nothing; false after telling the user why not.
+  bool SaveSettings();
 
   Module1& m_;
   Platform& p_;

@@ -13,16 +13,13 @@ namespace {
 
 TEST_F(Form1Test, CheckMarkShowsTheOptionReadAtStartUp) {
   for (bool on : {false, true}) {
-    Module1 module;
-    module.WordPath = kWord;
-    module.TextPath = kNotepad;
-    module.WordFormats = on;
-    FakeView v;
-    v.word_formats = !on;
-    Form1 f(module, fake.platform, v);
-    v.form = &f;
-    f.Form_Load();
-    EXPECT_EQ(v.word_formats, on);
+    FreshForm fresh(fake.platform);
+    fresh.module.WordPath = kWord;
+    fresh.module.TextPath = kNotepad;
+    fresh.module.WordFormats = on;
+    fresh.view.word_formats = !on;
+    fresh.form.Form_Load();
+    EXPECT_EQ(fresh.view.word_formats, on);
   }
 }
 
@@ -55,15 +52,12 @@ TEST_F(Form1Test, SaveWritesTheOptionAfterThePaths) {
     if (row.stored) {
       f.profile.values[FakeProfile::MakeKey(kSettings, L"OPTION", L"WORDFORMATS")] = row.stored;
     }
-    Module1 module;
-    FakeView v;
-    v.text1 = kWord;
-    v.text2 = kNotepad;
-    v.word_formats = row.checked;
-    Form1 form1(module, f.platform, v);
-    v.form = &form1;
-    form1.Command3_Click();
-    EXPECT_TRUE(v.closed) << label;
+    FreshForm fresh(f.platform);
+    fresh.view.text1 = kWord;
+    fresh.view.text2 = kNotepad;
+    fresh.view.word_formats = row.checked;
+    fresh.form.Command3_Click();
+    EXPECT_TRUE(fresh.view.closed) << label;
     using Write = std::tuple<std::wstring, std::wstring, std::wstring>;
     std::vector<Write> expected{{L"EXE", L"WORD", kWord}, {L"EXE", L"TEXT", kNotepad}};
     if (row.written) expected.emplace_back(L"OPTION", L"WORDFORMATS", row.written);
@@ -71,16 +65,36 @@ TEST_F(Form1Test, SaveWritesTheOptionAfterThePaths) {
   }
 }
 
-TEST_F(Form1Test, UnsavableOptionKeepsTheWindowOpen) {
+// The option is checked with the paths before anything is written, and put back with them.
+TEST_F(Form1Test, UnsavableOptionWritesNothing) {
   fake.profile.unstorable = L"1";
   view.text1 = kWord;
   view.text2 = kNotepad;
   view.word_formats = true;
   form.Command3_Click();
   EXPECT_FALSE(view.closed);
+  EXPECT_TRUE(fake.profile.writes.empty());
   ASSERT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(
       fake.messages.shown[0].prompt.rfind(L"WORDFORMATSの設定を保存できませんでした。\r\n", 0), 0u);
+}
+
+TEST_F(Form1Test, FailedOptionWritePutsThePathsBack) {
+  fake.WriteSettings(L"C:\\old\\WINWORD.EXE", L"C:\\old\\edit.exe");
+  fake.profile.key_failures[L"WORDFORMATS"] =
+      L"WritePrivateProfileStringW: 別のプロセスが使用中です。";
+  view.text1 = kWord;
+  view.text2 = kNotepad;
+  view.word_formats = true;
+  form.Command3_Click();
+  EXPECT_FALSE(view.closed);
+  EXPECT_EQ(Stored(L"WORD"), L"C:\\old\\WINWORD.EXE");
+  EXPECT_EQ(Stored(L"TEXT"), L"C:\\old\\edit.exe");
+  EXPECT_FALSE(fake.profile.Contains(kSettings, L"OPTION", L"WORDFORMATS"));
+  ASSERT_EQ(fake.messages.shown.size(), 1u);
+  EXPECT_NE(fake.messages.shown[0].prompt.find(L"TEXTの設定は保存前の値に戻しました。"),
+            std::wstring::npos)
+      << fake.messages.shown[0].prompt.size();
 }
 
 TEST_F(Form1Test, AboutShowsProductNameVersionAndCopyright) {

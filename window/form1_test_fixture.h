@@ -1,5 +1,5 @@
-// What the unit tests of the settings window's logic share: a fake view and a fixture
-// with a Word and a Notepad that exist.
+// What the unit tests of the settings window's logic share: a fake view, a form of its
+// own for table rows, and a fixture with a Word and a Notepad that exist.
 #ifndef TALVERN_WINDOW_FORM1_TEST_FIXTURE_H_
 #define TALVERN_WINDOW_FORM1_TEST_FIXTURE_H_
 
@@ -46,6 +46,14 @@ class FakeView : public Form1View {
   std::wstring text1 = L"", text2 = L"", caption = L"TALVERN";
   bool word_formats = false;
   bool closed = false;
+};
+
+// A form with its own state and view over `platform`, for table rows that start afresh.
+struct FreshForm {
+  explicit FreshForm(Platform& platform) : form(module, platform, view) { view.form = &form; }
+  Module1 module;
+  FakeView view;
+  Form1 form;
 };
 
 class Form1Test : public ::testing::Test {

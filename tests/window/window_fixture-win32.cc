@@ -6,21 +6,6 @@
 namespace talvern {
 namespace e2e {
 
-const DesignedControl kDesign[kControlCount] = {
-    {L"Static", L"Wordの場所", 240, 200, 915, 180},
-    {L"Static", L"Textの場所", 240, 650, 885, 180},
-    {L"Edit", L"", 1320, 120, 3495, 270},
-    {L"Edit", L"", 1320, 600, 3495, 270},
-    {L"Button", L"参照(&W)", 5040, 80, 1215, 375},
-    {L"Button", L"参照(&T)", 5040, 550, 1215, 375},
-    {L"Button", L"キャンセル(&C)", 600, 1080, 1695, 375},
-    {L"Button", L"初期値に戻す(R)", 2400, 1080, 1695, 375},
-    {L"Button", L"設定して閉じる(&Q)", 4200, 1080, 1695, 375},
-    {L"Button", L"送るにショートカット", 600, 1560, 1695, 375},
-    {L"Button", L"関連付けを設定", 2400, 1560, 1695, 375},
-    {L"Button", L"関連付けを解除", 4200, 1560, 1695, 375},
-};
-
 const wchar_t kTitle[] = L"Talvern";
 
 namespace {
@@ -101,6 +86,42 @@ EnvironmentGuard::EnvironmentGuard(const wchar_t* name, const wchar_t* value) : 
 
 EnvironmentGuard::~EnvironmentGuard() {
   SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr);
+}
+
+ForegroundWindow::ForegroundWindow() {
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, &ForegroundWindow::Thread, this, 0, &thread_id_);
+  if (!thread_ || WaitForSingleObject(ready_, kPatience) != WAIT_OBJECT_0 || !hwnd_) {
+    ADD_FAILURE() << "the test's own window did not open";
+    return;
+  }
+  EXPECT_TRUE(BringToFront(hwnd_)) << "the test's own window did not come to the front";
+}
+
+ForegroundWindow::~ForegroundWindow() {
+  if (thread_) {
+    PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, kPatience);
+    CloseHandle(thread_);
+  }
+  if (ready_) CloseHandle(ready_);
+}
+
+DWORD WINAPI ForegroundWindow::Thread(void* param) {
+  auto* self = static_cast<ForegroundWindow*>(param);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TalvernTestForeground";
+  RegisterClassW(&wc);
+  self->hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"another program", WS_OVERLAPPEDWINDOW, 0, 0,
+                                1280, 1024, nullptr, nullptr, wc.hInstance, nullptr);
+  if (self->hwnd_) ShowWindow(self->hwnd_, SW_SHOW);
+  SetEvent(self->ready_);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  if (self->hwnd_) DestroyWindow(self->hwnd_);
+  return 0;
 }
 
 void WindowTest::SetUp() {

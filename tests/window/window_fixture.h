@@ -12,32 +12,10 @@
 
 #include "tests/harness/harness.h"
 #include "tests/harness/window_driver.h"
+#include "window/form1_design.h"  // the controls as designed: kDesign, kText1, ...
 
 namespace talvern {
 namespace e2e {
-
-/// One control of the settings window as designed, in tab order; twips.
-struct DesignedControl {
-  const wchar_t* class_name;
-  const wchar_t* caption;
-  int left, top, width, height;
-};
-enum : int {
-  kLabel1,
-  kLabel2,
-  kText1,
-  kText2,
-  kCmdWord,
-  kCmdText,
-  kCommand1,
-  kCommand2,
-  kCommand3,
-  kCommand4,
-  kCommand5,
-  kCommand6,
-  kControlCount
-};
-extern const DesignedControl kDesign[kControlCount];
 
 /// Controls of the open-file dialog (Wine and Windows): the type list.
 constexpr int kFileTypeCombo = 0x470;  // cmb1
@@ -90,6 +68,24 @@ class EnvironmentGuard {
   std::wstring name_;
   std::wstring old_;
   bool had_ = false;
+};
+
+/// A visible window of the test program in the foreground, run by a thread of its own (so
+/// that it answers what other processes send it) until the object goes away.
+class ForegroundWindow {
+ public:
+  ForegroundWindow();
+  ~ForegroundWindow();
+  ForegroundWindow(const ForegroundWindow&) = delete;
+  ForegroundWindow& operator=(const ForegroundWindow&) = delete;
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  static DWORD WINAPI Thread(void* self);
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+  DWORD thread_id_ = 0;
+  HWND hwnd_ = nullptr;
 };
 
 /// A fresh copy of talvern.exe in the test's own folder, with helpers to open its window.

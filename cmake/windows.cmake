@@ -6,6 +6,9 @@ if(MINGW)
   set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
   set(TALVERN_STATIC_LINK -static -static-libgcc -static-libstdc++)
   set(TALVERN_UNICODE_ENTRY -municode)
+  # No link time in the PE header: the same sources give the same bytes, so the release
+  # packages' checksums stay put.
+  add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
 # Win32 layer objects; each folder adds its *-win32.cc files.

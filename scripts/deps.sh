@@ -6,12 +6,18 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ libgtest-dev
   g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32 binutils-mingw-w64-i686 mingw-w64-i686-dev
-  wine wine32:i386 fonts-wine
+  g++-mingw-w64-x86-64-win32 gcc-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
+  mingw-w64-x86-64-dev
+  # 64-bit Wine runs everywhere; 32-bit Wine only where the kernel runs i386 programs
+  # (it installs on every machine all the same).
+  wine wine64 wine32:i386 fonts-wine
   xvfb xauth x11-utils
   # Exactly one CJK font package: with several, Wine's choice of face changes.
   fonts-noto-cjk
   locales
   imagemagick
+  # Release packages.
+  zip unzip
 )
 
 as_root() {

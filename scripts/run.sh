@@ -1,17 +1,22 @@
 #!/usr/bin/env bash
 # Runs Talvern under Wine on the given documents (Unix or Windows paths); without
-# documents it opens the settings window. Uses $DISPLAY, or a virtual screen whose
-# picture is saved to build/screenshot.png.
+# documents it opens the settings window. Runs the x64 build, or the x86 one with
+# TALVERN_ARCH=x86. Uses $DISPLAY, or a virtual screen whose picture is saved to
+# build/screenshot.png.
 set -euo pipefail
 caller_dir="$PWD"
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 bash scripts/deps.sh
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build build/win --target talvern
-
+export TALVERN_ARCH="${TALVERN_ARCH:-x64}"
 source scripts/wine-env.sh
+if ! reason="$(talvern_arch_runnable "$TALVERN_ARCH")"; then
+  echo "run.sh: cannot run the $TALVERN_ARCH build on this machine: $reason" >&2
+  exit 1
+fi
+talvern_build_windows "$TALVERN_ARCH" talvern
+build="$(talvern_build_dir "$TALVERN_ARCH")"
+
 virtual=false
 [[ -z ${DISPLAY:-} ]] && virtual=true
 talvern_display
@@ -23,13 +28,13 @@ for document in "$@"; do
     documents+=("$document")
   else
     [[ $document == /* ]] || document="$caller_dir/$document"
-    documents+=("$(winepath -w "$document" 2>/dev/null)")
+    documents+=("$(talvern_winepath -w "$document" 2>/dev/null)")
   fi
 done
 
 # Talvern opens documents only once Data.ini names the two programs. Under Wine, WordPad
 # stands in for Word.
-settings=build/win/Data.ini
+settings="$build/Data.ini"
 if ((${#documents[@]})) && [[ ! -f $settings ]]; then
   printf '[EXE]\r\nWORD=%s\r\nTEXT=%s\r\n' \
     'C:\Program Files\Windows NT\Accessories\wordpad.exe' 'C:\windows\notepad.exe' >"$settings"
@@ -38,12 +43,12 @@ if ((${#documents[@]})) && [[ ! -f $settings ]]; then
 fi
 
 if ! $virtual; then
-  exec wine build/win/talvern.exe "${documents[@]}"
+  exec "$TALVERN_WINE_LOADER" "$build/talvern.exe" "${documents[@]}"
 fi
 
 echo "run.sh: no DISPLAY, so Talvern runs on the virtual screen $DISPLAY; a picture of" \
   "the screen goes to build/screenshot.png."
-wine build/win/talvern.exe "${documents[@]}" &
+talvern_wine "$build/talvern.exe" "${documents[@]}" &
 talvern=$!
 sleep 5
 if import -display "$DISPLAY" -window root build/screenshot.png 2>/dev/null; then

@@ -1,64 +1,92 @@
 #!/usr/bin/env bash
-# Builds everything and runs every test: the portable core natively, then the Windows
-# programs under Wine (code page 932, on Xvfb unless $DISPLAY is set).
+# Builds everything and runs every test: the portable core natively, then for each
+# Windows architecture (x64, x86) the Windows programs, under Wine (code page 932, on Xvfb
+# unless $DISPLAY is set) where this machine can run that architecture.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 bash scripts/deps.sh
 
 jobs="$(nproc 2>/dev/null || echo 2)"
-
-echo "== native build and unit tests"
-cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/native -j "$jobs"
-native_status=0
-ctest --test-dir build/native --output-on-failure -j "$jobs" \
-  --output-junit "$PWD/build/native/results.xml" || native_status=$?
-
-echo "== Windows build"
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build build/win -j "$jobs"
-
-echo "== Windows tests under Wine"
-source scripts/wine-env.sh
-talvern_display
-talvern_wine_prefix
-talvern_wine_warm
-win_status=0
-# Each test program leaves a report of its cases, summed up below.
-results="build/win/test-results"
-rm -rf "$results" && mkdir -p "$results"
-export GTEST_OUTPUT="xml:$(winepath -w "$PWD/$results")\\"
-# One at a time: the tests drive windows and share one wineserver.
-ctest --test-dir build/win --output-on-failure -j1 || win_status=$?
-unset GTEST_OUTPUT
+source scripts/arch.sh
 
 # Adds up the tests="N" failures="M" of the first <testsuites or <testsuite element of
-# each report given.
-cases=0 failed=0
+# each report given into $cases and $failed, and counts the reports in $reports.
 count_cases() {
   local report header
+  cases=0 failed=0 reports=0
   for report in "$@"; do
     [[ -f $report ]] || continue
     header="$(tr '\n' ' ' <"$report" | grep -o -E '<testsuites? [^>]*' | head -n1)"
     [[ $header == *tests=* ]] || continue
+    reports=$((reports + 1))
     cases=$((cases + $(sed -E 's/.*[[:space:]]tests="([0-9]+)".*/\1/' <<<"$header")))
     failed=$((failed + $(sed -E 's/.*[[:space:]]failures="([0-9]+)".*/\1/' <<<"$header")))
   done
 }
-count_cases build/native/results.xml
-native_cases=$cases native_failed=$failed
-count_cases "$results"/*.xml
-echo "== unit tests: $((native_cases - native_failed)) passed, $native_failed failed;" \
-  "Windows end-to-end cases: $((cases - native_cases - failed + native_failed)) passed," \
-  "$((failed - native_failed)) failed"
 
-echo "== native tests: $([[ $native_status == 0 ]] && echo passed || echo FAILED)," \
-  "Windows tests: $([[ $win_status == 0 ]] && echo passed || echo FAILED)"
-if [[ $native_status == 0 && $win_status == 0 ]]; then
-  echo "All: $((cases - failed)) passed, $failed failed"
-else
-  echo "All: $((cases - failed)) passed, $((failed > 0 ? failed : 1)) failed"
+total=0 total_failed=0 ran=() failures=()
+# Records one stage: its name, its exit status, its case count and failures.
+record() {
+  local name="$1" status="$2" n="$3" f="$4"
+  ((status == 0 || f > 0)) || f=1
+  total=$((total + n)) total_failed=$((total_failed + f))
+  echo "== $name: $((n - f)) passed, $f failed"
+  ((status == 0)) || failures+=("$name")
+}
+
+echo "== native build and unit tests"
+cmake -S . -B build/native -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build/native -j "$jobs"
+status=0
+ctest --test-dir build/native --output-on-failure -j "$jobs" \
+  --output-junit "$PWD/build/native/results.xml" || status=$?
+count_cases build/native/results.xml
+record "unit tests" "$status" "$cases" "$failed"
+
+for arch in x64 x86; do
+  echo "== Windows build, $arch"
+  talvern_build_windows "$arch"
+  dir="$(talvern_build_dir "$arch")"
+  results="$dir/test-results"
+  rm -rf "$results" && mkdir -p "$results/gtest"
+  status=0
+  if reason="$(talvern_arch_runnable "$arch")"; then
+    echo "== Windows tests, $arch, under Wine"
+    # In a subshell: each architecture has its own prefix, wineserver and display.
+    (
+      export TALVERN_ARCH="$arch"
+      source scripts/wine-env.sh
+      talvern_display
+      talvern_wine_prefix
+      talvern_wine_warm
+      # Each test program leaves a report of its cases, summed up below.
+      export GTEST_OUTPUT="xml:$(talvern_winepath -w "$PWD/$results/gtest")\\"
+      # One at a time: the tests drive windows and share one wineserver.
+      ctest --test-dir "$dir" --output-on-failure -j1 \
+        --output-junit "$PWD/$results/ctest.xml"
+    ) || status=$?
+    ran+=("$arch")
+  else
+    echo "== Windows tests, $arch: not run under Wine here: $reason. The $arch programs" \
+      "were built; only the checks that need no Wine run."
+    ctest --test-dir "$dir" --output-on-failure -L static \
+      --output-junit "$PWD/$results/ctest.xml" || status=$?
+  fi
+  # Test programs report their cases (gtest/); each ctest test without such a report
+  # (the checks that need no Wine) counts as one case.
+  count_cases "$results"/gtest/*.xml
+  program_cases=$cases program_failed=$failed program_reports=$reports
+  count_cases "$results/ctest.xml"
+  record "Windows $arch" "$status" "$((program_cases + cases - program_reports))" \
+    "$((program_failed + (failed > program_failed ? failed - program_failed : 0)))"
+done
+
+archs="$(IFS=+; echo "${ran[*]}")"
+echo "== architectures run under Wine: ${ran[*]:-none}"
+if ((${#failures[@]})); then
+  echo "== failed: ${failures[*]}"
+  echo "${archs:-native}: $((total - total_failed)) passed, $((total_failed > 0 ? total_failed : 1)) failed"
   exit 1
 fi
+echo "${archs:-native}: $((total - total_failed)) passed, $total_failed failed"

@@ -1,17 +1,47 @@
 # Sourced by the project's scripts: the Wine set-up that Talvern's tests and runs share.
-#   talvern_wine_prefix   creates the project's prefix (once) with the settings tests rely on
-#   talvern_display       uses $DISPLAY, or starts Xvfb on a free display for this script
-#   talvern_wine_warm     keeps wineserver running until this script ends
+# Set TALVERN_ARCH to x86 or x64 (the default) before sourcing; each architecture has a
+# prefix of its own (build/wine-x86, build/wine-x64).
+#   talvern_wine PROGRAM ARGS   runs a Windows program with the architecture's loader
+#   talvern_winepath ARGS       winepath for the architecture's prefix
+#   talvern_wine_prefix         creates the prefix (once) with the settings tests rely on
+#   talvern_display             uses $DISPLAY, or starts Xvfb on a free display for this script
+#   talvern_wine_warm           keeps wineserver running until this script ends
 # Whatever these start is stopped when the sourcing script exits.
 
 TALVERN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEPREFIX="${TALVERN_ROOT}/build/wine"
-export WINEARCH=win32
+source "$TALVERN_ROOT/scripts/arch.sh"
+TALVERN_ARCH="${TALVERN_ARCH:-x64}"
+case $TALVERN_ARCH in
+  x86)
+    export WINEARCH=win32
+    TALVERN_WINE_LOADER="$TALVERN_WINE32"
+    ;;
+  x64)
+    export WINEARCH=win64
+    # The wine wrapper picks the 32-bit loader whenever wine32 is installed.
+    TALVERN_WINE_LOADER=/usr/lib/wine/wine64
+    ;;
+  *)
+    echo "wine-env: TALVERN_ARCH must be x86 or x64, not '$TALVERN_ARCH'" >&2
+    return 1 2>/dev/null || exit 1
+    ;;
+esac
+export TALVERN_ARCH
+export WINELOADER="$TALVERN_WINE_LOADER"
+export WINEPREFIX="${TALVERN_ROOT}/build/wine-${TALVERN_ARCH}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml="
 # Code page 932, and non-ASCII arguments that survive the trip from Unix.
 export LC_ALL=ja_JP.UTF-8
 export LANG=ja_JP.UTF-8
+
+talvern_wine() {
+  "$TALVERN_WINE_LOADER" "$@"
+}
+
+talvern_winepath() {
+  "$TALVERN_WINE_LOADER" winepath "$@"
+}
 
 TALVERN_XVFB_PID=""
 TALVERN_WINE_STARTED=false
@@ -45,11 +75,16 @@ talvern_wine_drives() {
 # keystrokes reach them.
 talvern_wine_prefix() {
   if [[ ! -f "$WINEPREFIX/.talvern-ready" ]]; then
-    echo "wine-env: creating the Wine prefix in $WINEPREFIX" >&2
+    echo "wine-env: creating the $TALVERN_ARCH Wine prefix in $WINEPREFIX" >&2
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
+    local log="${WINEPREFIX}.log" reason
+    if ! talvern_wine wineboot -i >"$log" 2>&1; then
+      reason="$(talvern_arch_runnable "$TALVERN_ARCH")" || true
+      echo "wine-env: could not create the $TALVERN_ARCH prefix${reason:+: $reason} (see $log)" >&2
+      return 1
+    fi
+    talvern_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    talvern_wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.talvern-ready"
   fi
@@ -101,5 +136,5 @@ talvern_wine_warm() {
   wineserver -p
   TALVERN_WINE_STARTED=true
   # Starts the server and the prefix's services now rather than in the first test.
-  wine cmd /c exit >/dev/null 2>&1 || true
+  talvern_wine cmd /c exit >/dev/null 2>&1 || true
 }

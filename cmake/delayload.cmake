@@ -1,6 +1,7 @@
 # Writes an assembly file of delay-load import thunks for the DLLs whose functions the
-# given objects import, so the program loads those DLLs on first call instead of at
-# start-up. binutils 2.40 dlltool delay libraries cannot be used: on i386 they leave the
+# given objects import (through __imp_ pointers, or by plain calls to functions their
+# headers do not declare dllimport), so the program loads those DLLs on first call
+# instead of at start-up. binutils 2.40 dlltool delay libraries cannot be used: on i386 they leave the
 # IAT zeroed, and on x86_64 they keep only rcx/rdx/r8/r9 across the helper, so a
 # floating-point argument arrives as garbage on the first call.
 #

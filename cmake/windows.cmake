@@ -38,21 +38,37 @@ set_source_files_properties(platform/talvern.rc PROPERTIES OBJECT_DEPENDS
 
 set(TALVERN_DELAYED_DLLS user32 gdi32 comctl32 comdlg32 ole32 oleaut32 shell32
     advapi32 uxtheme shlwapi version)
+
 if(MINGW)
+  set(TALVERN_DELAYLOAD_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/delayload.cmake)
+  # Binds what the objects of objects_target import from the DLLs named after it to
+  # delay-load thunks linked into target (cmake/delayload.cmake); anything else they
+  # import must come from kernel32 or msvcrt, which load at start-up anyway.
+  function(talvern_delay_load target objects_target)
+    set(pairs)
+    foreach(dll IN LISTS ARGN)
+      find_library(IMPLIB_${dll} NAMES lib${dll}.a REQUIRED)
+      list(APPEND pairs "${dll}.dll=${IMPLIB_${dll}}")
+    endforeach()
+    set(direct)
+    foreach(lib kernel32 msvcrt)
+      find_library(IMPLIB_${lib} NAMES lib${lib}.a REQUIRED)
+      list(APPEND direct "${IMPLIB_${lib}}")
+    endforeach()
+    set(asm ${CMAKE_CURRENT_BINARY_DIR}/${target}-delayload.S)
+    add_custom_command(OUTPUT ${asm}
+      COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DOUT=${asm}
+              -DPOINTER_SIZE=${CMAKE_SIZEOF_VOID_P}
+              "-DOBJECTS=$<TARGET_OBJECTS:${objects_target}>" "-DDLLS=${pairs}"
+              "-DDIRECT=${direct}" -P ${TALVERN_DELAYLOAD_SCRIPT}
+      DEPENDS $<TARGET_OBJECTS:${objects_target}> ${TALVERN_DELAYLOAD_SCRIPT}
+      COMMENT "Writing delay-load thunks for ${target}"
+      VERBATIM)
+    target_sources(${target} PRIVATE ${asm})
+  endfunction()
+
   target_link_options(talvern PRIVATE ${TALVERN_UNICODE_ENTRY} ${TALVERN_STATIC_LINK} $<$<CONFIG:Release>:-s>)
-  set(pairs)
-  foreach(dll IN LISTS TALVERN_DELAYED_DLLS)
-    find_library(IMPLIB_${dll} NAMES lib${dll}.a REQUIRED)
-    list(APPEND pairs "${dll}.dll=${IMPLIB_${dll}}")
-  endforeach()
-  set(delay_asm ${CMAKE_CURRENT_BINARY_DIR}/delayload.S)
-  add_custom_command(OUTPUT ${delay_asm}
-    COMMAND ${CMAKE_COMMAND} -DNM=${CMAKE_NM} -DOUT=${delay_asm}
-            "-DOBJECTS=$<TARGET_OBJECTS:talvern_win32>" "-DDLLS=${pairs}"
-            -P ${CMAKE_CURRENT_LIST_DIR}/delayload.cmake
-    DEPENDS $<TARGET_OBJECTS:talvern_win32> ${CMAKE_CURRENT_LIST_DIR}/delayload.cmake
-    VERBATIM)
-  target_sources(talvern PRIVATE ${delay_asm})
+  talvern_delay_load(talvern talvern_win32 ${TALVERN_DELAYED_DLLS})
   target_link_libraries(talvern PRIVATE delayimp
     user32 gdi32 comctl32 comdlg32 ole32 oleaut32 uuid shell32 advapi32 uxtheme shlwapi version)
 elseif(MSVC)

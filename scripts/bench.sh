@@ -1,38 +1,16 @@
 #!/usr/bin/env bash
-# Dispatch speed: Talvern's whole run for one plain document against a minimal launcher
-# that only starts the same editor stand-in, interleaved, medians (R = talvern / minimal;
-# goal at most 1.10). Also lists the DLLs talvern.exe loads in dispatch mode, the bytes it
-# reads from each document and the size of the executable.
+# Dispatch speed, for each Windows architecture this machine can run: Talvern's whole run
+# for one plain document against a minimal launcher that only starts the same editor
+# stand-in, interleaved, medians (R = talvern / minimal; goal at most 1.10). Also lists the
+# DLLs talvern.exe loads in dispatch mode, the bytes it reads from each document and the
+# size of the executable, and closes with one summary line per architecture.
 #   scripts/bench.sh [runs]   (default 41)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 runs="${1:-41}"
 
 bash scripts/deps.sh
-cmake -S . -B build/win -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-cmake --build build/win --target talvern standin minimal_launcher bench_runner >/dev/null
-
-source scripts/wine-env.sh
-talvern_display
-talvern_wine_prefix
-talvern_wine_warm
-
-# One folder holds both launchers, the editor stand-in they start and the document.
-bench="$WINEPREFIX/drive_c/talvern bench"
-win='C:\talvern bench'
-rm -rf "$bench"
-mkdir -p "$bench"
-cp build/win/talvern.exe build/win/bench/minimal_launcher.exe "$bench/"
-cp build/win/tests/standin/standin.exe "$bench/notepad.exe"
-cp build/win/tests/standin/standin.exe "$bench/WINWORD.EXE"
-printf '[EXE]\r\nWORD=%s\\WINWORD.EXE\r\nTEXT=%s\\notepad.exe\r\n' "$win" "$win" >"$bench/Data.ini"
-printf 'A plain text document.\r\n' >"$bench/plain.doc"
-printf '\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1\0\0\0\0' >"$bench/compound.doc"
-
-echo "== whole-run wall time, $runs runs each"
-wine build/win/bench/bench_runner.exe "$runs" "$win\\talvern.exe" \
-  "$win\\minimal_launcher.exe" "$win\\plain.doc"
+source scripts/arch.sh
 
 # Waits (up to 10 s) until the stand-ins started from the bench folder have ended.
 wait_for_stand_ins() {
@@ -43,35 +21,104 @@ wait_for_stand_ins() {
   done
 }
 
-# Traces go to files: Wine's stderr can be held open by the server.
-trace="build/bench-loaddll.txt"
-WINEDEBUG=+pid,+loaddll wine "$win\\talvern.exe" "$win\\plain.doc" 2>"$trace" || true
-wait_for_stand_ins
-# Wine starts talvern.exe in the process that prints the first line; the editor it starts
-# has a process of its own.
-pid="$(grep -m1 -o '^[0-9a-f]*' "$trace")"
-echo "== DLLs loaded by talvern.exe in dispatch mode (WINEDEBUG=+loaddll, $trace)"
-grep "^$pid:" "$trace" | grep -o 'Loaded L"[^"]*"' | sed 's/^Loaded L"\(.*\)"$/  \1/' |
-  sed 's/\\\\/\\/g'
+# The Wine process id (hex) of talvern.exe in a +pid,+loaddll trace, and the address it was
+# loaded at: "<pid>:trace:loaddll:... Loaded L"...\talvern.exe" at <base>: native".
+talvern_in_trace() {
+  grep -m1 -o '^[0-9a-f]*:.*Loaded L"[^"]*\\talvern\.exe" at [0-9A-Fa-f]*' "$1" |
+    sed 's/^\([0-9a-f]*\):.* at \([0-9A-Fa-f]*\)$/\1 \2/'
+}
 
-echo "== bytes read from each document (KERNEL32.ReadFile calls from talvern.exe," \
-  "build/bench-relay-*.txt)"
-for document in plain.doc compound.doc; do
-  relay="build/bench-relay-${document%.doc}.txt"
-  WINEDEBUG=+pid,+relay wine "$win\\talvern.exe" "$win\\$document" 2>"$relay" || true
+# Sums the lengths of the KERNEL32.ReadFile calls whose return address lies in talvern.exe
+# (not kernel32 reading Data.ini): "Call KERNEL32.ReadFile(handle,buffer,length,...)
+# ret=<caller>". Prints "<bytes> <calls>".
+bytes_read() {
+  local trace="$1" image_size="$2" pid base length caller sum=0 calls=0
+  read -r pid base < <(talvern_in_trace "$trace")
+  while read -r length caller; do
+    if ((16#$caller >= 16#$base && 16#$caller < 16#$base + image_size)); then
+      sum=$((sum + 16#$length))
+      calls=$((calls + 1))
+    fi
+  done < <(grep "^$pid:" "$trace" |
+    sed -n 's/.*Call KERNEL32\.ReadFile([0-9a-f]*,[0-9a-f]*,\([0-9a-f]*\),.*ret=\([0-9a-f]*\)$/\1 \2/p')
+  echo "$sum $calls"
+}
+
+# Everything for one architecture; run in a subshell (its own prefix, wineserver, display).
+# Appends its summary line to $summary.
+bench_arch() {
+  local arch="$1" build
+  build="$(talvern_build_dir "$arch")"
+  export TALVERN_ARCH="$arch"
+  source scripts/wine-env.sh
+  talvern_display
+  talvern_wine_prefix
+  talvern_wine_warm
+
+  # One folder holds both launchers, the editor stand-in they start and the document.
+  local bench="$WINEPREFIX/drive_c/talvern bench" win='C:\talvern bench'
+  rm -rf "$bench"
+  mkdir -p "$bench"
+  cp "$build/talvern.exe" "$build/bench/minimal_launcher.exe" "$bench/"
+  cp "$build/tests/standin/standin.exe" "$bench/notepad.exe"
+  cp "$build/tests/standin/standin.exe" "$bench/WINWORD.EXE"
+  printf '[EXE]\r\nWORD=%s\\WINWORD.EXE\r\nTEXT=%s\\notepad.exe\r\n' "$win" "$win" \
+    >"$bench/Data.ini"
+  printf 'A plain text document.\r\n' >"$bench/plain.doc"
+  printf '\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1\0\0\0\0' >"$bench/compound.doc"
+
+  echo "== $arch: whole-run wall time, $runs runs each"
+  local timing
+  timing="$(talvern_wine "$build/bench/bench_runner.exe" "$runs" "$win\\talvern.exe" \
+    "$win\\minimal_launcher.exe" "$win\\plain.doc")"
+  echo "$timing"
+
+  # Traces go to files: Wine's stderr can be held open by the server.
+  local trace="build/bench-$arch-loaddll.txt" pid base dlls
+  WINEDEBUG=+pid,+loaddll talvern_wine "$win\\talvern.exe" "$win\\plain.doc" 2>"$trace" || true
   wait_for_stand_ins
-  pid="$(grep -m1 -o '^[0-9a-f]*' "$relay")"
-  # "Call KERNEL32.ReadFile(handle,buffer,length,...) ret=<caller>"; the caller lies in
-  # talvern.exe (loaded at 0x00400000), not in kernel32 reading Data.ini.
-  sum=0
-  calls=0
-  while read -r length; do
-    sum=$((sum + 16#$length))
-    calls=$((calls + 1))
-  done < <(grep "^$pid:" "$relay" |
-    sed -n 's/.*Call KERNEL32\.ReadFile([0-9a-f]*,[0-9a-f]*,\([0-9a-f]*\),.*ret=00[4-9a-f][0-9a-f]\{5\}$/\1/p')
-  bytes="$sum bytes in $calls calls"
-  echo "  $document: $bytes"
-done
+  read -r pid base < <(talvern_in_trace "$trace")
+  dlls="$(grep "^$pid:" "$trace" | grep -o 'Loaded L"[^"]*"' |
+    sed 's/^Loaded L"\(.*\)"$/\1/; s/.*\\//' | tr 'A-Z' 'a-z' | sed 's/\.dll$//' |
+    grep -v '^talvern\.exe$' | tr '\n' ' ')"
+  echo "== $arch: DLLs loaded by talvern.exe in dispatch mode (WINEDEBUG=+loaddll, $trace)"
+  echo "  ${dlls% }"
 
-echo "== size of talvern.exe: $(stat -c %s build/win/talvern.exe) bytes"
+  echo "== $arch: bytes read from each document (KERNEL32.ReadFile calls from talvern.exe," \
+    "build/bench-$arch-relay-*.txt)"
+  local objdump image_size document relay bytes calls read_summary=""
+  case $arch in
+    x86) objdump=i686-w64-mingw32-objdump ;;
+    x64) objdump=x86_64-w64-mingw32-objdump ;;
+  esac
+  image_size="$("$objdump" -p "$build/talvern.exe" | awk '/^SizeOfImage/ {print $2}')"
+  image_size=$((16#$image_size))
+  for document in plain.doc compound.doc; do
+    relay="build/bench-$arch-relay-${document%.doc}.txt"
+    WINEDEBUG=+pid,+loaddll,+relay talvern_wine "$win\\talvern.exe" "$win\\$document" \
+      2>"$relay" || true
+    wait_for_stand_ins
+    read -r bytes calls < <(bytes_read "$relay" "$image_size")
+    echo "  $document: $bytes bytes in $calls calls"
+    read_summary+="${read_summary:+, }$document $bytes"
+  done
+
+  local size
+  size="$(stat -c %s "$build/talvern.exe")"
+  echo "== $arch: size of talvern.exe: $size bytes"
+  echo "$arch: $(grep -o 'R = [0-9.]*' <<<"$timing"); DLLs: ${dlls% }; bytes read:" \
+    "$read_summary; talvern.exe $size bytes" >>"$summary"
+}
+
+summary="$(mktemp)"
+trap 'rm -f "$summary"' EXIT
+for arch in x64 x86; do
+  if ! reason="$(talvern_arch_runnable "$arch")"; then
+    echo "$arch: not measured: $reason" >>"$summary"
+    continue
+  fi
+  talvern_build_windows "$arch" talvern standin minimal_launcher bench_runner >/dev/null
+  (bench_arch "$arch")
+done
+echo "== summary"
+cat "$summary"

@@ -44,6 +44,28 @@ bytes_read() {
   echo "$sum $calls"
 }
 
+# Timing and bytes read with the Word-formats option off or on (as Data.ini in the bench
+# folder says); prints "option <off|on>: R = ..., bytes asked for: ..." for the summary.
+measure_option() {
+  local arch="$1" option="$2" image_size="$3" timing document relay bytes calls reads=""
+  echo "== $arch, Word-formats option $option: whole-run wall time, $runs runs each" >&2
+  timing="$(talvern_wine "$build/bench/bench_runner.exe" "$runs" "$win\\talvern.exe" \
+    "$win\\minimal_launcher.exe" "$win\\plain.doc")"
+  echo "$timing" >&2
+  echo "== $arch, option $option: bytes talvern.exe asked ReadFile for, per document" \
+    "(build/bench-$arch-$option-relay-*.txt)" >&2
+  for document in plain.doc compound.doc rtf.doc; do
+    relay="build/bench-$arch-$option-relay-${document%.doc}.txt"
+    WINEDEBUG=+pid,+loaddll,+relay talvern_wine "$win\\talvern.exe" "$win\\$document" \
+      2>"$relay" || true
+    wait_for_stand_ins
+    read -r bytes calls < <(bytes_read "$relay" "$image_size")
+    echo "  $document ($(stat -c %s "$bench/$document") bytes): $bytes bytes in $calls calls" >&2
+    reads+="${reads:+, }${document%.doc} $bytes"
+  done
+  echo "option $option: $(grep -o 'R = [0-9.]*' <<<"$timing"), bytes asked for: $reads"
+}
+
 # Everything for one architecture; run in a subshell (its own prefix, wineserver, display).
 # Appends its summary line to $summary.
 bench_arch() {
@@ -66,12 +88,7 @@ bench_arch() {
     >"$bench/Data.ini"
   printf 'A plain text document.\r\n' >"$bench/plain.doc"
   printf '\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1\0\0\0\0' >"$bench/compound.doc"
-
-  echo "== $arch: whole-run wall time, $runs runs each"
-  local timing
-  timing="$(talvern_wine "$build/bench/bench_runner.exe" "$runs" "$win\\talvern.exe" \
-    "$win\\minimal_launcher.exe" "$win\\plain.doc")"
-  echo "$timing"
+  printf '{\\rtf1\\ansi A document in RTF.}\r\n' >"$bench/rtf.doc"
 
   # Traces go to files: Wine's stderr can be held open by the server.
   local trace="build/bench-$arch-loaddll.txt" pid base dlls
@@ -84,30 +101,26 @@ bench_arch() {
   echo "== $arch: DLLs loaded by talvern.exe in dispatch mode (WINEDEBUG=+loaddll, $trace)"
   echo "  ${dlls% }"
 
-  echo "== $arch: bytes read from each document (KERNEL32.ReadFile calls from talvern.exe," \
-    "build/bench-$arch-relay-*.txt)"
-  local objdump image_size document relay bytes calls read_summary=""
+  local objdump image_size option arch_summary=""
   case $arch in
     x86) objdump=i686-w64-mingw32-objdump ;;
     x64) objdump=x86_64-w64-mingw32-objdump ;;
   esac
   image_size="$("$objdump" -p "$build/talvern.exe" | awk '/^SizeOfImage/ {print $2}')"
   image_size=$((16#$image_size))
-  for document in plain.doc compound.doc; do
-    relay="build/bench-$arch-relay-${document%.doc}.txt"
-    WINEDEBUG=+pid,+loaddll,+relay talvern_wine "$win\\talvern.exe" "$win\\$document" \
-      2>"$relay" || true
-    wait_for_stand_ins
-    read -r bytes calls < <(bytes_read "$relay" "$image_size")
-    echo "  $document: $bytes bytes in $calls calls"
-    read_summary+="${read_summary:+, }$document $bytes"
+  for option in off on; do
+    printf '[EXE]\r\nWORD=%s\\WINWORD.EXE\r\nTEXT=%s\\notepad.exe\r\n' "$win" "$win" \
+      >"$bench/Data.ini"
+    if [[ $option == on ]]; then
+      printf '[OPTION]\r\nWORDFORMATS=1\r\n' >>"$bench/Data.ini"
+    fi
+    arch_summary+="${arch_summary:+; }$(measure_option "$arch" "$option" "$image_size")"
   done
 
   local size
   size="$(stat -c %s "$build/talvern.exe")"
   echo "== $arch: size of talvern.exe: $size bytes"
-  echo "$arch: $(grep -o 'R = [0-9.]*' <<<"$timing"); DLLs: ${dlls% }; bytes read:" \
-    "$read_summary; talvern.exe $size bytes" >>"$summary"
+  echo "$arch: $arch_summary; DLLs: ${dlls% }; talvern.exe $size bytes" >>"$summary"
 }
 
 summary="$(mktemp)"

@@ -27,8 +27,13 @@ const wchar_t* RootName(ClassesRoot root) {
 
 class FakeReader : public ByteReader {
  public:
-  FakeReader(const std::string& bytes, int* counter) : bytes_(bytes), counter_(counter) {}
-  Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring*) override {
+  FakeReader(const std::string& bytes, int* counter, std::uint64_t fail_at)
+      : bytes_(bytes), counter_(counter), fail_at_(fail_at) {}
+  Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring* error) override {
+    if (position >= fail_at_) {
+      *error = L"ReadFile: The device is not ready.";
+      return Result::kError;
+    }
     if (position >= bytes_.size()) return Result::kEnd;
     ++*counter_;
     *byte = static_cast<std::uint8_t>(bytes_[position]);
@@ -38,6 +43,7 @@ class FakeReader : public ByteReader {
  private:
   std::string bytes_;
   int* counter_;
+  std::uint64_t fail_at_;
 };
 
 }  // namespace
@@ -64,7 +70,9 @@ std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path
     *error = folders.count(path) ? L"Access is denied." : L"The system cannot find the file.";
     return nullptr;
   }
-  return std::make_unique<FakeReader>(file->second, &bytes_read[path]);
+  auto read_error = read_errors.find(path);
+  const std::uint64_t fail_at = read_error == read_errors.end() ? UINT64_MAX : read_error->second;
+  return std::make_unique<FakeReader>(file->second, &bytes_read[path], fail_at);
 }
 
 bool FakeFileSystem::ProbePlainFile(const std::wstring& path) {

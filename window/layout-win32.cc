@@ -140,9 +140,9 @@ FormLayout::~FormLayout() {
 bool FormLayout::Create(HWND form, std::wstring* error) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
   for (int i = 0; i != kControlCount; ++i) {
-    const ControlSpec& control = kControls[i];
+    const ControlSpec& spec = kControls[i];
     controls_[i] = CreateWindowExW(
-        control.ex_style, control.window_class, control.caption, control.style, 0, 0, 0, 0, form,
+        spec.ex_style, spec.window_class, spec.caption, spec.style, 0, 0, 0, 0, form,
         reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + i}), instance, nullptr);
     if (!controls_[i]) {
       *error = Win32ErrorText(L"CreateWindowExW", GetLastError());
@@ -164,10 +164,10 @@ void FormLayout::Apply(HWND form, int dpi) {
   HFONT old_font = font_;
   font_ = CreateUiFont(form, dpi);
   for (int i = 0; i != kControlCount; ++i) {
-    const ControlSpec& control = kControls[i];
-    SIZE size = {TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi)};
-    if (i == kLabel1 || i == kLabel2) size = LabelSize(form, control.caption, size);
-    SetWindowPos(controls_[i], nullptr, TwipsToPixels(control.left, dpi), TwipsToPixels(control.top, dpi),
+    const ControlSpec& spec = kControls[i];
+    SIZE size = {TwipsToPixels(spec.width, dpi), TwipsToPixels(spec.height, dpi)};
+    if (i == kLabel1 || i == kLabel2) size = LabelSize(form, spec.caption, size);
+    SetWindowPos(controls_[i], nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
                  size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
   }

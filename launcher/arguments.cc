@@ -1,6 +1,32 @@
 #include "launcher/arguments.h"
 
+#include <cwctype>
+
 namespace talvern {
+
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// Length of the own name that `command_line` starts with, unquoted and followed by a blank
+// or the end; 0 when none does. File names compare without regard to letter case.
+std::size_t OwnNameLength(const std::wstring& command_line,
+                          const std::vector<std::wstring>& own_names) {
+  std::size_t longest = 0;
+  for (const std::wstring& name : own_names) {
+    if (name.empty() || name.size() <= longest || name.size() > command_line.size()) continue;
+    if (name.size() < command_line.size() && !IsBlank(command_line[name.size()])) continue;
+    bool same = true;
+    for (std::size_t k = 0; same && k != name.size(); ++k) {
+      same = std::towlower(static_cast<std::wint_t>(name[k])) ==
+             std::towlower(static_cast<std::wint_t>(command_line[k]));
+    }
+    if (same) longest = name.size();
+  }
+  return longest;
+}
+
+}  // namespace
 
 std::vector<std::wstring> SplitAtSpaces(const std::wstring& text) {
   std::vector<std::wstring> pieces;
@@ -23,29 +49,32 @@ bool StartsNewDocument(const std::wstring& piece) {
 }
 
 std::wstring NextDocument(std::vector<std::wstring>& args, std::size_t* i) {
+  if (*i >= args.size()) return std::wstring();
   const std::size_t last = args.size() - 1;
   while (*i + 1 <= last && !StartsNewDocument(args[*i + 1])) {
     ++*i;
     args[*i] = args[*i - 1] + L" " + args[*i];
   }
+  // Windows paths never end in a space: spaces there are separators that came with the
+  // document (two between documents, or one at the end of the line). A closing quote
+  // right after a space is a piece of its own, which starts a new document, so what is
+  // left once the quotes are off cannot end in a space either.
   std::wstring& document = args[*i];
+  while (!document.empty() && document.back() == L' ') document.pop_back();
   if (!document.empty() && document.front() == L'"') document.erase(0, 1);
   if (!document.empty() && document.back() == L'"') document.pop_back();
   return document;
 }
 
-std::wstring ArgumentText(const std::wstring& command_line) {
-  std::size_t pos = 0;
-  if (!command_line.empty() && command_line[0] == L'"') {
+std::wstring ArgumentText(const std::wstring& command_line,
+                          const std::vector<std::wstring>& own_names) {
+  std::size_t pos = OwnNameLength(command_line, own_names);
+  if (pos == 0 && !command_line.empty() && command_line[0] == L'"') {
     std::size_t close = command_line.find(L'"', 1);
     pos = close == std::wstring::npos ? command_line.size() : close + 1;
   }
-  while (pos < command_line.size() && command_line[pos] != L' ' && command_line[pos] != L'\t') {
-    ++pos;
-  }
-  while (pos < command_line.size() && (command_line[pos] == L' ' || command_line[pos] == L'\t')) {
-    ++pos;
-  }
+  while (pos < command_line.size() && !IsBlank(command_line[pos])) ++pos;
+  while (pos < command_line.size() && IsBlank(command_line[pos])) ++pos;
   return command_line.substr(pos);
 }
 

@@ -18,12 +18,17 @@ std::vector<std::wstring> SplitAtSpaces(const std::wstring& text);
 bool StartsNewDocument(const std::wstring& piece);
 
 /// Joins pieces from `args[*i]` on into one document, stored in the entry of its last
-/// piece, leaves `*i` there and returns that entry without one enclosing pair of quotes.
+/// piece, leaves `*i` there and returns that entry without trailing spaces and without one
+/// enclosing pair of quotes; it never ends in a space. Empty text names no document (skip
+/// it), also when `*i` is not an index of `args`.
 std::wstring NextDocument(std::vector<std::wstring>& args, std::size_t* i);
 
-/// The argument text of a full process command line: the program name (quoted or not)
-/// and the blanks after it skipped.
-std::wstring ArgumentText(const std::wstring& command_line);
+/// The argument text of a full process command line: the program name and the blanks after
+/// it skipped. `own_names` are the forms of the running executable's full path (long, short):
+/// when the line starts with one of them unquoted, the whole path is the program name, even
+/// with spaces in it; otherwise the name ends at its closing quote or first blank.
+std::wstring ArgumentText(const std::wstring& command_line,
+                          const std::vector<std::wstring>& own_names);
 
 }  // namespace talvern
 

@@ -40,8 +40,20 @@ TEST(ArgumentsTest, ReassemblyTable) {
       {L"\\\\server\\docs\\a.doc \\\\server\\docs\\b.doc",
        {L"\\\\server\\docs\\a.doc", L"\\\\server\\docs\\b.doc"}},
       {L"C:\\a.doc x", {L"C:\\a.doc x"}},
-      {L"C:\\a.doc ", {L"C:\\a.doc "}},
+      // A document never ends in a space; spaces inside a path stay.
+      {L"C:\\a.doc ", {L"C:\\a.doc"}},
+      {L"C:\\a.doc   ", {L"C:\\a.doc"}},
+      {L"\"C:\\a.doc\"  \"C:\\b.doc\"", {L"C:\\a.doc", L"C:\\b.doc"}},
+      {L"\"C:\\a.doc\" ", {L"C:\\a.doc"}},
+      {L"\"C:\\a b.doc \"", {L"C:\\a b.doc", L""}},
+      {L"C:\\a.doc  D:\\b.doc ", {L"C:\\a.doc", L"D:\\b.doc"}},
+      {L"C:\\my  docs\\a.doc", {L"C:\\my  docs\\a.doc"}},
+      // An empty document names no file (NextDocument gives empty text: skip it).
       {L"\"", {L""}},
+      {L"\"\"", {L""}},
+      {L"\" \"", {L"", L""}},
+      {L"\"  ", {L""}},
+      {L"\"\" C:\\a.doc", {L"", L"C:\\a.doc"}},
       // Beyond the table: only one enclosing pair comes off; inner quotes stay.
       {L"\"\"C:\\a.doc\"\"", {L"\"C:\\a.doc\""}},
       {L"\\\\srv\\my docs\\a b.doc", {L"\\\\srv\\my docs\\a b.doc"}},
@@ -64,21 +76,52 @@ TEST(ArgumentsTest, JoinedTextLandsInTheLastPieceOfEachDocument) {
   EXPECT_EQ(i, 2u);
 }
 
+TEST(ArgumentsTest, NextDocumentPastTheLastPieceIsEmpty) {
+  std::vector<std::wstring> none;
+  std::size_t i = 0;
+  EXPECT_EQ(NextDocument(none, &i), L"");
+  std::vector<std::wstring> one = {L"C:\\a.doc"};
+  i = 1;
+  EXPECT_EQ(NextDocument(one, &i), L"");
+  EXPECT_EQ(i, 1u);
+  EXPECT_EQ(one[0], L"C:\\a.doc");
+}
+
+// Command line, the forms of the running executable's path, and the argument text.
 TEST(ArgumentsTest, ArgumentTextSkipsTheProgramName) {
+  const std::vector<std::wstring> kNone;
+  const std::vector<std::wstring> kProgramFiles = {L"C:\\Program Files\\Talvern\\talvern.exe",
+                                                   L"C:\\PROGRA~1\\Talvern\\talvern.exe"};
   const struct {
     const wchar_t* command_line;
+    const std::vector<std::wstring>& own_names;
     const wchar_t* arguments;
   } rows[] = {
-      {L"talvern.exe", L""},
-      {L"talvern.exe C:\\a b.doc", L"C:\\a b.doc"},
-      {L"\"C:\\Program Files\\Talvern\\talvern.exe\" C:\\My Docs\\a.doc", L"C:\\My Docs\\a.doc"},
-      {L"\"C:\\Program Files\\Talvern\\talvern.exe\"", L""},
-      {L"\"C:\\Program Files\\Talvern\\talvern.exe\"   \"C:\\a.doc\"", L"\"C:\\a.doc\""},
-      {L"C:\\talvern.exe C:\\a.doc ", L"C:\\a.doc "},
-      {L"C:\\talvern.exe\tC:\\a.doc", L"C:\\a.doc"},
+      {L"talvern.exe", kNone, L""},
+      {L"talvern.exe C:\\a b.doc", kNone, L"C:\\a b.doc"},
+      {L"\"C:\\Program Files\\Talvern\\talvern.exe\" C:\\My Docs\\a.doc", kNone,
+       L"C:\\My Docs\\a.doc"},
+      {L"\"C:\\Program Files\\Talvern\\talvern.exe\"", kNone, L""},
+      {L"\"C:\\Program Files\\Talvern\\talvern.exe\"   \"C:\\a.doc\"", kNone, L"\"C:\\a.doc\""},
+      {L"C:\\talvern.exe C:\\a.doc ", kNone, L"C:\\a.doc "},
+      {L"C:\\talvern.exe\tC:\\a.doc", kNone, L"C:\\a.doc"},
+      // The running executable's own path, unquoted, is skipped whole, in either form and
+      // whatever its letter case.
+      {L"C:\\Program Files\\Talvern\\talvern.exe C:\\a b.doc", kProgramFiles, L"C:\\a b.doc"},
+      {L"c:\\program files\\talvern\\TALVERN.EXE C:\\a.doc", kProgramFiles, L"C:\\a.doc"},
+      {L"C:\\PROGRA~1\\Talvern\\talvern.exe  C:\\a.doc", kProgramFiles, L"C:\\a.doc"},
+      {L"C:\\Program Files\\Talvern\\talvern.exe", kProgramFiles, L""},
+      {L"\"C:\\Program Files\\Talvern\\talvern.exe\" C:\\a.doc", kProgramFiles, L"C:\\a.doc"},
+      // Only the whole name followed by a blank counts; anything else ends at a blank.
+      {L"C:\\Program Files\\Talvern\\talvern.exe2 C:\\a.doc", kProgramFiles,
+       L"Files\\Talvern\\talvern.exe2 C:\\a.doc"},
+      {L"C:\\Program Files\\Other\\talvern.exe C:\\a.doc", kProgramFiles,
+       L"Files\\Other\\talvern.exe C:\\a.doc"},
+      {L"talvern C:\\a.doc", kProgramFiles, L"C:\\a.doc"},
+      {L"", kProgramFiles, L""},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(ArgumentText(row.command_line), row.arguments) << row.command_line;
+    EXPECT_EQ(ArgumentText(row.command_line, row.own_names), row.arguments) << row.command_line;
   }
 }
 

@@ -39,7 +39,7 @@ HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executab
                            bool* invalid_flag) {
   if (!CheckFileExists(p, executable)) {
     *invalid_flag = true;
-    p.window->ShowModal(m, p);
+    p.window->ShowModal();
     return HandOffResult::kSettingsShown;
   }
   // The stored path is the application itself, so an unquoted "C:\Program Files\..."

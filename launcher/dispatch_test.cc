@@ -22,6 +22,11 @@ class DispatchTest : public ::testing::Test {
     m.TextPath = kText;
     fake.files.files[kWord] = "MZ";
     fake.files.files[kText] = "MZ";
+    // The flags must be set before the window that reports them opens.
+    fake.window.on_show = [this] {
+      word_invalid_when_shown = m.WordPathInvalid;
+      text_invalid_when_shown = m.TextPathInvalid;
+    };
   }
   HandOffResult Send(const std::wstring& path, const std::string& bytes) {
     fake.files.files[path] = bytes;
@@ -31,6 +36,8 @@ class DispatchTest : public ::testing::Test {
 
   Module1 m;
   FakePlatform fake;
+  bool word_invalid_when_shown = false;
+  bool text_invalid_when_shown = false;
 };
 
 TEST_F(DispatchTest, HexTextHasNoLeadingZero) {
@@ -105,14 +112,14 @@ TEST_F(DispatchTest, MissingExecutableShowsTheWindowWithItsFlag) {
   m.TextPath = L"C:\\gone\\editor.exe";
   EXPECT_EQ(Send(L"C:\\a.txt", "abc"), HandOffResult::kSettingsShown);
   EXPECT_EQ(fake.window.shown, 1);
-  EXPECT_TRUE(fake.window.text_invalid_when_shown);
-  EXPECT_FALSE(fake.window.word_invalid_when_shown);
+  EXPECT_TRUE(text_invalid_when_shown);
+  EXPECT_FALSE(word_invalid_when_shown);
   EXPECT_TRUE(fake.processes.started.empty());
 
   m.WordPath = L"";
   m.TextPathInvalid = false;
   EXPECT_EQ(Send(L"C:\\b.doc", kCompound), HandOffResult::kSettingsShown);
-  EXPECT_TRUE(fake.window.word_invalid_when_shown);
+  EXPECT_TRUE(word_invalid_when_shown);
 }
 
 TEST_F(DispatchTest, UnreadableDocumentIsReportedAndSkipped) {

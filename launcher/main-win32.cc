@@ -7,6 +7,7 @@
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
 #include "platform/platform-win32.h"
+#include "window/form1-win32.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace talvern;
@@ -20,10 +21,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   auto dialog = NewWin32FileDialog();
   auto registry = NewWin32Registry();
   auto shell = NewWin32Shell();
-  auto window = NewWin32SettingsWindow();
 
+  Module1 m;
   Platform p;
-  p.App = MakeAppFacts(RunningExecutable());
+  auto window = NewWin32SettingsWindow(m, p);
   p.messages = messages.get();
   p.files = files.get();
   p.profile = profile.get();
@@ -35,9 +36,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   p.shell = shell.get();
   p.window = window.get();
 
-  Module1 m;
+  std::wstring exe_file, error;
+  const bool located = RunningExecutable(&exe_file, &error);
+  p.App = MakeAppFacts(exe_file);
+  if (!located) {
+    // Without its own folder the program can find neither its settings nor itself.
+    p.MsgBox(L"実行ファイルの場所が分かりません。\r\n" + error, MsgIcon::kCritical);
+    return 1;
+  }
+  const std::wstring argument_text = ArgumentText(GetCommandLineW(), PathForms(exe_file));
   try {
-    Main(m, p, ArgumentText(GetCommandLineW()));
+    Main(m, p, argument_text);
   } catch (const std::exception& e) {
     // Nothing in the program throws on purpose; this is the run-time's last word.
     std::string what(e.what());

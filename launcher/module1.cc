@@ -2,16 +2,12 @@
 
 #include "launcher/arguments.h"
 #include "launcher/dispatch.h"
+#include "platform/paths.h"
 #include "settings/ini.h"
 
 namespace talvern {
 
 const wchar_t kNoChoice[] = L"1";
-
-std::wstring AddPathSeparator(const std::wstring& text) {
-  if (!text.empty() && text.back() == L'\\') return text;
-  return text + L"\\";
-}
 
 bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->FileExists(path); }
 
@@ -31,13 +27,15 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
   const bool no_arguments = argument_text.empty();
   const bool no_settings = !CheckFileExists(p, AddPathSeparator(p.App.Path) + L"Data.ini");
   if (no_arguments || no_settings) {
-    p.window->ShowModal(m, p);
+    p.window->ShowModal();
     return;
   }
 
   m.Args = SplitAtSpaces(argument_text);
   for (std::size_t i = 0; i != m.Args.size(); ++i) {
     const std::wstring document = NextDocument(m.Args, &i);
+    // An empty document ("" or a lone quote) names no file: nothing to open or report.
+    if (document.empty()) continue;
     if (HandOff(m, p, document) == HandOffResult::kSettingsShown) return;
   }
 }

@@ -29,9 +29,6 @@ struct Module1 {
 /// documents named by `argument_text` (the command line without the program's name).
 void Main(Module1& m, Platform& p, const std::wstring& argument_text);
 
-/// `text` with one "\" appended unless it already ends with one.
-std::wstring AddPathSeparator(const std::wstring& text);
-
 /// True when a file (not a folder) of that path exists.
 bool CheckFileExists(Platform& p, const std::wstring& path);
 

@@ -14,6 +14,10 @@ class MainTest : public ::testing::Test {
   MainTest() {
     fake.files.files[L"C:\\Office\\WINWORD.EXE"] = "MZ";
     fake.files.files[L"C:\\Windows\\notepad.exe"] = "MZ";
+    fake.window.on_show = [this] {
+      word_invalid_when_shown = m.WordPathInvalid;
+      text_invalid_when_shown = m.TextPathInvalid;
+    };
   }
   void Run(const std::wstring& arguments) { Main(m, fake.platform, arguments); }
   std::vector<std::wstring> Started() {
@@ -24,6 +28,8 @@ class MainTest : public ::testing::Test {
 
   Module1 m;
   FakePlatform fake;  // the executable is C:\Tools\talvern.exe
+  bool word_invalid_when_shown = false;
+  bool text_invalid_when_shown = false;
 };
 
 TEST_F(MainTest, SignatureTableAndSettingsAreReadInEveryRun) {
@@ -64,8 +70,9 @@ TEST_F(MainTest, ModeTest) {
 
 TEST_F(MainTest, SettingsModeOpensNoDocumentEvenAfterASave) {
   fake.files.files[L"C:\\a.doc"] = "text";
-  fake.window.on_show = [](Module1&, Platform& p) {
-    p.profile->Write(L"C:\\Tools\\Data.ini", L"EXE", L"TEXT", L"C:\\Windows\\notepad.exe", nullptr);
+  fake.window.on_show = [this] {
+    fake.profile.Write(L"C:\\Tools\\Data.ini", L"EXE", L"TEXT", L"C:\\Windows\\notepad.exe",
+                       nullptr);
   };
   Run(L"C:\\a.doc");
   EXPECT_EQ(fake.window.shown, 1);
@@ -85,6 +92,21 @@ TEST_F(MainTest, DocumentsAreDispatchedInOrder) {
   EXPECT_EQ(fake.window.shown, 0);
 }
 
+// An empty document names no file: no message, nothing started, the others still open.
+TEST_F(MainTest, EmptyDocumentsAreSkippedQuietly) {
+  fake.WriteSettings(L"C:\\Office\\WINWORD.EXE", L"C:\\Windows\\notepad.exe");
+  fake.files.files[L"C:\\a.doc"] = "text";
+  for (const wchar_t* arguments :
+       {L"\"\"", L"\"", L"\" \"", L"\"\" C:\\a.doc", L"\"C:\\a.doc\"  \"\""}) {
+    fake.processes.started.clear();
+    Run(arguments);
+    const bool names_a = std::wstring(arguments).find(L"a.doc") != std::wstring::npos;
+    EXPECT_EQ(Started().size(), names_a ? 1u : 0u) << arguments;
+  }
+  EXPECT_TRUE(fake.messages.shown.empty());
+  EXPECT_EQ(fake.window.shown, 0);
+}
+
 TEST_F(MainTest, MissingTextEditorStopsTheRunAtThatDocument) {
   fake.WriteSettings(L"C:\\Office\\WINWORD.EXE", L"C:\\nowhere\\editor.exe");
   fake.files.files[L"C:\\1.doc"] = kCompound;
@@ -93,8 +115,8 @@ TEST_F(MainTest, MissingTextEditorStopsTheRunAtThatDocument) {
   Run(L"C:\\1.doc C:\\2.doc C:\\3.doc");
   EXPECT_EQ(Started(), (std::vector<std::wstring>{L"C:\\Office\\WINWORD.EXE \"C:\\1.doc\""}));
   EXPECT_EQ(fake.window.shown, 1);
-  EXPECT_TRUE(fake.window.text_invalid_when_shown);
-  EXPECT_FALSE(fake.window.word_invalid_when_shown);
+  EXPECT_TRUE(text_invalid_when_shown);
+  EXPECT_FALSE(word_invalid_when_shown);
   EXPECT_EQ(fake.files.bytes_read.count(L"C:\\3.doc"), 0u);
 }
 
@@ -104,7 +126,7 @@ TEST_F(MainTest, MissingWordKeyLetsTextDocumentsThroughFirst) {
   fake.files.files[L"C:\\2.doc"] = kCompound;
   Run(L"C:\\1.txt C:\\2.doc");
   EXPECT_EQ(Started(), (std::vector<std::wstring>{L"C:\\Windows\\notepad.exe \"C:\\1.txt\""}));
-  EXPECT_TRUE(fake.window.word_invalid_when_shown);
+  EXPECT_TRUE(word_invalid_when_shown);
 }
 
 TEST_F(MainTest, UnreadableDocumentDoesNotStopTheOthers) {

@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "launcher/module1.h"
+#include "platform/paths.h"
 
 namespace talvern {
 
@@ -209,11 +209,9 @@ bool FakeShell::WriteShortcut(const std::wstring& link_file, const std::wstring&
   return true;
 }
 
-void FakeWindow::ShowModal(Module1& module, Platform& platform) {
+void FakeWindow::ShowModal() {
   ++shown;
-  word_invalid_when_shown = module.WordPathInvalid;
-  text_invalid_when_shown = module.TextPathInvalid;
-  if (on_show) on_show(module, platform);
+  if (on_show) on_show();
 }
 
 FakePlatform::FakePlatform() : FakePlatform(L"C:\\Tools\\talvern.exe") {}

@@ -130,14 +130,12 @@ class FakeShell : public Shell {
   std::vector<void*> owners;
 };
 
-/// Records each showing; runs `on_show` while the window is "open".
+/// Counts each showing; runs `on_show` while the window is "open".
 class FakeWindow : public SettingsWindow {
  public:
-  void ShowModal(Module1& module, Platform& platform) override;
+  void ShowModal() override;
   int shown = 0;
-  bool word_invalid_when_shown = false;
-  bool text_invalid_when_shown = false;
-  std::function<void(Module1&, Platform&)> on_show;
+  std::function<void()> on_show;
 };
 
 /// Every fake wired into one Platform.

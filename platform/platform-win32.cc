@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace talvern {
@@ -24,13 +25,42 @@ std::wstring Win32ErrorText(const wchar_t* function, unsigned long code) {
   return std::wstring(function) + L": " + message;
 }
 
-std::wstring RunningExecutable() {
+bool RunningExecutable(std::wstring* path, std::wstring* error) {
+  // MAX_PATH is only where the search starts: a longer path comes back cut to the buffer.
+  constexpr DWORD kLongestPath = 32768;
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
-    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-    if (length < buffer.size()) return std::wstring(buffer.data(), length);
-    buffer.resize(buffer.size() * 2);
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), size);
+    if (length == 0) {
+      *error = Win32ErrorText(L"GetModuleFileNameW", GetLastError());
+      return false;
+    }
+    if (length < size) {
+      path->assign(buffer.data(), length);
+      return true;
+    }
+    if (size >= kLongestPath) {
+      *error = Win32ErrorText(L"GetModuleFileNameW", ERROR_INSUFFICIENT_BUFFER);
+      return false;
+    }
+    buffer.resize(std::min<DWORD>(size * 2, kLongestPath));
   }
+}
+
+std::vector<std::wstring> PathForms(const std::wstring& path) {
+  using Convert = DWORD(WINAPI*)(LPCWSTR, LPWSTR, DWORD);
+  std::vector<std::wstring> forms = {path};
+  for (Convert convert : {Convert{&GetShortPathNameW}, Convert{&GetLongPathNameW}}) {
+    const DWORD size = convert(path.c_str(), nullptr, 0);
+    if (size == 0) continue;  // no such form here (short names may be switched off)
+    std::wstring form(size, L'\0');
+    const DWORD length = convert(path.c_str(), &form[0], size);
+    if (length == 0 || length >= size) continue;
+    form.resize(length);
+    if (std::find(forms.begin(), forms.end(), form) == forms.end()) forms.push_back(form);
+  }
+  return forms;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -13,8 +14,12 @@ namespace talvern {
 /// "Function: system message text" for a Win32 error code.
 std::wstring Win32ErrorText(const wchar_t* function, unsigned long code);
 
-/// Full path of the running executable.
-std::wstring RunningExecutable();
+/// Full path of the running executable, however long; false with `error` when the system
+/// cannot give it.
+bool RunningExecutable(std::wstring* path, std::wstring* error);
+
+/// `path` as given, then its short and long forms where they differ (each form once).
+std::vector<std::wstring> PathForms(const std::wstring& path);
 
 // platform/platform-win32.cc (kernel32 only, so dispatch loads nothing else).
 std::unique_ptr<MessageBoxes> NewWin32MessageBoxes();
@@ -26,8 +31,7 @@ std::unique_ptr<Environment> NewWin32Environment();
 /// Window that message boxes are owned by while the settings window is open (or null).
 void SetMessageOwner(void* window);
 
-// window/
-std::unique_ptr<SettingsWindow> NewWin32SettingsWindow();
+// window/ (the settings window itself: window/form1-win32.h)
 std::unique_ptr<FileDialog> NewWin32FileDialog();
 std::unique_ptr<WordAutomation> NewWin32WordAutomation();
 

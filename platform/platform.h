@@ -140,14 +140,12 @@ class Shell {
                              std::wstring* error) = 0;
 };
 
-struct Module1;
-struct Platform;
-
-/// Shows the settings window modally; returns when it has closed.
+/// The settings window of this run, made for the run's state (which it reads and changes).
 class SettingsWindow {
  public:
   virtual ~SettingsWindow() = default;
-  virtual void ShowModal(Module1& module, Platform& platform) = 0;
+  /// Shows the window modally; returns when it has closed.
+  virtual void ShowModal() = 0;
 };
 
 /// Every service the core uses, owned elsewhere (the Win32 layer or a test).

@@ -1,6 +1,6 @@
 #include "settings/ini.h"
 
-#include "launcher/module1.h"
+#include "platform/paths.h"
 
 namespace talvern {
 namespace ini {

@@ -2,27 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "launcher/module1.h"
 #include "platform/fake_platform.h"
 
 namespace talvern {
 namespace {
-
-TEST(AddPathSeparatorTest, AppendsExactlyOneBackslash) {
-  const struct {
-    const wchar_t* in;
-    const wchar_t* out;
-  } rows[] = {
-      {L"", L"\\"},
-      {L"C:\\", L"C:\\"},
-      {L"C:\\Tools", L"C:\\Tools\\"},
-      {L"C:\\Tools\\", L"C:\\Tools\\"},
-      {L"C:\\Tools/", L"C:\\Tools/\\"},
-      // Compared by character, not by ANSI byte: 表's second byte in CP932 is 0x5C.
-      {L"C:\\表", L"C:\\表\\"},
-  };
-  for (const auto& row : rows) EXPECT_EQ(AddPathSeparator(row.in), row.out) << row.in;
-}
 
 TEST(IniTest, SettingsFileLiesBesideTheExecutable) {
   EXPECT_EQ(ini::SettingsFile(MakeAppFacts(L"C:\\Tools\\talvern.exe")), L"C:\\Tools\\Data.ini");

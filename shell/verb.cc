@@ -1,6 +1,6 @@
 #include "shell/verb.h"
 
-#include "launcher/module1.h"
+#include "platform/paths.h"
 #include "shell/reg.h"
 
 namespace talvern {

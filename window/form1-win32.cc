@@ -7,6 +7,8 @@
 #include <objbase.h>
 // clang-format on
 
+#include "window/form1-win32.h"
+
 #include "platform/platform-win32.h"
 #include "platform/resources.h"
 #include "window/form1.h"
@@ -248,29 +250,35 @@ LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
 
 class Win32SettingsWindow : public SettingsWindow {
  public:
-  void ShowModal(Module1& m, Platform& p) override {
+  Win32SettingsWindow(Module1& m, Platform& p) : m_(m), p_(p) {}
+
+  void ShowModal() override {
     // COM (Word detection, the open-file dialog) and the common controls are needed only
     // here, never in dispatch mode.
     const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
     INITCOMMONCONTROLSEX controls = {sizeof(controls), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     {
-      Win32Form form(m, p);
+      Win32Form form(m_, p_);
       std::wstring error;
       if (form.Open(&error)) {
         form.Run();
       } else {
-        p.MsgBox(error, MsgIcon::kCritical);
+        p_.MsgBox(error, MsgIcon::kCritical);
       }
     }
     if (SUCCEEDED(com)) CoUninitialize();
   }
+
+ private:
+  Module1& m_;
+  Platform& p_;
 };
 
 }  // namespace
 
-std::unique_ptr<SettingsWindow> NewWin32SettingsWindow() {
-  return std::make_unique<Win32SettingsWindow>();
+std::unique_ptr<SettingsWindow> NewWin32SettingsWindow(Module1& m, Platform& p) {
+  return std::make_unique<Win32SettingsWindow>(m, p);
 }
 
 }  // namespace talvern

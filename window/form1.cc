@@ -1,5 +1,6 @@
 #include "window/form1.h"
 
+#include "platform/paths.h"
 #include "settings/ini.h"
 #include "shell/sendto.h"
 #include "shell/verb.h"

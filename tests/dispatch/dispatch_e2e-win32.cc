@@ -97,6 +97,52 @@ TEST_F(DispatchTest, QuotedLaterPathsStartNewDocuments) {
                                           Started(text_, a)));
 }
 
+// Spaces between documents and at the end of the line are separators, never part of a path.
+TEST_F(DispatchTest, ExtraSpacesBetweenAndAfterDocumentsAreDropped) {
+  WriteSettings();
+  const std::wstring a = Document(L"a b.doc", "a");
+  const std::wstring b = Document(L"b.doc", std::string(kCompound, 12));
+  const Outcome outcome = Dispatch(L"\"" + a + L"\"  \"" + b + L"\"  " + a + L" ");
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(word_, b), Started(text_, a)));
+}
+
+// An empty document names no file: with nothing else on the line the run ends quietly.
+TEST_F(DispatchTest, EmptyDocumentsAreSkippedWithoutAMessage) {
+  WriteSettings();
+  const std::wstring a = Document(L"a.doc", "a");
+  for (const std::wstring& arguments : {std::wstring(L"\"\""), std::wstring(L"\""), L"\"\" " + a}) {
+    SCOPED_TRACE(Utf8(arguments));
+    const Outcome outcome = Dispatch(arguments);
+    ASSERT_TRUE(outcome.ended);
+    EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+    EXPECT_EQ(outcome.starts.size(), arguments.size() > 2 ? 1u : 0u);
+    for (const std::wstring& line : {RecordLog(word_), RecordLog(text_)}) DeleteFileW(line.c_str());
+  }
+}
+
+// An older verb command, C:\Program Files\...\talvern.exe %1, leaves the program's own path
+// unquoted; its spaces must not turn the rest of it into a document. Long and short forms,
+// in any letter case, as the shell may give them.
+TEST_F(DispatchTest, OwnPathUnquotedWithSpacesIsSkippedWhole) {
+  WriteSettings();
+  const std::wstring a = Document(L"a b.doc", "a");
+  wchar_t short_exe[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameW(exe_.c_str(), short_exe, MAX_PATH), 0u);
+  std::wstring upper = exe_;
+  CharUpperW(&upper[0]);
+  ASSERT_NE(exe_.find(L' '), std::wstring::npos) << "the test needs spaces in the path";
+  for (const std::wstring& program : {exe_, std::wstring(short_exe), upper}) {
+    SCOPED_TRACE(Utf8(program));
+    const Outcome outcome = DispatchLine(program + L" " + a);
+    ASSERT_TRUE(outcome.ended);
+    EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+    EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a)));
+    DeleteFileW(RecordLog(text_).c_str());
+  }
+}
+
 // Files of a network folder arrive as \\server\share\... paths.
 TEST_F(DispatchTest, NetworkPathsStartNewDocuments) {
   WriteSettings();

@@ -1,3 +1,5 @@
+#include <utility>
+
 #include "tests/dispatch/dispatch_fixture.h"
 
 namespace talvern {
@@ -31,16 +33,31 @@ Outcome DispatchTest::Dispatch(const std::wstring& argument_text) {
   return DispatchWith(exe_, argument_text, {word_, text_});
 }
 
-Outcome DispatchTest::DispatchWith(const std::wstring& exe, const std::wstring& argument_text,
-                                   const std::vector<std::wstring>& stand_ins) {
+namespace {
+
+Outcome Observe(std::unique_ptr<ProgramRun> run, const std::wstring& error,
+                const std::vector<std::wstring>& stand_ins) {
   Outcome outcome;
-  std::wstring error;
-  std::unique_ptr<ProgramRun> run = ProgramRun::Start(exe, argument_text, &error);
   EXPECT_TRUE(run) << Utf8(error);
   if (!run) return outcome;
   outcome.popups = DriveToEnd(*run, &outcome.ended);
   outcome.starts = ReadRecords(stand_ins);
   return outcome;
+}
+
+}  // namespace
+
+Outcome DispatchTest::DispatchWith(const std::wstring& exe, const std::wstring& argument_text,
+                                   const std::vector<std::wstring>& stand_ins) {
+  std::wstring error;
+  std::unique_ptr<ProgramRun> run = ProgramRun::Start(exe, argument_text, &error);
+  return Observe(std::move(run), error, stand_ins);
+}
+
+Outcome DispatchTest::DispatchLine(const std::wstring& command_line) {
+  std::wstring error;
+  std::unique_ptr<ProgramRun> run = ProgramRun::StartRaw(exe_, command_line, &error);
+  return Observe(std::move(run), error, {word_, text_});
 }
 
 std::wstring DispatchTest::Started(const std::wstring& exe, const std::wstring& document) {

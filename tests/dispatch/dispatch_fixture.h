@@ -39,6 +39,8 @@ class DispatchTest : public ::testing::Test {
   /// `Dispatch` for `exe` instead of the test's own copy, recording `stand_ins`.
   Outcome DispatchWith(const std::wstring& exe, const std::wstring& argument_text,
                        const std::vector<std::wstring>& stand_ins);
+  /// `Dispatch` with exactly `command_line`, program name included, for the test's copy.
+  Outcome DispatchLine(const std::wstring& command_line);
 
   /// The command line Talvern must start: the executable unquoted, a space, the document
   /// in quotes.

@@ -1,0 +1,15 @@
+// Joining folders and file names, shared by every part that builds a path.
+#ifndef TALVERN_PLATFORM_PATHS_H_
+#define TALVERN_PLATFORM_PATHS_H_
+
+#include <string>
+
+namespace talvern {
+
+/// `text` with one "\" appended unless it already ends with one (compared by character,
+/// so a double-byte character whose ANSI second byte is 0x5C does not count).
+std::wstring AddPathSeparator(const std::wstring& text);
+
+}  // namespace talvern
+
+#endif  // TALVERN_PLATFORM_PATHS_H_

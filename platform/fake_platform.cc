@@ -90,18 +90,48 @@ std::wstring FakeProfile::Read(const std::wstring& file, const std::wstring& sec
   return found == values.end() ? std::wstring() : found->second;
 }
 
+bool FakeProfile::Contains(const std::wstring& file, const std::wstring& section,
+                           const std::wstring& key) {
+  return values.count(MakeKey(file, section, key)) != 0;
+}
+
+bool FakeProfile::CanStoreExactly(const std::wstring& text, std::wstring* why) {
+  if (text.find_first_of(unstorable) == std::wstring::npos) return true;
+  *why = L"unstorable character";
+  return false;
+}
+
+bool FakeProfile::Refused(const std::wstring& key, std::wstring* error) {
+  for (const auto& failure : key_failures) {
+    if (Lower(failure.first) != Lower(key)) continue;
+    *error = failure.second;
+    return true;
+  }
+  if (!fail_reason.empty() || writes_allowed == 0) {
+    *error = fail_reason.empty() ? L"write refused" : fail_reason;
+    return true;
+  }
+  if (writes_allowed > 0) --writes_allowed;
+  return false;
+}
+
 bool FakeProfile::Write(const std::wstring& file, const std::wstring& section,
                         const std::wstring& key, const std::wstring& value, std::wstring* error) {
-  if (!fail_reason.empty()) {
-    *error = fail_reason;
-    return false;
+  if (Refused(key, error)) return false;
+  std::wstring stored = value;
+  for (wchar_t& c : stored) {
+    if (unstorable.find(c) != std::wstring::npos) c = L'?';
   }
-  if (value.find_first_of(unstorable) != std::wstring::npos) {
-    *error = L"unstorable character";
-    return false;
-  }
-  values[MakeKey(file, section, key)] = value;
+  values[MakeKey(file, section, key)] = stored;
   writes.emplace_back(section, key, value);
+  return true;
+}
+
+bool FakeProfile::Delete(const std::wstring& file, const std::wstring& section,
+                         const std::wstring& key, std::wstring* error) {
+  if (Refused(key, error)) return false;
+  values.erase(MakeKey(file, section, key));
+  deletes.emplace_back(section, key);
   return true;
 }
 

@@ -43,21 +43,33 @@ class FakeFileSystem : public FileSystem {
   std::vector<std::wstring> exists_asked;            ///< every FileExists argument, in order.
 };
 
-/// INI values keyed by file, section and key (names without regard to case).
+/// INI values keyed by file, section and key (names without regard to case). Like the
+/// profile functions, a write stores "?" for each character the code page lacks.
 class FakeProfile : public ProfileStore {
  public:
   std::wstring Read(const std::wstring& file, const std::wstring& section,
                     const std::wstring& key) override;
+  bool Contains(const std::wstring& file, const std::wstring& section,
+                const std::wstring& key) override;
+  bool CanStoreExactly(const std::wstring& text, std::wstring* why) override;
   bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
              const std::wstring& value, std::wstring* error) override;
+  bool Delete(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+              std::wstring* error) override;
 
   using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
   static Key MakeKey(const std::wstring& file, const std::wstring& section,
                      const std::wstring& key);
   std::map<Key, std::wstring> values;
   std::vector<std::tuple<std::wstring, std::wstring, std::wstring>> writes;  ///< section,key,value
-  std::wstring unstorable;   ///< characters that cannot be stored.
-  std::wstring fail_reason;  ///< when set, every write fails with it.
+  std::vector<std::pair<std::wstring, std::wstring>> deletes;                ///< section,key
+  std::wstring unstorable;   ///< characters the code page lacks.
+  std::wstring fail_reason;  ///< when set, every write and delete fails with it.
+  std::map<std::wstring, std::wstring> key_failures;  ///< key (any case) -> why its writes fail.
+  int writes_allowed = -1;  ///< writes and deletes that succeed before all fail; -1: no limit.
+
+ private:
+  bool Refused(const std::wstring& key, std::wstring* error);
 };
 
 struct StartedProcess {

@@ -164,25 +164,63 @@ class Win32ProfileStore : public ProfileStore {
  public:
   std::wstring Read(const std::wstring& file, const std::wstring& section,
                     const std::wstring& key) override {
-    // Grow the buffer until the value fits: long paths come back whole.
-    std::vector<wchar_t> buffer(256);
-    for (;;) {
-      DWORD size = static_cast<DWORD>(buffer.size());
-      DWORD length = GetPrivateProfileStringW(section.c_str(), key.c_str(), L"", buffer.data(),
-                                              size, file.c_str());
-      if (length + 1 < size || size >= (1u << 20)) return std::wstring(buffer.data(), length);
-      buffer.resize(buffer.size() * 4);
+    return ReadProfile(file, section, key.c_str());
+  }
+
+  bool Contains(const std::wstring& file, const std::wstring& section,
+                const std::wstring& key) override {
+    // With no key name the profile functions list the section's keys, NUL-separated.
+    const std::wstring names = ReadProfile(file, section, nullptr);
+    for (std::size_t start = 0; start < names.size();) {
+      const std::size_t end = std::min(names.find(L'\0', start), names.size());
+      const std::wstring name = names.substr(start, end - start);
+      // Key names match as the profile functions match them, without regard to case.
+      if (CompareStringOrdinal(name.c_str(), static_cast<int>(name.size()), key.c_str(),
+                               static_cast<int>(key.size()), TRUE) == CSTR_EQUAL) {
+        return true;
+      }
+      start = end + 1;
     }
+    return false;
+  }
+
+  bool CanStoreExactly(const std::wstring& text, std::wstring* why) override {
+    if (FitsAnsiCodePage(text)) return true;
+    *why = L"この Windows の文字コード (コードページ " + std::to_wstring(GetACP()) +
+           L") で表せない文字が含まれています。";
+    return false;
   }
 
   bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
              const std::wstring& value, std::wstring* error) override {
-    if (!FitsAnsiCodePage(section) || !FitsAnsiCodePage(key) || !FitsAnsiCodePage(value)) {
-      *error = L"この Windows の文字コード (コードページ " + std::to_wstring(GetACP()) +
-               L") で表せない文字が含まれています。";
-      return false;
+    return WriteProfile(file, section, key.c_str(), value.c_str(), error);
+  }
+
+  bool Delete(const std::wstring& file, const std::wstring& section, const std::wstring& key,
+              std::wstring* error) override {
+    // A null value removes the key.
+    return WriteProfile(file, section, key.c_str(), nullptr, error);
+  }
+
+ private:
+  // The value of `key`, or with a null key the section's key names, NUL-separated.
+  static std::wstring ReadProfile(const std::wstring& file, const std::wstring& section,
+                                  const wchar_t* key) {
+    // Grow the buffer until the text fits (a cut one comes back one or two short of the
+    // size): long paths come back whole.
+    std::vector<wchar_t> buffer(256);
+    for (;;) {
+      const DWORD size = static_cast<DWORD>(buffer.size());
+      const DWORD length =
+          GetPrivateProfileStringW(section.c_str(), key, L"", buffer.data(), size, file.c_str());
+      if (length + 2 < size || size >= (1u << 20)) return std::wstring(buffer.data(), length);
+      buffer.resize(buffer.size() * 4);
     }
-    if (!WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str())) {
+  }
+
+  static bool WriteProfile(const std::wstring& file, const std::wstring& section,
+                           const wchar_t* key, const wchar_t* value, std::wstring* error) {
+    if (!WritePrivateProfileStringW(section.c_str(), key, value, file.c_str())) {
       *error = Win32ErrorText(L"WritePrivateProfileStringW", GetLastError());
       return false;
     }

@@ -61,9 +61,20 @@ class ProfileStore {
   /// The whole value of `key` in `section` of `file`; empty when file, section or key is missing.
   virtual std::wstring Read(const std::wstring& file, const std::wstring& section,
                             const std::wstring& key) = 0;
-  /// Stores `value` exactly; false with `error` when it cannot (nothing is then written).
+  /// True when `section` of `file` holds `key`, with any value (an empty one included).
+  virtual bool Contains(const std::wstring& file, const std::wstring& section,
+                        const std::wstring& key) = 0;
+  /// True when the file's character set (the system's ANSI code page) holds every character
+  /// of `text`, so that it reads back exactly; otherwise false with `why`.
+  virtual bool CanStoreExactly(const std::wstring& text, std::wstring* why) = 0;
+  /// Stores `value`, losing what CanStoreExactly refuses; false with `error` when the file
+  /// cannot be written.
   virtual bool Write(const std::wstring& file, const std::wstring& section, const std::wstring& key,
                      const std::wstring& value, std::wstring* error) = 0;
+  /// Removes `key` from `section` of `file`; a missing key is no error. False with `error`
+  /// when the file cannot be written.
+  virtual bool Delete(const std::wstring& file, const std::wstring& section,
+                      const std::wstring& key, std::wstring* error) = 0;
 };
 
 /// Starting programs.

@@ -5,6 +5,38 @@
 namespace talvern {
 namespace ini {
 
+namespace {
+
+bool CanStore(ProfileStore& store, const Setting& setting, std::wstring* why) {
+  return store.CanStoreExactly(setting.section, why) && store.CanStoreExactly(setting.key, why) &&
+         store.CanStoreExactly(setting.value, why);
+}
+
+// A key as it was before a save touched it.
+struct Before {
+  bool present = false;
+  std::wstring value;
+};
+
+// Puts the first `count` settings back as `before` says, last written first.
+void Restore(ProfileStore& store, const std::wstring& file, const std::vector<Setting>& settings,
+             const std::vector<Before>& before, std::size_t count, SaveFailure* failure) {
+  for (std::size_t k = count; k-- != 0;) {
+    const Setting& setting = settings[k];
+    std::wstring error;
+    const bool ok = before[k].present
+                        ? store.Write(file, setting.section, setting.key, before[k].value, &error)
+                        : store.Delete(file, setting.section, setting.key, &error);
+    if (ok) {
+      failure->restored.push_back(setting.key);
+    } else {
+      failure->unrestored.push_back(setting.key + L": " + error);
+    }
+  }
+}
+
+}  // namespace
+
 std::wstring AppFolder(const AppFacts& app) { return AddPathSeparator(app.Path); }
 
 std::wstring SettingsFile(const AppFacts& app) { return AppFolder(app) + L"Data.ini"; }
@@ -16,9 +48,38 @@ std::wstring ReadSetting(Platform& p, const std::wstring& section, const std::ws
 std::int32_t WriteSetting(Platform& p, const std::wstring& section, const std::wstring& key,
                           const std::wstring& value, std::wstring* why) {
   std::wstring error;
-  if (p.profile->Write(SettingsFile(p.App), section, key, value, &error)) return 1;
+  if (CanStore(*p.profile, {section, key, value}, &error) &&
+      p.profile->Write(SettingsFile(p.App), section, key, value, &error)) {
+    return 1;
+  }
   if (why) *why = error;
   return 0;
+}
+
+bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure* failure) {
+  ProfileStore& store = *p.profile;
+  for (const Setting& setting : settings) {
+    if (!CanStore(store, setting, &failure->reason)) {
+      failure->key = setting.key;
+      return false;
+    }
+  }
+  const std::wstring file = SettingsFile(p.App);
+  std::vector<Before> before(settings.size());
+  for (std::size_t k = 0; k != settings.size(); ++k) {
+    const Setting& setting = settings[k];
+    before[k].present = store.Contains(file, setting.section, setting.key);
+    if (before[k].present) before[k].value = store.Read(file, setting.section, setting.key);
+  }
+  for (std::size_t k = 0; k != settings.size(); ++k) {
+    const Setting& setting = settings[k];
+    if (!store.Write(file, setting.section, setting.key, setting.value, &failure->reason)) {
+      failure->key = setting.key;
+      Restore(store, file, settings, before, k, failure);
+      return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace ini

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -23,6 +24,26 @@ std::wstring ReadSetting(Platform& p, const std::wstring& section, const std::ws
 /// (then nothing was written and `why`, when given, says why).
 std::int32_t WriteSetting(Platform& p, const std::wstring& section, const std::wstring& key,
                           const std::wstring& value, std::wstring* why = nullptr);
+
+/// One key of the settings file and the value a save gives it.
+struct Setting {
+  std::wstring section;
+  std::wstring key;
+  std::wstring value;
+};
+
+/// Why a save did not happen, and what became of the keys written before the failure.
+struct SaveFailure {
+  std::wstring key;                      ///< the key that could not be stored.
+  std::wstring reason;                   ///< why.
+  std::vector<std::wstring> restored;    ///< keys written before it, put back as they were.
+  std::vector<std::wstring> unrestored;  ///< "KEY: reason" for keys that stay changed.
+};
+
+/// Saves `settings` in order, all or nothing: every one is checked before any is written,
+/// and when a write fails the keys written before it get back their old values (or their
+/// absence). False with `failure`.
+bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure* failure);
 
 }  // namespace ini
 }  // namespace talvern

@@ -84,20 +84,31 @@ void Form1::Command6_Click() { RemoveAssociation(p_); }
 
 void Form1::Form_QueryUnload(int* cancel, int /*unload_mode*/) {
   if (!SaveOnClose) return;
-  // A path that cannot be saved keeps the window open so that nothing typed is lost;
+  // Settings that cannot be saved keep the window open so that nothing typed is lost;
   // the close box still discards, as every way of closing but save-and-close does.
-  if (!SaveSetting(L"WORD", view_.Text1()) || !SaveSetting(L"TEXT", view_.Text2())) {
+  if (!SaveSettings()) {
     SaveOnClose = false;
     *cancel = 1;
   }
 }
 
-bool Form1::SaveSetting(const wchar_t* key, const std::wstring& value) {
-  std::wstring why;
-  if (ini::WriteSetting(p_, L"EXE", key, value, &why) != 0) return true;
-  std::wstring prompt = std::wstring(key) + L"の設定を保存できませんでした。\r\n" + L"保存先: " +
-                        ini::SettingsFile(p_.App);
-  if (!why.empty()) prompt += L"\r\n理由: " + why;
+bool Form1::SaveSettings() {
+  // Written in this order, all or nothing.
+  const std::vector<ini::Setting> settings = {
+      {L"EXE", L"WORD", view_.Text1()},
+      {L"EXE", L"TEXT", view_.Text2()},
+  };
+  ini::SaveFailure failure;
+  if (ini::SaveSettings(p_, settings, &failure)) return true;
+  std::wstring prompt =
+      failure.key + L"の設定を保存できませんでした。\r\n" + L"保存先: " + ini::SettingsFile(p_.App);
+  if (!failure.reason.empty()) prompt += L"\r\n理由: " + failure.reason;
+  for (const std::wstring& key : failure.restored) {
+    prompt += L"\r\n" + key + L"の設定は保存前の値に戻しました。";
+  }
+  for (const std::wstring& key_and_reason : failure.unrestored) {
+    prompt += L"\r\n元に戻せなかった設定: " + key_and_reason;
+  }
   p_.MsgBox(prompt, MsgIcon::kCritical);
   return false;
 }

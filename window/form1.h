@@ -41,7 +41,7 @@ class Form1 {
   /// the boxes and the caption.
   void Form_Load();
   /// Runs before the window closes. Writes both boxes only when save-and-close started the
-  /// closing; when a path cannot be saved, tells the user and sets `*cancel`.
+  /// closing, all or nothing; when they cannot be saved, tells the user and sets `*cancel`.
   void Form_QueryUnload(int* cancel, int unload_mode);
 
   void cmdWord_Click();   ///< browse for Word into Text1.
@@ -61,7 +61,8 @@ class Form1 {
  private:
   void DetectWordPath();
   void FallBackToNotepad();
-  bool SaveSetting(const wchar_t* key, const std::wstring& value);
+  /// Saves the boxes all or nothing; false after telling the user why not.
+  bool SaveSettings();
 
   Module1& m_;
   Platform& p_;

@@ -343,19 +343,76 @@ TEST_F(Form1Test, UnsavableWordPathKeepsTheWindowOpenAndSaysWhy) {
   EXPECT_EQ(fake.messages.shown.size(), 1u);
 }
 
-TEST_F(Form1Test, UnsavableTextPathIsNamed) {
+// Both boxes hold new values and TEXT cannot be stored: WORD is not written either, and
+// the close box then really discards both.
+TEST_F(Form1Test, UnsavableTextPathLeavesWordUnchangedToo) {
+  fake.WriteSettings(L"C:\\old\\WINWORD.EXE", L"C:\\old\\edit.exe");
   fake.profile.unstorable = L"😀";
   view.text1 = kWord;
   view.text2 = L"C:\\😀.exe";
   form.Command3_Click();
   EXPECT_FALSE(view.closed);
+  EXPECT_TRUE(fake.profile.writes.empty());
+  EXPECT_EQ(Stored(L"WORD"), L"C:\\old\\WINWORD.EXE");
   ASSERT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].prompt.rfind(L"TEXTの設定を保存できませんでした。\r\n", 0), 0u);
-  // After fixing the box a second save goes through and closes.
+  view.CloseBox();
+  EXPECT_TRUE(view.closed);
+  EXPECT_EQ(Stored(L"WORD"), L"C:\\old\\WINWORD.EXE");
+  EXPECT_EQ(Stored(L"TEXT"), L"C:\\old\\edit.exe");
+}
+
+TEST_F(Form1Test, SecondSaveAfterFixingTheBoxGoesThrough) {
+  fake.profile.unstorable = L"😀";
+  view.text1 = kWord;
+  view.text2 = L"C:\\😀.exe";
+  form.Command3_Click();
   view.text2 = kNotepad;
   form.Command3_Click();
   EXPECT_TRUE(view.closed);
+  EXPECT_EQ(Stored(L"WORD"), kWord);
   EXPECT_EQ(Stored(L"TEXT"), kNotepad);
+}
+
+// TEXT's write fails after WORD's went through: WORD gets its old value (or its absence)
+// back, and the message says so, or names what could not be put back.
+TEST_F(Form1Test, FailedTextWritePutsWordBackAndSaysSo) {
+  const struct {
+    const char* label;
+    bool word_before;
+    int writes_allowed;
+    const wchar_t* word_after;
+    const wchar_t* last_line;
+  } rows[] = {
+      {"old value back", true, -1, L"C:\\old\\WINWORD.EXE",
+       L"WORDの設定は保存前の値に戻しました。"},
+      {"absence back", false, -1, nullptr, L"WORDの設定は保存前の値に戻しました。"},
+      {"cannot put back", true, 1, kWord, L"元に戻せなかった設定: WORD: write refused"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.label);
+    FakePlatform f;
+    f.WriteSettings(L"C:\\old\\WINWORD.EXE", L"C:\\old\\edit.exe");
+    if (!row.word_before) f.profile.values.erase(FakeProfile::MakeKey(kSettings, L"EXE", L"WORD"));
+    f.profile.key_failures[L"TEXT"] = L"WritePrivateProfileStringW: 別のプロセスが使用中です。";
+    f.profile.writes_allowed = row.writes_allowed;
+    Module1 module;
+    FakeView v;
+    Form1 form1(module, f.platform, v);
+    v.form = &form1;
+    v.text1 = kWord;
+    v.text2 = kNotepad;
+    form1.Command3_Click();
+    EXPECT_FALSE(v.closed);
+    EXPECT_EQ(f.profile.Contains(kSettings, L"EXE", L"WORD"), row.word_after != nullptr);
+    if (row.word_after) EXPECT_EQ(f.profile.Read(kSettings, L"EXE", L"WORD"), row.word_after);
+    EXPECT_EQ(f.profile.Read(kSettings, L"EXE", L"TEXT"), L"C:\\old\\edit.exe");
+    ASSERT_EQ(f.messages.shown.size(), 1u);
+    EXPECT_EQ(f.messages.shown[0].prompt,
+              L"TEXTの設定を保存できませんでした。\r\n保存先: C:\\Tools\\Data.ini\r\n"
+              L"理由: WritePrivateProfileStringW: 別のプロセスが使用中です。\r\n" +
+                  std::wstring(row.last_line));
+  }
 }
 
 TEST_F(Form1Test, UnwritableSettingsFileKeepsTheWindowOpen) {

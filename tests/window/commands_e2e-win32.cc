@@ -115,8 +115,10 @@ TEST_F(CommandsTest, TypedPathsAreSavedExactlyAsTyped) {
   EXPECT_EQ(DataIni(), DataIniBytes(word, text));
 }
 
+// Both boxes hold new values; TEXT cannot be stored, so WORD is not written either.
 TEST_F(CommandsTest, PathOutsideTheCodePageIsRefusedAndTheWindowStaysOpen) {
   ASSERT_TRUE(Open());
+  TypeInto(kText1, L"C:\\new\\WINWORD.EXE");
   TypeInto(kText2, L"C:\\편집기\\edit.exe");
   ClickButton(ControlAt(kCommand3));
   const MessageBoxInfo box = NextMessage();

@@ -15,8 +15,6 @@ namespace {
 
 // Characters that steer reassembly, with a few ordinary ones (ASCII, Japanese, a tab).
 const std::wstring kRawAlphabet = L"   \"\"::\\\\\tCDaz.表ソ";
-// Characters of file names: no quote, colon or backslash; spaces only inside a name.
-const std::wstring kNameAlphabet = L"ab.x1-(表ソ  ";
 
 const wchar_t* const kOwnLong = L"C:\\Program Files\\Talvern\\talvern.exe";
 const wchar_t* const kOwnShort = L"C:\\PROGRA~1\\Talvern\\talvern.exe";
@@ -102,25 +100,6 @@ void CheckArgumentText(const std::wstring& command_line, const std::vector<std::
   FUZZ_CHECK(ArgumentText(command_line, own) == rest, command_line);  // deterministic
 }
 
-/// A path the file system could hold: a drive or network share, then names.
-std::wstring ConsumePath(FuzzedDataProvider& in) {
-  std::wstring path;
-  if (in.ConsumeBool()) {
-    path =
-        std::wstring(1, static_cast<wchar_t>(L'C' + in.ConsumeIntegralInRange<int>(0, 3))) + L":";
-  } else {
-    path = L"\\\\srv\\share";
-  }
-  const std::size_t names = in.ConsumeIntegralInRange<std::size_t>(1, 3);
-  for (std::size_t k = 0; k != names; ++k) {
-    std::wstring name = fuzz::ConsumeText(in, kNameAlphabet, 6);
-    // Windows drops spaces at the end of a name, so no name keeps them.
-    while (!name.empty() && name.back() == L' ') name.pop_back();
-    path += L"\\" + (name.empty() ? std::wstring(L"a") : name);
-  }
-  return path;
-}
-
 /// One to four paths, quoted when they hold a space, behind the program's name: the
 /// documents handed on are exactly those paths.
 void CheckShellLine(FuzzedDataProvider& in) {
@@ -131,7 +110,7 @@ void CheckShellLine(FuzzedDataProvider& in) {
   const bool loose = in.ConsumeBool();  // runs of spaces, as a careless caller writes them
   std::vector<std::wstring> paths(in.ConsumeIntegralInRange<std::size_t>(1, 4));
   for (std::wstring& path : paths) {
-    path = ConsumePath(in);
+    path = fuzz::ConsumePath(in);
     const bool quoted = path.find(L' ') != std::wstring::npos || in.ConsumeBool();
     command_line += std::wstring(loose ? in.ConsumeIntegralInRange<std::size_t>(1, 3) : 1, L' ');
     command_line += quoted ? L"\"" + path + L"\"" : path;

@@ -49,5 +49,24 @@ std::wstring ConsumeText(FuzzedDataProvider& in, const std::wstring& alphabet,
   return text;
 }
 
+std::wstring ConsumePath(FuzzedDataProvider& in) {
+  static const std::wstring kNameAlphabet = L"ab.x1-(表ソ  ";
+  std::wstring path;
+  if (in.ConsumeBool()) {
+    path = std::wstring(1, static_cast<wchar_t>(L'C' + in.ConsumeIntegralInRange<int>(0, 3)));
+    path += L":";
+  } else {
+    path = L"\\\\srv\\share";
+  }
+  const std::size_t names = in.ConsumeIntegralInRange<std::size_t>(1, 3);
+  for (std::size_t k = 0; k != names; ++k) {
+    std::wstring name = ConsumeText(in, kNameAlphabet, 6);
+    // Windows drops spaces at the end of a name, so no name keeps them.
+    while (!name.empty() && name.back() == L' ') name.pop_back();
+    path += L"\\" + (name.empty() ? std::wstring(L"a") : name);
+  }
+  return path;
+}
+
 }  // namespace fuzz
 }  // namespace talvern

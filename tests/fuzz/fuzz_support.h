@@ -26,6 +26,10 @@ std::wstring Listed(const std::vector<std::wstring>& items);
 std::wstring ConsumeText(FuzzedDataProvider& in, const std::wstring& alphabet,
                          std::size_t max_length);
 
+/// A full path the file system could hold: a drive or a network share, then one to three
+/// names (no quote, colon or backslash in them, spaces only inside).
+std::wstring ConsumePath(FuzzedDataProvider& in);
+
 /// One entry of `table`, picked by the input.
 template <typename T, std::size_t N>
 const T& Pick(FuzzedDataProvider& in, const T (&table)[N]) {

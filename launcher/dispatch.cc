@@ -4,6 +4,12 @@
 
 namespace talvern {
 
+namespace {
+
+constexpr std::size_t kSignatureLength = 8;
+
+}  // namespace
+
 std::wstring HexText(std::uint8_t byte) {
   static const wchar_t kDigits[] = L"0123456789ABCDEF";
   std::wstring text;
@@ -13,9 +19,19 @@ std::wstring HexText(std::uint8_t byte) {
 }
 
 bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::wstring* error) {
+  if (m.SignatureBytes.size() != kSignatureLength) {
+    *error = L"署名の表が " + std::to_wstring(kSignatureLength) + L" バイトではありません。";
+    return false;
+  }
+  if (document.empty()) {
+    *error = L"文書の名前が空です。";
+    return false;
+  }
+  // Each document is tested afresh, whatever the one before it left behind.
+  m.NotCompound = false;
   std::unique_ptr<ByteReader> file = p.files->OpenForRead(document, error);
   if (!file) return false;
-  for (int j = 0; j != 8 && !m.NotCompound; ++j) {
+  for (std::size_t j = 0; j != kSignatureLength && !m.NotCompound; ++j) {
     std::uint8_t byte = 0;
     switch (file->ReadByte(static_cast<std::uint64_t>(j), &byte, error)) {
       case ByteReader::Result::kError:

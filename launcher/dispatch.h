@@ -12,9 +12,10 @@ namespace talvern {
 /// Upper-case hexadecimal text of `byte` without a leading zero ("D0", "A", "0").
 std::wstring HexText(std::uint8_t byte);
 
-/// Reads up to eight bytes of `document` and sets m.NotCompound at the first one that
-/// differs from the signature (or lies past the end). False with `error` when the
-/// document cannot be opened or read.
+/// Reads up to eight bytes of `document` and sets m.NotCompound (cleared first) at the first
+/// one that differs from the signature in m.SignatureBytes (or lies past the end). False with
+/// `error` when the document cannot be opened or read, is empty text, or the signature table
+/// does not hold exactly eight entries.
 bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::wstring* error);
 
 /// What became of one document.

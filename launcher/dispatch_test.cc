@@ -151,6 +151,35 @@ TEST_F(DispatchTest, UnreadableDocumentIsReportedAndSkipped) {
   EXPECT_EQ(LastStarted().application, kWord);
 }
 
+// What TestSignature needs before it reads: an eight-entry table and a document name.
+TEST_F(DispatchTest, BrokenPreconditionsAreRefusedWithoutReading) {
+  fake.files.files[L""] = kCompound;
+  fake.files.files[L"C:\\a.doc"] = kCompound;
+  const struct {
+    const char* label;
+    std::size_t table_size;
+    const wchar_t* document;
+  } rows[] = {{"empty table", 0, L"C:\\a.doc"},
+              {"seven entries", 7, L"C:\\a.doc"},
+              {"nine entries", 9, L"C:\\a.doc"},
+              {"empty name", 8, L""}};
+  for (const auto& row : rows) {
+    Module1 state;
+    state.SignatureBytes = m.SignatureBytes;
+    state.SignatureBytes.resize(row.table_size, L"00");
+    std::wstring error;
+    EXPECT_FALSE(TestSignature(state, fake.platform, row.document, &error)) << row.label;
+    EXPECT_FALSE(error.empty()) << row.label;
+  }
+  EXPECT_TRUE(fake.files.bytes_read.empty());
+}
+
+TEST_F(DispatchTest, LeftOverNotCompoundFlagDoesNotDecide) {
+  m.NotCompound = true;
+  Send(L"C:\\a.doc", kCompound);
+  EXPECT_EQ(LastStarted().application, kWord);
+}
+
 TEST_F(DispatchTest, ProgramThatCannotStartIsReportedWithItsCommandLine) {
   fake.processes.failures[kText] = L"CreateProcessW: Bad EXE format.";
   EXPECT_EQ(Send(L"C:\\a.txt", "abc"), HandOffResult::kSkipped);

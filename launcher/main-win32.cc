@@ -1,13 +1,27 @@
 // Entry point of talvern.exe: builds the Win32 platform and runs Main.
 #include <windows.h>
 
-#include <exception>
 #include <string>
 
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
 #include "platform/platform-win32.h"
 #include "window/form1-win32.h"
+
+namespace {
+
+// The run time's narrow texts (exception messages) are in the ANSI code page.
+std::wstring FromAnsi(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int bytes = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
+  if (length <= 0) return L"(" + std::to_wstring(text.size()) + L" bytes)";
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, &wide[0], length);
+  return wide;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace talvern;
@@ -45,14 +59,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     return 1;
   }
   const std::wstring argument_text = ArgumentText(GetCommandLineW(), PathForms(exe_file));
-  try {
-    Main(m, p, argument_text);
-  } catch (const std::exception& e) {
-    // Nothing in the program throws on purpose; this is the run-time's last word.
-    std::string what(e.what());
-    p.MsgBox(L"予期しないエラーが発生しました。\r\n" + std::wstring(what.begin(), what.end()),
-             MsgIcon::kCritical);
-    return 1;
-  }
-  return 0;
+  return RunToTheEnd(
+      p, [&] { Main(m, p, argument_text); }, &FromAnsi);
 }

@@ -1,5 +1,7 @@
 #include "launcher/module1.h"
 
+#include <exception>
+
 #include "launcher/arguments.h"
 #include "launcher/dispatch.h"
 #include "platform/paths.h"
@@ -13,8 +15,13 @@ bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->Fi
 
 std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& initial_folder) {
   const std::uint32_t kFileMustExistHideReadOnly = 0x1000 | 0x4;
-  std::wstring file_name =
-      p.dialog->ShowOpen(owner, L"実行ファイル|*.exe", initial_folder, kFileMustExistHideReadOnly);
+  std::wstring error;
+  std::wstring file_name = p.dialog->ShowOpen(owner, L"実行ファイル|*.exe", initial_folder,
+                                              kFileMustExistHideReadOnly, &error);
+  // A dialog that failed is no choice either, but the user hears why nothing opened.
+  if (!error.empty()) {
+    p.MsgBox(L"ファイルを選ぶ画面を開けませんでした。\r\n" + error, MsgIcon::kCritical);
+  }
   return file_name.empty() ? std::wstring(kNoChoice) : file_name;
 }
 
@@ -38,6 +45,21 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
     if (document.empty()) continue;
     if (HandOff(m, p, document) == HandOffResult::kSettingsShown) return;
   }
+}
+
+int RunToTheEnd(Platform& p, const std::function<void()>& body,
+                std::wstring (*widen)(const std::string& text)) {
+  // Nothing in the program throws on purpose; whatever does ends the run with a message.
+  const std::wstring prompt = L"予期しないエラーが発生しました。";
+  try {
+    body();
+    return 0;
+  } catch (const std::exception& e) {
+    p.MsgBox(prompt + L"\r\n" + widen(e.what()), MsgIcon::kCritical);
+  } catch (...) {
+    p.MsgBox(prompt, MsgIcon::kCritical);
+  }
+  return 1;
 }
 
 }  // namespace talvern

@@ -4,6 +4,7 @@
 #define TALVERN_LAUNCHER_MODULE1_H_
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,13 +30,20 @@ struct Module1 {
 /// documents named by `argument_text` (the command line without the program's name).
 void Main(Module1& m, Platform& p, const std::wstring& argument_text);
 
+/// Runs `body` (the whole run) as the run time does: an exception that escapes it is the
+/// run's last word, a critical message with its text made Unicode by `widen`. 1 after such
+/// a message, else 0.
+int RunToTheEnd(Platform& p, const std::function<void()>& body,
+                std::wstring (*widen)(const std::string& text));
+
 /// True when a file (not a folder) of that path exists.
 bool CheckFileExists(Platform& p, const std::wstring& path);
 
 /// Marker returned by BrowseForExecutable when nothing was chosen.
 extern const wchar_t kNoChoice[];
 
-/// Shows the open-file dialog for executables over `owner`; the chosen full path, or "1".
+/// Shows the open-file dialog for executables over `owner`; the chosen full path, or "1"
+/// (also when the dialog failed, which the user is told).
 std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& initial_folder);
 
 }  // namespace talvern

@@ -159,8 +159,13 @@ bool FakeWord::QueryPath(const std::wstring& prog_id, std::wstring* out) {
 }
 
 std::wstring FakeDialog::ShowOpen(void* owner, const std::wstring& filter,
-                                  const std::wstring& initial_folder, std::uint32_t flags) {
+                                  const std::wstring& initial_folder, std::uint32_t flags,
+                                  std::wstring* error) {
   calls.push_back({owner, filter, initial_folder, flags});
+  if (!failure.empty()) {
+    *error = failure;
+    return std::wstring();
+  }
   if (answers.empty()) return std::wstring();
   std::wstring answer = answers.front();
   answers.pop_front();

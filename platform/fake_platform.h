@@ -109,8 +109,9 @@ struct DialogCall {
 class FakeDialog : public FileDialog {
  public:
   std::wstring ShowOpen(void* owner, const std::wstring& filter, const std::wstring& initial_folder,
-                        std::uint32_t flags) override;
+                        std::uint32_t flags, std::wstring* error) override;
   std::deque<std::wstring> answers;  ///< next chosen paths; empty text = cancelled.
+  std::wstring failure;              ///< when set, the dialog fails with it.
   std::vector<DialogCall> calls;
 };
 

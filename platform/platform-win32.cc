@@ -71,9 +71,15 @@ class Win32MessageBoxes : public MessageBoxes {
  public:
   void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override {
     UINT style = MB_OK | static_cast<UINT>(icon);
-    // Without the settings window the box is all the user sees: bring it forward.
-    if (!g_message_owner) style |= MB_SETFOREGROUND;
-    MessageBoxW(g_message_owner, prompt.c_str(), title.c_str(), style);
+    HWND owner = g_message_owner;
+    // Without a visible settings window (none, or one still hidden while it opens) the box
+    // is all the user sees: owned by nobody it gets a taskbar button, and it comes forward
+    // with the keyboard focus instead of opening behind other programs.
+    if (!owner || !IsWindowVisible(owner)) {
+      owner = nullptr;
+      style |= MB_SETFOREGROUND;
+    }
+    MessageBoxW(owner, prompt.c_str(), title.c_str(), style);
   }
 };
 

@@ -110,9 +110,11 @@ class FileDialog {
  public:
   virtual ~FileDialog() = default;
   /// Shows the dialog modally over `owner` with `filter` ("description|pattern"),
-  /// `initial_folder` and `flags` (OFN_*); returns the chosen full path, or empty text.
+  /// `initial_folder` and `flags` (OFN_*); returns the chosen full path, or empty text when
+  /// nothing was chosen. Empty text with `error` set when the dialog itself failed.
   virtual std::wstring ShowOpen(void* owner, const std::wstring& filter,
-                                const std::wstring& initial_folder, std::uint32_t flags) = 0;
+                                const std::wstring& initial_folder, std::uint32_t flags,
+                                std::wstring* error) = 0;
 };
 
 /// Where registry keys of document classes are written.

@@ -29,7 +29,7 @@ std::wstring FilterList(const std::wstring& filter) {
 class Win32FileDialog : public FileDialog {
  public:
   std::wstring ShowOpen(void* owner, const std::wstring& filter, const std::wstring& initial_folder,
-                        std::uint32_t flags) override {
+                        std::uint32_t flags, std::wstring* error) override {
     const std::wstring filters = FilterList(filter);
     std::vector<wchar_t> file(kPathRoom, L'\0');  // no preset name
     OPENFILENAMEW ofn = {};
@@ -41,7 +41,16 @@ class Win32FileDialog : public FileDialog {
     ofn.nMaxFile = kPathRoom;
     ofn.lpstrInitialDir = initial_folder.empty() ? nullptr : initial_folder.c_str();
     ofn.Flags = flags;
-    if (!GetOpenFileNameW(&ofn)) return std::wstring();
+    if (!GetOpenFileNameW(&ofn)) {
+      // Zero means the user cancelled; anything else is the dialog's own failure, which
+      // has no system message text, only its code (CDERR_*, FNERR_*).
+      if (const DWORD code = CommDlgExtendedError()) {
+        wchar_t hex[16];
+        wsprintfW(hex, L"0x%04X", static_cast<unsigned>(code));
+        *error = std::wstring(L"GetOpenFileNameW: CommDlgExtendedError ") + hex;
+      }
+      return std::wstring();
+    }
     return std::wstring(file.data());
   }
 };

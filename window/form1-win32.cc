@@ -94,12 +94,15 @@ bool Win32Form::RegisterFormClass(HINSTANCE instance, std::wstring* error) {
   wc.cbSize = sizeof(wc);
   wc.lpfnWndProc = &Win32Form::Proc;
   wc.hInstance = instance;
+  // Shared icons belong to the system, which frees them with the module: the class may
+  // outlive this window, so nothing here could free them at the right time.
+  const UINT icon_flags = LR_DEFAULTCOLOR | LR_SHARED;
   wc.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TALVERN_ICON), IMAGE_ICON,
                                            GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON),
-                                           LR_DEFAULTCOLOR));
+                                           icon_flags));
   wc.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(TALVERN_ICON), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+                                             GetSystemMetrics(SM_CYSMICON), icon_flags));
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = kClassName;

@@ -102,9 +102,9 @@ bool FontFits(HDC dc, HFONT font, int dpi) {
   return fits;
 }
 
-// The UI font at `dpi`. The layout was drawn for a compact 9-point face; with a face of
-// taller lines or wider kana the font is made a little smaller, never below 3/4 of its
-// size, so that no caption and no path is cut off.
+// The UI font at `dpi`, or null when none can be made. The layout was drawn for a compact
+// 9-point face; with a face of taller lines or wider kana the font is made a little
+// smaller, never below 3/4 of its size, so that no caption and no path is cut off.
 HFONT CreateUiFont(HWND form, int dpi) {
   LOGFONTW face = MessageFont(dpi);
   const LONG full = face.lfHeight;
@@ -118,7 +118,7 @@ HFONT CreateUiFont(HWND form, int dpi) {
     DeleteObject(font);
   }
   if (dc) ReleaseDC(form, dc);
-  return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  return font;
 }
 
 RECT WindowRectForClient(int width, int height, int dpi) {
@@ -163,13 +163,14 @@ void FormLayout::Apply(HWND form, int dpi) {
 
   HFONT old_font = font_;
   font_ = CreateUiFont(form, dpi);
+  const HFONT font = UiFont();
   for (int i = 0; i != kControlCount; ++i) {
     const ControlSpec& spec = kControls[i];
     SIZE size = {TwipsToPixels(spec.width, dpi), TwipsToPixels(spec.height, dpi)};
     if (i == kLabel1 || i == kLabel2) size = LabelSize(form, spec.caption, size);
-    SetWindowPos(controls_[i], nullptr, TwipsToPixels(spec.left, dpi), TwipsToPixels(spec.top, dpi),
-                 size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+    SetWindowPos(controls_[i], nullptr, TwipsToPixels(spec.left, dpi),
+                 TwipsToPixels(spec.top, dpi), size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   // A little room between a path and the box's border (a new font resets it).
   const int margin = MulDiv(2, dpi, 96);
@@ -177,14 +178,14 @@ void FormLayout::Apply(HWND form, int dpi) {
     SendMessageW(controls_[box], EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
                  MAKELPARAM(margin, margin));
   }
-  if (old_font && old_font != font_) DeleteObject(old_font);
+  if (old_font) DeleteObject(old_font);
 }
 
 SIZE FormLayout::LabelSize(HWND form, const wchar_t* caption, SIZE stored) const {
   // A label grows to its caption, so a wider or taller face is never cut off.
   HDC dc = GetDC(form);
   if (!dc) return stored;
-  HGDIOBJ old = SelectObject(dc, font_);
+  HGDIOBJ old = SelectObject(dc, UiFont());
   TEXTMETRICW metrics = {};
   GetTextMetricsW(dc, &metrics);
   SIZE size = {std::max<LONG>(stored.cx, CaptionWidth(dc, caption)),
@@ -192,6 +193,10 @@ SIZE FormLayout::LabelSize(HWND form, const wchar_t* caption, SIZE stored) const
   SelectObject(dc, old);
   ReleaseDC(form, dc);
   return size;
+}
+
+HFONT FormLayout::UiFont() const {
+  return font_ ? font_ : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
 int FormLayout::WindowDpi(HWND form) {

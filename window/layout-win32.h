@@ -60,9 +60,11 @@ class FormLayout {
 
  private:
   SIZE LabelSize(HWND form, const wchar_t* caption, SIZE stored) const;
+  /// The font the controls use: ours, or the stock GUI font when none could be made.
+  HFONT UiFont() const;
 
   HWND controls_[kControlCount] = {};
-  HFONT font_ = nullptr;
+  HFONT font_ = nullptr;  ///< created here and deleted here; never a stock object.
 };
 
 }  // namespace talvern

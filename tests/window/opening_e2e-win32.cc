@@ -16,11 +16,21 @@ struct Expected {
 
 class OpeningTest : public WindowTest {
  protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    other_ = std::make_unique<ForegroundWindow>();
+  }
+  void TearDown() override {
+    other_.reset();
+    WindowTest::TearDown();
+  }
+
   // Reads the message boxes before the window appears and checks them in order.
   void ExpectMessages(const std::vector<Expected>& expected) {
     for (const Expected& message : expected) {
       HWND box = WaitForMessageBox(run_->pid());
       ASSERT_TRUE(box) << "missing: " << Utf8(message.text);
+      ExpectOnItsOwnInFront(box);
       const MessageBoxInfo info = ReadMessageBox(box);
       EXPECT_EQ(Utf8(info.text), Utf8(message.text));
       EXPECT_EQ(info.icon, message.icon) << IconName(info.icon);
@@ -30,12 +40,25 @@ class OpeningTest : public WindowTest {
       ASSERT_TRUE(DismissMessageBox(box));
     }
   }
+  // Another program was in front and the settings window is still hidden: the box has no
+  // owner (so it gets a taskbar button), comes to the front and takes the keyboard focus.
+  static void ExpectOnItsOwnInFront(HWND box) {
+    EXPECT_EQ(GetWindow(box, GW_OWNER), nullptr);
+    for (int i = 0; i < 100 && GetForegroundWindow() != box; ++i) Sleep(20);
+    EXPECT_EQ(GetForegroundWindow(), box);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &info));
+    EXPECT_TRUE(info.hwndFocus && (info.hwndFocus == box || IsChild(box, info.hwndFocus)));
+  }
   void ExpectBoxes(const std::wstring& word, const std::wstring& text) {
     ASSERT_TRUE(WaitWindow());
     EXPECT_TRUE(NoMessageFor(200));
     EXPECT_EQ(Utf8(Text(kText1)), Utf8(word));
     EXPECT_EQ(Utf8(Text(kText2)), Utf8(text));
   }
+
+  std::unique_ptr<ForegroundWindow> other_;
 };
 
 TEST_F(OpeningTest, FirstRunWithoutWordShowsTheDefaultPath) {

@@ -103,6 +103,42 @@ EnvironmentGuard::~EnvironmentGuard() {
   SetEnvironmentVariableW(name_.c_str(), had_ ? old_.c_str() : nullptr);
 }
 
+ForegroundWindow::ForegroundWindow() {
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, &ForegroundWindow::Thread, this, 0, &thread_id_);
+  if (!thread_ || WaitForSingleObject(ready_, kPatience) != WAIT_OBJECT_0 || !hwnd_) {
+    ADD_FAILURE() << "the test's own window did not open";
+    return;
+  }
+  EXPECT_TRUE(BringToFront(hwnd_)) << "the test's own window did not come to the front";
+}
+
+ForegroundWindow::~ForegroundWindow() {
+  if (thread_) {
+    PostThreadMessageW(thread_id_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, kPatience);
+    CloseHandle(thread_);
+  }
+  if (ready_) CloseHandle(ready_);
+}
+
+DWORD WINAPI ForegroundWindow::Thread(void* param) {
+  auto* self = static_cast<ForegroundWindow*>(param);
+  WNDCLASSW wc = {};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"TalvernTestForeground";
+  RegisterClassW(&wc);
+  self->hwnd_ = CreateWindowExW(0, wc.lpszClassName, L"another program", WS_OVERLAPPEDWINDOW, 0, 0,
+                                1280, 1024, nullptr, nullptr, wc.hInstance, nullptr);
+  if (self->hwnd_) ShowWindow(self->hwnd_, SW_SHOW);
+  SetEvent(self->ready_);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  if (self->hwnd_) DestroyWindow(self->hwnd_);
+  return 0;
+}
+
 void WindowTest::SetUp() {
   WordServer::Unregister();
   folder_ = TestFolder();

@@ -92,6 +92,24 @@ class EnvironmentGuard {
   bool had_ = false;
 };
 
+/// A visible window of the test program in the foreground, run by a thread of its own (so
+/// that it answers what other processes send it) until the object goes away.
+class ForegroundWindow {
+ public:
+  ForegroundWindow();
+  ~ForegroundWindow();
+  ForegroundWindow(const ForegroundWindow&) = delete;
+  ForegroundWindow& operator=(const ForegroundWindow&) = delete;
+  HWND hwnd() const { return hwnd_; }
+
+ private:
+  static DWORD WINAPI Thread(void* self);
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+  DWORD thread_id_ = 0;
+  HWND hwnd_ = nullptr;
+};
+
 /// A fresh copy of talvern.exe in the test's own folder, with helpers to open its window.
 class WindowTest : public ::testing::Test {
  protected:

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/fake_platform.h"
+#include "window/fake_view.h"
 
 namespace talvern {
 namespace {
@@ -18,37 +19,11 @@ const wchar_t kNotFoundWord[] = L"Winword.exeが見つかりませんでした";
 const wchar_t kNotFoundNotepad[] = L"メモ帳が見つかりませんでした";
 const void* const kHandle = reinterpret_cast<void*>(0x1234);
 
-// A window that remembers what the logic did to it; Unload behaves as the real one.
-class FakeView : public Form1View {
- public:
-  std::wstring Text1() override { return text1; }
-  void SetText1(const std::wstring& text) override { text1 = text; }
-  std::wstring Text2() override { return text2; }
-  void SetText2(const std::wstring& text) override { text2 = text; }
-  void SetCaption(const std::wstring& text) override { caption = text; }
-  void Unload() override {
-    int cancel = 0;
-    form->Form_QueryUnload(&cancel, kUnloadFormCode);
-    if (!cancel) closed = true;
-  }
-  void* Handle() override { return const_cast<void*>(kHandle); }
-
-  /// The user closing the window with its close box.
-  void CloseBox() {
-    int cancel = 0;
-    form->Form_QueryUnload(&cancel, kUnloadFormControlMenu);
-    if (!cancel) closed = true;
-  }
-
-  Form1* form = nullptr;
-  std::wstring text1 = L"", text2 = L"", caption = L"TALVERN";
-  bool closed = false;
-};
-
 class Form1Test : public ::testing::Test {
  protected:
   Form1Test() : form(m, fake.platform, view) {
     view.form = &form;
+    view.handle = const_cast<void*>(kHandle);
     fake.environment.variables[L"WINDIR"] = L"C:\\WINDOWS";
     fake.files.files[kNotepad] = "MZ";
     fake.files.files[kWord] = "MZ";

@@ -51,7 +51,7 @@ bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::w
 
 namespace {
 
-HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executable,
+HandOffResult StartProgram(const Module1& m, Platform& p, const std::wstring& executable,
                            bool* invalid_flag) {
   if (!CheckFileExists(p, executable)) {
     *invalid_flag = true;

@@ -42,7 +42,7 @@ check() {
   shift
   cppcheck --project="$dir/product/compile_commands.json" --quiet --std=c++17 \
     --enable=warning,style,performance,portability --inline-suppr \
-    --suppress=missingIncludeSystem --error-exitcode=0 -j "$jobs" \
+    --suppressions-list=.cppcheck-suppressions --error-exitcode=0 -j "$jobs" \
     --template='{file}:{line}:{column}: {severity}: {message} [cppcheck-{id}]' \
     "$@" 2>&1 | tee -a "$out/findings.txt"
 }

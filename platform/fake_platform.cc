@@ -59,11 +59,24 @@ bool FakeFileSystem::FileExists(const std::wstring& path) {
 }
 
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,
+                                                        Disposition disposition,
                                                         std::wstring* error) {
   auto failure = open_errors.find(path);
   if (failure != open_errors.end()) {
     *error = failure->second;
     return nullptr;
+  }
+  // Creating makes the file, as CreateFileW does, so code that asks for the wrong
+  // disposition leaves a file behind that a test can see.
+  const bool exists = files.count(path) != 0;
+  if (disposition == Disposition::kCreateNew && exists) {
+    *error = L"The file exists.";
+    return nullptr;
+  }
+  if (!folders.count(path) &&
+      (disposition == Disposition::kCreateAlways || disposition == Disposition::kCreateNew ||
+       (disposition == Disposition::kOpenAlways && !exists))) {
+    files[path].clear();
   }
   auto file = files.find(path);
   if (file == files.end()) {
@@ -172,9 +185,15 @@ std::wstring FakeDialog::ShowOpen(void* owner, const std::wstring& filter,
   return answer;
 }
 
+ClassesRoot FakeRegistry::Target(ClassesRoot root, const std::wstring& key) const {
+  if (root != ClassesRoot::kMerged) return root;
+  return Has(ClassesRoot::kUser, key) ? ClassesRoot::kUser : ClassesRoot::kMachine;
+}
+
 RegResult FakeRegistry::SetDefaultValue(ClassesRoot root, const std::wstring& key,
                                         const std::wstring& value, std::wstring* error) {
-  if (read_only.count(root)) {
+  const ClassesRoot target = Target(root, key);
+  if (read_only.count(target)) {
     *error = L"RegCreateKeyExW: Access is denied.";
     return RegResult::kAccessDenied;
   }
@@ -182,30 +201,31 @@ RegResult FakeRegistry::SetDefaultValue(ClassesRoot root, const std::wstring& ke
   const std::wstring name = Lower(key);
   for (std::size_t cut = name.find(L'\\'); cut != std::wstring::npos;
        cut = name.find(L'\\', cut + 1)) {
-    keys.emplace(std::make_pair(root, name.substr(0, cut)), std::wstring());
+    keys.emplace(std::make_pair(target, name.substr(0, cut)), std::wstring());
   }
-  keys[{root, name}] = value;
+  keys[{target, name}] = value;
   log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key + L"=" + value);
   return RegResult::kOk;
 }
 
 RegResult FakeRegistry::DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) {
+  const ClassesRoot target = Target(root, key);
   const std::wstring name = Lower(key);
-  if (!keys.count({root, name})) {
+  if (!keys.count({target, name})) {
     *error = L"RegDeleteKeyW: The system cannot find the file specified.";
     return RegResult::kNotFound;
   }
-  if (read_only.count(root)) {
+  if (read_only.count(target)) {
     *error = L"RegDeleteKeyW: Access is denied.";
     return RegResult::kAccessDenied;
   }
   for (const auto& entry : keys) {
-    if (entry.first.first == root && entry.first.second.rfind(name + L"\\", 0) == 0) {
+    if (entry.first.first == target && entry.first.second.rfind(name + L"\\", 0) == 0) {
       *error = L"RegDeleteKeyW: Access is denied.";
       return RegResult::kAccessDenied;
     }
   }
-  keys.erase({root, name});
+  keys.erase({target, name});
   log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key);
   return RegResult::kOk;
 }
@@ -213,15 +233,15 @@ RegResult FakeRegistry::DeleteKey(ClassesRoot root, const std::wstring& key, std
 bool FakeRegistry::KeyExists(ClassesRoot root, const std::wstring& key) { return Has(root, key); }
 
 bool FakeRegistry::Has(ClassesRoot root, const std::wstring& key) const {
+  if (root == ClassesRoot::kMerged) {
+    return Has(ClassesRoot::kUser, key) || Has(ClassesRoot::kMachine, key);
+  }
   return keys.count({root, Lower(key)}) != 0;
 }
 
 std::wstring FakeRegistry::MergedValue(const std::wstring& key) const {
-  for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMerged, ClassesRoot::kMachine}) {
-    auto found = keys.find({root, Lower(key)});
-    if (found != keys.end()) return found->second;
-  }
-  return std::wstring();
+  auto found = keys.find({Target(ClassesRoot::kMerged, key), Lower(key)});
+  return found == keys.end() ? std::wstring() : found->second;
 }
 
 bool FakeShell::SendToFolder(void* owner, std::wstring* folder, std::wstring* error) {

@@ -31,7 +31,8 @@ class FakeMessages : public MessageBoxes {
 class FakeFileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override;
-  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override;
+  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
+                                          std::wstring* error) override;
   bool ProbePlainFile(const std::wstring& path) override;
 
   std::map<std::wstring, std::string> files;
@@ -115,7 +116,10 @@ class FakeDialog : public FileDialog {
   std::vector<DialogCall> calls;
 };
 
-/// Registry keys per root; deleting a key with subkeys is refused as on Windows NT.
+/// The machine-wide and the per-user classes. HKEY_CLASSES_ROOT is their merge, as Windows
+/// builds it: a key is there when either holds it, with the per-user value when both do,
+/// and writing or deleting through it reaches the per-user key when that exists, else the
+/// machine-wide one. Deleting a key with subkeys is refused as on Windows NT.
 class FakeRegistry : public Registry {
  public:
   RegResult SetDefaultValue(ClassesRoot root, const std::wstring& key, const std::wstring& value,
@@ -123,13 +127,19 @@ class FakeRegistry : public Registry {
   RegResult DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) override;
   bool KeyExists(ClassesRoot root, const std::wstring& key) override;
 
-  /// The default value of `key` as the merged view shows it (user keys win); empty if none.
+  /// The default value of `key` as HKEY_CLASSES_ROOT shows it; empty if none.
   std::wstring MergedValue(const std::wstring& key) const;
+  /// True when `key` is under `root` (kMerged: under either).
   bool Has(ClassesRoot root, const std::wstring& key) const;
 
-  std::map<std::pair<ClassesRoot, std::wstring>, std::wstring> keys;  ///< lower-cased key names.
-  std::set<ClassesRoot> read_only;  ///< roots where writes are refused.
+  /// kMachine and kUser keys only, with lower-cased names.
+  std::map<std::pair<ClassesRoot, std::wstring>, std::wstring> keys;
+  std::set<ClassesRoot> read_only;  ///< kMachine and/or kUser: writes and deletes refused.
   std::vector<std::wstring> log;    ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
+
+ private:
+  /// Where an operation on `key` under `root` lands: kMerged resolved as Windows does.
+  ClassesRoot Target(ClassesRoot root, const std::wstring& key) const;
 };
 
 class FakeShell : public Shell {

@@ -111,6 +111,20 @@ class Win32Reader : public ByteReader {
   std::uint64_t next_ = 0;
 };
 
+DWORD CreationDisposition(Disposition disposition) {
+  switch (disposition) {
+    case Disposition::kOpenExisting:
+      break;
+    case Disposition::kOpenAlways:
+      return OPEN_ALWAYS;
+    case Disposition::kCreateNew:
+      return CREATE_NEW;
+    case Disposition::kCreateAlways:
+      return CREATE_ALWAYS;
+  }
+  return OPEN_EXISTING;
+}
+
 class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override {
@@ -119,11 +133,11 @@ class Win32FileSystem : public FileSystem {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
-  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override {
-    // OPEN_EXISTING: a missing document is reported, never created.
+  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
+                                          std::wstring* error) override {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              CreationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       *error = Win32ErrorText(L"CreateFileW", GetLastError());
       return nullptr;

@@ -41,14 +41,24 @@ class ByteReader {
   virtual Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring* error) = 0;
 };
 
+/// What opening a file does when it is missing or already there, as CreateFileW's creation
+/// dispositions.
+enum class Disposition {
+  kOpenExisting,  ///< only an existing file; a missing one is an error.
+  kOpenAlways,    ///< an existing file, or a new empty one.
+  kCreateNew,     ///< a new empty file; an existing one is an error.
+  kCreateAlways,  ///< a new empty file, replacing an existing one.
+};
+
 /// Files and folders.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   /// True when a file (not a folder) exists at `path`.
   virtual bool FileExists(const std::wstring& path) = 0;
-  /// Opens an existing file for reading; never creates one. Null with `error` on failure.
-  virtual std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path,
+  /// Opens `path` for reading, creating it only as `disposition` says. Null with `error` on
+  /// failure.
+  virtual std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
                                                   std::wstring* error) = 0;
   /// True when exactly `path` names a plain file: not a folder, not hidden, not system.
   virtual bool ProbePlainFile(const std::wstring& path) = 0;

@@ -24,8 +24,11 @@ std::wstring Describe(ClassesRoot root, const std::wstring& key, const std::wstr
 
 bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const std::wstring& value,
                            std::wstring* error) {
-  std::wstring merged_error;
-  if (registry.SetDefaultValue(ClassesRoot::kMerged, key, value, &merged_error) == RegResult::kOk) {
+  // Machine-wide by name: a write through HKEY_CLASSES_ROOT would land in the per-user copy
+  // whenever one exists and leave the machine-wide value, which other users see, behind.
+  std::wstring machine_error;
+  if (registry.SetDefaultValue(ClassesRoot::kMachine, key, value, &machine_error) ==
+      RegResult::kOk) {
     // A per-user copy of the key would hide the value just written; keep it in step.
     if (!registry.KeyExists(ClassesRoot::kUser, key)) return true;
     std::wstring user_error;
@@ -41,15 +44,17 @@ bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const st
   if (registry.SetDefaultValue(ClassesRoot::kUser, key, value, &user_error) == RegResult::kOk) {
     return true;
   }
-  *error = Describe(ClassesRoot::kMerged, key, merged_error);
-  if (user_error != merged_error) *error += L"\r\n" + Describe(ClassesRoot::kUser, key, user_error);
+  *error = Describe(ClassesRoot::kMachine, key, machine_error);
+  if (user_error != machine_error) {
+    *error += L"\r\n" + Describe(ClassesRoot::kUser, key, user_error);
+  }
   return false;
 }
 
 bool DeleteClassesRootKey(Registry& registry, const std::wstring& key, std::wstring* error) {
   // Every place is tried, so what may be removed is removed; the first refusal is reported.
   bool ok = true;
-  for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMachine, ClassesRoot::kMerged}) {
+  for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMachine}) {
     std::wstring reason;
     const RegResult result = registry.DeleteKey(root, key, &reason);
     if (result == RegResult::kOk || result == RegResult::kNotFound || !ok) continue;

@@ -9,9 +9,10 @@
 namespace talvern {
 namespace reg {
 
-/// Creates `key` (relative to HKEY_CLASSES_ROOT) and sets its default value to `value`;
-/// the per-user classes take it when the machine-wide ones refuse, and always when they
-/// already hold the key. False with `error` (the key, then the reason) when none takes it.
+/// Creates `key` (relative to HKEY_CLASSES_ROOT) in the machine-wide classes and sets its
+/// default value to `value`; the per-user classes take it when the machine-wide ones refuse,
+/// and always when they already hold the key (theirs wins in HKEY_CLASSES_ROOT). False with
+/// `error` (the key, then the reason) when none takes it.
 bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const std::wstring& value,
                            std::wstring* error);
 

@@ -67,10 +67,10 @@ class VerbTest : public ::testing::Test {
 TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultAndSaysSo) {
   SetAssociation(fake_.platform);
   EXPECT_EQ(fake_.registry.log, (std::vector<std::wstring>{
-                                    L"set HKCR Word.Document.8\\shell\\TVern=判別",
-                                    L"set HKCR Word.Document.8\\shell\\TVern\\command="
+                                    L"set HKLM Word.Document.8\\shell\\TVern=判別",
+                                    L"set HKLM Word.Document.8\\shell\\TVern\\command="
                                     L"\"C:\\Program Files\\Talvern\\talvern.exe\" %1",
-                                    L"set HKCR Word.Document.8\\shell=TVern",
+                                    L"set HKLM Word.Document.8\\shell=TVern",
                                 }));
   ASSERT_EQ(fake_.messages.shown.size(), 1u);
   EXPECT_EQ(LastMessage().prompt, kSetDone);
@@ -80,7 +80,7 @@ TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultAndSaysSo) {
 
 TEST_F(VerbTest, RemoveWithoutEarlierSetWritesOpenAndSucceeds) {
   RemoveAssociation(fake_.platform);
-  EXPECT_EQ(fake_.registry.log, std::vector<std::wstring>{L"set HKCR Word.Document.8\\shell=Open"});
+  EXPECT_EQ(fake_.registry.log, std::vector<std::wstring>{L"set HKLM Word.Document.8\\shell=Open"});
   EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
   ASSERT_EQ(fake_.messages.shown.size(), 1u);
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
@@ -93,9 +93,9 @@ TEST_F(VerbTest, RemoveDeletesCommandBeforeVerbSoNothingStaysBehind) {
   fake_.registry.log.clear();
   RemoveAssociation(fake_.platform);
   EXPECT_EQ(fake_.registry.log, (std::vector<std::wstring>{
-                                    L"set HKCR Word.Document.8\\shell=Open",
-                                    L"delete HKCR Word.Document.8\\shell\\TVern\\command",
-                                    L"delete HKCR Word.Document.8\\shell\\TVern",
+                                    L"set HKLM Word.Document.8\\shell=Open",
+                                    L"delete HKLM Word.Document.8\\shell\\TVern\\command",
+                                    L"delete HKLM Word.Document.8\\shell\\TVern",
                                 }));
   ExpectNoVerbAnywhere();
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
@@ -105,7 +105,7 @@ TEST_F(VerbTest, SetRemoveSetInstallsTheVerbAgain) {
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
   SetAssociation(fake_.platform);
-  ExpectInstalledFor(ClassesRoot::kMerged);
+  ExpectInstalledFor(ClassesRoot::kMachine);
   ASSERT_EQ(fake_.messages.shown.size(), 3u);
   for (const ShownMessage& shown : fake_.messages.shown) {
     EXPECT_EQ(shown.icon, MsgIcon::kInformation) << shown.prompt;
@@ -121,7 +121,7 @@ TEST_F(VerbTest, SetAfterMovingTheExecutableUpdatesTheCommand) {
 }
 
 TEST_F(VerbTest, RefusedMachineWriteFallsBackToPerUserClasses) {
-  fake_.registry.read_only = {ClassesRoot::kMerged, ClassesRoot::kMachine};
+  fake_.registry.read_only = {ClassesRoot::kMachine};
   SetAssociation(fake_.platform);
   ExpectInstalledFor(ClassesRoot::kUser);
   EXPECT_EQ(fake_.registry.MergedValue(kShell), L"TVern");
@@ -135,7 +135,7 @@ TEST_F(VerbTest, RefusedMachineWriteFallsBackToPerUserClasses) {
 }
 
 TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
-  fake_.registry.read_only = {ClassesRoot::kMerged, ClassesRoot::kMachine, ClassesRoot::kUser};
+  fake_.registry.read_only = {ClassesRoot::kMachine, ClassesRoot::kUser};
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
   ASSERT_EQ(fake_.messages.shown.size(), 2u);
@@ -145,42 +145,43 @@ TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
     EXPECT_NE(shown.prompt.find(L"Access is denied."), std::wstring::npos) << shown.prompt;
   }
   EXPECT_EQ(fake_.messages.shown[0].prompt.find(L"関連付けを設定できませんでした"), 0u);
-  EXPECT_NE(
-      fake_.messages.shown[0].prompt.find(L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\\TVern"),
-      std::wstring::npos);
+  EXPECT_NE(fake_.messages.shown[0].prompt.find(
+                L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\\TVern"),
+            std::wstring::npos);
   EXPECT_EQ(fake_.messages.shown[1].prompt.find(L"関連付けを解除できませんでした"), 0u);
-  EXPECT_NE(fake_.messages.shown[1].prompt.find(L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\r\n"),
+  EXPECT_NE(fake_.messages.shown[1].prompt.find(
+                L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\r\n"),
             std::wstring::npos);
   EXPECT_TRUE(fake_.registry.keys.empty());
 }
 
 TEST_F(VerbTest, RemoveCleansMachineAndPerUserClasses) {
   SetAssociation(fake_.platform);  // machine-wide, as an administrator
-  fake_.registry.read_only = {ClassesRoot::kMerged, ClassesRoot::kMachine};
+  fake_.registry.read_only = {ClassesRoot::kMachine};
   SetAssociation(fake_.platform);  // per user, as a standard user
   fake_.registry.read_only.clear();
   RemoveAssociation(fake_.platform);
   ExpectNoVerbAnywhere();
   // The per-user default would otherwise win over the machine-wide "Open".
   EXPECT_EQ(Value(ClassesRoot::kUser, L"word.document.8\\shell"), L"Open");
-  EXPECT_EQ(Value(ClassesRoot::kMerged, L"word.document.8\\shell"), L"Open");
+  EXPECT_EQ(Value(ClassesRoot::kMachine, L"word.document.8\\shell"), L"Open");
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
 }
 
 TEST_F(VerbTest, VerbThatCannotBeDeletedMachineWideIsReportedAfterCleaningPerUser) {
   SetAssociation(fake_.platform);  // machine-wide, as an administrator
-  fake_.registry.read_only = {ClassesRoot::kMerged, ClassesRoot::kMachine};
+  fake_.registry.read_only = {ClassesRoot::kMachine};
   SetAssociation(fake_.platform);     // per user, as a standard user
   RemoveAssociation(fake_.platform);  // still as the standard user
   EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
   EXPECT_FALSE(fake_.registry.Has(ClassesRoot::kUser, kVerb));
   EXPECT_FALSE(fake_.registry.Has(ClassesRoot::kUser, kCommand));
-  EXPECT_TRUE(fake_.registry.Has(ClassesRoot::kMerged, kCommand));
+  EXPECT_TRUE(fake_.registry.Has(ClassesRoot::kMachine, kCommand));
   ASSERT_EQ(fake_.messages.shown.size(), 3u);
   EXPECT_EQ(LastMessage().icon, MsgIcon::kCritical);
   EXPECT_EQ(LastMessage().prompt,
             L"関連付けを解除できませんでした。\r\n"
-            L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\\TVern\\command\r\n"
+            L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\\TVern\\command\r\n"
             L"RegDeleteKeyW: Access is denied.");
 }
 

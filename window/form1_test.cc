@@ -19,6 +19,17 @@ const wchar_t kNotFoundWord[] = L"Winword.exeが見つかりませんでした";
 const wchar_t kNotFoundNotepad[] = L"メモ帳が見つかりませんでした";
 const void* const kHandle = reinterpret_cast<void*>(0x1234);
 
+// A form with its own state and view over `platform`, for table rows that start afresh.
+struct FreshForm {
+  explicit FreshForm(Platform& platform) : form(module, platform, view) {
+    view.form = &form;
+    view.handle = const_cast<void*>(kHandle);
+  }
+  Module1 module;
+  FakeView view;
+  Form1 form;
+};
+
 class Form1Test : public ::testing::Test {
  protected:
   Form1Test() : form(m, fake.platform, view) {
@@ -81,14 +92,11 @@ TEST_F(Form1Test, DetectedFolderGetsExactlyOneSeparator) {
       {L"\\\\server\\share\\a\\b\\c", L"\\\\server\\share\\a\\b\\c\\Winword.exe"},
   };
   for (const auto& row : rows) {
-    Module1 module;
-    FakeView v;
-    Form1 f(module, fake.platform, v);
-    v.form = &f;
+    FreshForm fresh(fake.platform);
     fake.word.installed = true;
     fake.word.folder = row.folder;
-    f.Form_Load();
-    EXPECT_EQ(v.text1, row.path) << row.folder;
+    fresh.form.Form_Load();
+    EXPECT_EQ(fresh.view.text1, row.path) << row.folder;
   }
 }
 
@@ -106,16 +114,13 @@ TEST_F(Form1Test, FailedDetectionKeepsAConfiguredPathAndDefaultsAnEmptyOne) {
     FakePlatform f;
     f.environment.variables[L"WINDIR"] = L"C:\\WINDOWS";
     f.files.files[kNotepad] = "MZ";
-    Module1 module;
-    module.WordPath = row.configured;
-    module.TextPath = kNotepad;
-    FakeView v;
-    Form1 form1(module, f.platform, v);
-    v.form = &form1;
-    form1.Form_Load();
+    FreshForm fresh(f.platform);
+    fresh.module.WordPath = row.configured;
+    fresh.module.TextPath = kNotepad;
+    fresh.form.Form_Load();
     EXPECT_EQ(f.word.created.size(), 1u) << row.configured;
-    EXPECT_EQ(v.text1, row.shown) << row.configured;
-    EXPECT_EQ(module.WordPath, row.shown);
+    EXPECT_EQ(fresh.view.text1, row.shown) << row.configured;
+    EXPECT_EQ(fresh.module.WordPath, row.shown);
     if (row.message) {
       ASSERT_EQ(f.messages.shown.size(), 1u);
       EXPECT_EQ(f.messages.shown[0].prompt, kNotFoundWord);
@@ -190,16 +195,13 @@ TEST_F(Form1Test, NotepadFallback) {
     if (row.windir) f.environment.variables[L"WINDIR"] = row.windir;
     if (row.file) f.files.files[row.file] = "MZ";
     f.files.files[kWord] = "MZ";
-    Module1 module;
-    module.WordPath = kWord;
-    module.TextPath = L"C:\\old\\editor.exe";
-    FakeView v;
-    Form1 form1(module, f.platform, v);
-    v.form = &form1;
-    form1.Form_Load();
+    FreshForm fresh(f.platform);
+    fresh.module.WordPath = kWord;
+    fresh.module.TextPath = L"C:\\old\\editor.exe";
+    fresh.form.Form_Load();
     const std::wstring label = row.windir ? row.windir : L"(unset)";
-    EXPECT_EQ(v.text2, row.shown) << label;
-    EXPECT_EQ(module.TextPath, row.shown) << label;
+    EXPECT_EQ(fresh.view.text2, row.shown) << label;
+    EXPECT_EQ(fresh.module.TextPath, row.shown) << label;
     if (row.message) {
       ASSERT_EQ(f.messages.shown.size(), 1u) << label;
       EXPECT_EQ(f.messages.shown[0].prompt, kNotFoundNotepad);
@@ -371,14 +373,11 @@ TEST_F(Form1Test, FailedTextWritePutsWordBackAndSaysSo) {
     if (!row.word_before) f.profile.values.erase(FakeProfile::MakeKey(kSettings, L"EXE", L"WORD"));
     f.profile.key_failures[L"TEXT"] = L"WritePrivateProfileStringW: 別のプロセスが使用中です。";
     f.profile.writes_allowed = row.writes_allowed;
-    Module1 module;
-    FakeView v;
-    Form1 form1(module, f.platform, v);
-    v.form = &form1;
-    v.text1 = kWord;
-    v.text2 = kNotepad;
-    form1.Command3_Click();
-    EXPECT_FALSE(v.closed);
+    FreshForm fresh(f.platform);
+    fresh.view.text1 = kWord;
+    fresh.view.text2 = kNotepad;
+    fresh.form.Command3_Click();
+    EXPECT_FALSE(fresh.view.closed);
     EXPECT_EQ(f.profile.Contains(kSettings, L"EXE", L"WORD"), row.word_after != nullptr);
     if (row.word_after) EXPECT_EQ(f.profile.Read(kSettings, L"EXE", L"WORD"), row.word_after);
     EXPECT_EQ(f.profile.Read(kSettings, L"EXE", L"TEXT"), L"C:\\old\\edit.exe");

@@ -14,33 +14,24 @@ namespace talvern {
 
 namespace {
 
-struct ControlSpec {
+// The styles of each kind of control, told apart by its window class.
+struct ClassStyle {
   const wchar_t* window_class;
-  const wchar_t* caption;
   DWORD style;
   DWORD ex_style;
-  int left, top, width, height;  // twips, from the client area's top-left corner
+};
+const ClassStyle kClassStyles[] = {
+    {WC_STATICW, WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0},
+    {WC_EDITW, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
+    {WC_BUTTONW, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0},
 };
 
-constexpr DWORD kLabel = WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX;
-constexpr DWORD kEdit = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
-constexpr DWORD kButton = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON;
-
-// In tab order: creating them in this order gives the dialog manager the same order.
-const ControlSpec kControls[kControlCount] = {
-    {WC_STATICW, L"Wordの場所", kLabel, 0, 240, 200, 915, 180},
-    {WC_STATICW, L"Textの場所", kLabel, 0, 240, 650, 885, 180},
-    {WC_EDITW, L"", kEdit, WS_EX_CLIENTEDGE, 1320, 120, 3495, 270},
-    {WC_EDITW, L"", kEdit, WS_EX_CLIENTEDGE, 1320, 600, 3495, 270},
-    {WC_BUTTONW, L"参照(&W)", kButton, 0, 5040, 80, 1215, 375},
-    {WC_BUTTONW, L"参照(&T)", kButton, 0, 5040, 550, 1215, 375},
-    {WC_BUTTONW, L"キャンセル(&C)", kButton, 0, 600, 1080, 1695, 375},
-    {WC_BUTTONW, L"初期値に戻す(R)", kButton, 0, 2400, 1080, 1695, 375},
-    {WC_BUTTONW, L"設定して閉じる(&Q)", kButton, 0, 4200, 1080, 1695, 375},
-    {WC_BUTTONW, L"送るにショートカット", kButton, 0, 600, 1560, 1695, 375},
-    {WC_BUTTONW, L"関連付けを設定", kButton, 0, 2400, 1560, 1695, 375},
-    {WC_BUTTONW, L"関連付けを解除", kButton, 0, 4200, 1560, 1695, 375},
-};
+const ClassStyle& StyleOf(const DesignedControl& control) {
+  for (const ClassStyle& entry : kClassStyles) {
+    if (lstrcmpiW(entry.window_class, control.class_name) == 0) return entry;
+  }
+  return kClassStyles[0];
+}
 
 // Functions of newer systems, looked up so the program still runs where they are missing.
 template <typename Function>
@@ -93,10 +84,9 @@ bool FontFits(HDC dc, HFONT font, int dpi) {
   TEXTMETRICW metrics = {};
   GetTextMetricsW(dc, &metrics);
   const int edge = MulDiv(2, dpi, 96);  // the sunken border and the button's own frame
-  bool fits = metrics.tmHeight <= TwipsToPixels(kControls[kText1].height, dpi) - 2 * edge + 1;
+  bool fits = metrics.tmHeight <= TwipsToPixels(kDesign[kText1].height, dpi) - 2 * edge + 1;
   for (int i = kCmdWord; fits && i != kControlCount; ++i) {
-    fits =
-        CaptionWidth(dc, kControls[i].caption) + 3 * edge <= TwipsToPixels(kControls[i].width, dpi);
+    fits = CaptionWidth(dc, kDesign[i].caption) + 3 * edge <= TwipsToPixels(kDesign[i].width, dpi);
   }
   SelectObject(dc, old);
   return fits;
@@ -139,10 +129,12 @@ FormLayout::~FormLayout() {
 
 bool FormLayout::Create(HWND form, std::wstring* error) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
+  // In tab order: creating them in this order gives the dialog manager the same order.
   for (int i = 0; i != kControlCount; ++i) {
-    const ControlSpec& spec = kControls[i];
+    const DesignedControl& design = kDesign[i];
+    const ClassStyle& style = StyleOf(design);
     controls_[i] = CreateWindowExW(
-        spec.ex_style, spec.window_class, spec.caption, spec.style, 0, 0, 0, 0, form,
+        style.ex_style, style.window_class, design.caption, style.style, 0, 0, 0, 0, form,
         reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + i}), instance, nullptr);
     if (!controls_[i]) {
       *error = Win32ErrorText(L"CreateWindowExW", GetLastError());
@@ -165,11 +157,11 @@ void FormLayout::Apply(HWND form, int dpi) {
   font_ = CreateUiFont(form, dpi);
   const HFONT font = UiFont();
   for (int i = 0; i != kControlCount; ++i) {
-    const ControlSpec& spec = kControls[i];
-    SIZE size = {TwipsToPixels(spec.width, dpi), TwipsToPixels(spec.height, dpi)};
-    if (i == kLabel1 || i == kLabel2) size = LabelSize(form, spec.caption, size);
-    SetWindowPos(controls_[i], nullptr, TwipsToPixels(spec.left, dpi),
-                 TwipsToPixels(spec.top, dpi), size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const DesignedControl& design = kDesign[i];
+    SIZE size = {TwipsToPixels(design.width, dpi), TwipsToPixels(design.height, dpi)};
+    if (i == kLabel1 || i == kLabel2) size = LabelSize(form, design.caption, size);
+    SetWindowPos(controls_[i], nullptr, TwipsToPixels(design.left, dpi),
+                 TwipsToPixels(design.top, dpi), size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   // A little room between a path and the box's border (a new font resets it).

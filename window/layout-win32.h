@@ -7,34 +7,17 @@
 
 #include <string>
 
+#include "window/form1_design.h"
+
 namespace talvern {
 
-/// The twelve controls in tab order. Their ids start above IDOK and IDCANCEL, which the
-/// dialog manager sends for Enter and Esc and which must press nothing.
-enum ControlIndex : int {
-  kLabel1,
-  kLabel2,
-  kText1,
-  kText2,
-  kCmdWord,
-  kCmdText,
-  kCommand1,
-  kCommand2,
-  kCommand3,
-  kCommand4,
-  kCommand5,
-  kCommand6,
-  kControlCount
-};
+/// Control ids start above IDOK and IDCANCEL, which the dialog manager sends for Enter and
+/// Esc and which must press nothing.
 constexpr int kFirstControlId = 100;
 
 /// Window styles: a fixed dialog frame with the close box only.
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-
-/// The client area in twips.
-constexpr int kClientWidthTwips = 6480;
-constexpr int kClientHeightTwips = 2025;
 
 /// Converts twips to pixels at `dpi`.
 inline int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }

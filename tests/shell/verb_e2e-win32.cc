@@ -149,9 +149,9 @@ TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
   ASSERT_TRUE(LockKeys(HKEY_CURRENT_USER, user_keys));
 
   EXPECT_TRUE(Fails(ClickOnce(kSet), L"関連付けを設定できませんでした",
-                    L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\\TVern\r\n"));
+                    L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\\TVern\r\n"));
   EXPECT_TRUE(Fails(ClickOnce(kRemove), L"関連付けを解除できませんでした",
-                    L"HKEY_CLASSES_ROOT\\Word.Document.8\\shell\r\n"));
+                    L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\r\n"));
   std::wstring value;
   for (const std::wstring& key : keys) {
     EXPECT_FALSE(RegistryDefault(HKEY_CLASSES_ROOT, key, &value)) << Utf8(key);

@@ -12,8 +12,8 @@ int Px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 void ExpectLayout(HWND window, const std::vector<Control>& controls, int dpi) {
   RECT client;
   GetClientRect(window, &client);
-  EXPECT_EQ(client.right, Px(6480, dpi));
-  EXPECT_EQ(client.bottom, Px(2025, dpi));
+  EXPECT_EQ(client.right, Px(kClientWidthTwips, dpi));
+  EXPECT_EQ(client.bottom, Px(kClientHeightTwips, dpi));
   ASSERT_EQ(controls.size(), static_cast<std::size_t>(kControlCount));
   for (int i = 0; i != kControlCount; ++i) {
     const DesignedControl& design = kDesign[i];

@@ -6,21 +6,6 @@
 namespace talvern {
 namespace e2e {
 
-const DesignedControl kDesign[kControlCount] = {
-    {L"Static", L"Wordの場所", 240, 200, 915, 180},
-    {L"Static", L"Textの場所", 240, 650, 885, 180},
-    {L"Edit", L"", 1320, 120, 3495, 270},
-    {L"Edit", L"", 1320, 600, 3495, 270},
-    {L"Button", L"参照(&W)", 5040, 80, 1215, 375},
-    {L"Button", L"参照(&T)", 5040, 550, 1215, 375},
-    {L"Button", L"キャンセル(&C)", 600, 1080, 1695, 375},
-    {L"Button", L"初期値に戻す(R)", 2400, 1080, 1695, 375},
-    {L"Button", L"設定して閉じる(&Q)", 4200, 1080, 1695, 375},
-    {L"Button", L"送るにショートカット", 600, 1560, 1695, 375},
-    {L"Button", L"関連付けを設定", 2400, 1560, 1695, 375},
-    {L"Button", L"関連付けを解除", 4200, 1560, 1695, 375},
-};
-
 const wchar_t kTitle[] = L"Talvern";
 
 namespace {

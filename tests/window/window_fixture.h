@@ -12,32 +12,10 @@
 
 #include "tests/harness/harness.h"
 #include "tests/harness/window_driver.h"
+#include "window/form1_design.h"  // the controls as designed: kDesign, kText1, ...
 
 namespace talvern {
 namespace e2e {
-
-/// One control of the settings window as designed, in tab order; twips.
-struct DesignedControl {
-  const wchar_t* class_name;
-  const wchar_t* caption;
-  int left, top, width, height;
-};
-enum : int {
-  kLabel1,
-  kLabel2,
-  kText1,
-  kText2,
-  kCmdWord,
-  kCmdText,
-  kCommand1,
-  kCommand2,
-  kCommand3,
-  kCommand4,
-  kCommand5,
-  kCommand6,
-  kControlCount
-};
-extern const DesignedControl kDesign[kControlCount];
 
 /// Controls of the open-file dialog (Wine and Windows): the type list.
 constexpr int kFileTypeCombo = 0x470;  // cmb1

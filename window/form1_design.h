@@ -1,0 +1,54 @@
+// The settings window as designed: its controls in tab order, what they are and where they
+// sit, in twips. The Win32 layout builds the window from this table and the end-to-end
+// tests hold the real window to it.
+#ifndef TALVERN_WINDOW_FORM1_DESIGN_H_
+#define TALVERN_WINDOW_FORM1_DESIGN_H_
+
+namespace talvern {
+
+/// The twelve controls in tab order.
+enum ControlIndex : int {
+  kLabel1,
+  kLabel2,
+  kText1,
+  kText2,
+  kCmdWord,
+  kCmdText,
+  kCommand1,
+  kCommand2,
+  kCommand3,
+  kCommand4,
+  kCommand5,
+  kCommand6,
+  kControlCount
+};
+
+/// One control as designed; positions from the client area's top-left corner.
+struct DesignedControl {
+  const wchar_t* class_name;  ///< the Win32 window class: "Static", "Edit" or "Button".
+  const wchar_t* caption;
+  int left, top, width, height;  ///< twips.
+};
+
+inline constexpr DesignedControl kDesign[kControlCount] = {
+    {L"Static", L"Wordの場所", 240, 200, 915, 180},
+    {L"Static", L"Textの場所", 240, 650, 885, 180},
+    {L"Edit", L"", 1320, 120, 3495, 270},
+    {L"Edit", L"", 1320, 600, 3495, 270},
+    {L"Button", L"参照(&W)", 5040, 80, 1215, 375},
+    {L"Button", L"参照(&T)", 5040, 550, 1215, 375},
+    {L"Button", L"キャンセル(&C)", 600, 1080, 1695, 375},
+    {L"Button", L"初期値に戻す(R)", 2400, 1080, 1695, 375},
+    {L"Button", L"設定して閉じる(&Q)", 4200, 1080, 1695, 375},
+    {L"Button", L"送るにショートカット", 600, 1560, 1695, 375},
+    {L"Button", L"関連付けを設定", 2400, 1560, 1695, 375},
+    {L"Button", L"関連付けを解除", 4200, 1560, 1695, 375},
+};
+
+/// The client area in twips.
+constexpr int kClientWidthTwips = 6480;
+constexpr int kClientHeightTwips = 2025;
+
+}  // namespace talvern
+
+#endif  // TALVERN_WINDOW_FORM1_DESIGN_H_

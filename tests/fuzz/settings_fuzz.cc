@@ -147,9 +147,14 @@ void CheckAssociation(FuzzedDataProvider& in) {
     if (in.ConsumeIntegralInRange<int>(0, 3) == 0) registry.read_only.insert(root);
   }
   const std::wstring command = VerbCommandLine(fake.platform.App);
-  // Holds from the first success on: the default verb never names a verb without its command.
-  bool consistent = false;
+  // The default verb never names a verb without its command: once that holds (or after a
+  // success), no step breaks it, whatever fails.
+  const auto whole = [&] {
+    return registry.MergedValue(kShellKey) != L"TVern" ||
+           registry.MergedValue(kCommandKey) == command;
+  };
   for (std::size_t step = in.ConsumeIntegralInRange<std::size_t>(1, 4); step != 0; --step) {
+    const bool whole_before = whole();
     const bool set = in.ConsumeBool();
     const std::size_t messages = fake.messages.shown.size();
     if (set) {
@@ -172,10 +177,7 @@ void CheckAssociation(FuzzedDataProvider& in) {
     } else {
       FUZZ_CHECK(shown.icon == MsgIcon::kCritical, what);
     }
-    consistent = consistent || shown.icon == MsgIcon::kInformation;
-    if (consistent && registry.MergedValue(kShellKey) == L"TVern") {
-      FUZZ_CHECK(registry.MergedValue(kCommandKey) == command, what);
-    }
+    if (whole_before || shown.icon == MsgIcon::kInformation) FUZZ_CHECK(whole(), what);
   }
 }
 

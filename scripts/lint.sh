@@ -26,13 +26,24 @@ configure() {
     "$dir/compile_commands.json" >"$dir/product/compile_commands.json"
 }
 
+# Runs "$@", shows and keeps what it prints; a tool that fails (cannot parse a file, or
+# crashes) counts as a finding too.
+record() {
+  local status=0
+  "$@" >"$out/last.txt" 2>&1 || status=$?
+  grep -v -E '^[0-9]+ (warning|error)s?( and [0-9]+ errors?)? generated|^Suppressed [0-9]+ warnings|^Use -(header-filter|system-headers)' \
+    "$out/last.txt" | tee -a "$out/findings.txt" || true
+  if ((status != 0)); then
+    echo "error: $1 failed (exit status $status) [tool-failure]" | tee -a "$out/findings.txt"
+  fi
+}
+
 # clang-tidy over every product file of build $1; further arguments go to clang-tidy.
 tidy() {
   local dir="$1"
   shift
-  jq -r '.[].file' "$dir/product/compile_commands.json" |
-    xargs -P "$jobs" -I{} clang-tidy --quiet -p "$dir" "$@" {} 2>/dev/null |
-    tee -a "$out/findings.txt" || true
+  jq -r '.[].file' "$dir/product/compile_commands.json" >"$out/files.txt"
+  record xargs -P "$jobs" -I{} clang-tidy --quiet -p "$dir" "$@" {} <"$out/files.txt"
 }
 
 # cppcheck over every product file of build $1; further arguments go to cppcheck. With
@@ -40,11 +51,10 @@ tidy() {
 check() {
   local dir="$1"
   shift
-  cppcheck --project="$dir/product/compile_commands.json" --quiet --std=c++17 \
+  record cppcheck --project="$dir/product/compile_commands.json" --quiet --std=c++17 \
     --enable=warning,style,performance,portability --inline-suppr \
     --suppressions-list=.cppcheck-suppressions --error-exitcode=0 -j "$jobs" \
-    --template='{file}:{line}:{column}: {severity}: {message} [cppcheck-{id}]' \
-    "$@" 2>&1 | tee -a "$out/findings.txt"
+    --template='{file}:{line}:{column}: {severity}: {message} [cppcheck-{id}]' "$@"
 }
 
 # clang (not MinGW's gcc) parses the Windows files: it needs the MinGW C++ library and
@@ -75,7 +85,7 @@ for target in i686 x86_64; do
   check "$out/$target" --platform=$platform --library=windows -D_WIN32
 done
 
-findings="$(grep -c -E ': (warning|error|style|performance|portability|information):|Bailing out' \
+findings="$(grep -c -E ': (warning|error|style|performance|portability|information):|^error: |Bailing out' \
   "$out/findings.txt" || true)"
 echo "lint: $findings finding(s)"
 ((findings == 0))

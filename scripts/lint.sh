@@ -28,11 +28,12 @@ configure() {
 
 # Runs "$@", shows and keeps what it prints; a tool that fails (cannot parse a file, or
 # crashes) counts as a finding too.
+noise='^[0-9]+ (warning|error)s?( and [0-9]+ errors?)? generated|^Suppressed [0-9]+ warnings'
+noise+='|^Use -(header-filter|system-headers)'
 record() {
   local status=0
   "$@" >"$out/last.txt" 2>&1 || status=$?
-  grep -v -E '^[0-9]+ (warning|error)s?( and [0-9]+ errors?)? generated|^Suppressed [0-9]+ warnings|^Use -(header-filter|system-headers)' \
-    "$out/last.txt" | tee -a "$out/findings.txt" || true
+  grep -v -E "$noise" "$out/last.txt" | tee -a "$out/findings.txt" || true
   if ((status != 0)); then
     echo "error: $1 failed (exit status $status) [tool-failure]" | tee -a "$out/findings.txt"
   fi

@@ -71,7 +71,7 @@ bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, boo
 
 namespace {
 
-HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executable,
+HandOffResult StartProgram(const Module1& m, Platform& p, const std::wstring& executable,
                            bool* invalid_flag) {
   if (!CheckFileExists(p, executable)) {
     *invalid_flag = true;

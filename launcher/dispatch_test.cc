@@ -161,8 +161,12 @@ TEST_F(DispatchTest, UnreadableDocumentIsReportedAndSkipped) {
   } rows[] = {
       {L"C:\\missing.doc", nullptr},
       {L"C:\\locked.doc", L"CreateFileW: The process cannot access the file."},
+      {L"C:\\torn.doc", L"ReadFile: The device is not ready."},
   };
   fake.files.open_errors[L"C:\\locked.doc"] = L"CreateFileW: The process cannot access the file.";
+  // Fails after three bytes that match the signature, so nothing has decided the route yet.
+  fake.files.files[L"C:\\torn.doc"] = kCompound;
+  fake.files.read_errors[L"C:\\torn.doc"] = 3;
   for (const auto& row : rows) {
     EXPECT_EQ(HandOff(m, fake.platform, row.path), HandOffResult::kSkipped) << row.path;
     ASSERT_FALSE(fake.messages.shown.empty());

@@ -29,7 +29,12 @@ const wchar_t* RootName(ClassesRoot root) {
 class FakeReader : public ByteReader {
  public:
   FakeReader(FakeFileSystem& files, const std::wstring& path) : files_(files), path_(path) {}
-  Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring*) override {
+  Result ReadByte(std::uint64_t position, std::uint8_t* byte, std::wstring* error) override {
+    auto read_error = files_.read_errors.find(path_);
+    if (read_error != files_.read_errors.end() && position >= read_error->second) {
+      *error = L"ReadFile: The device is not ready.";
+      return Result::kError;
+    }
     const std::string& bytes = files_.files[path_];
     if (position >= bytes.size()) return Result::kEnd;
     ++files_.bytes_read[path_];
@@ -41,6 +46,11 @@ class FakeReader : public ByteReader {
     auto failure = files_.start_read_errors.find(path_);
     if (failure != files_.start_read_errors.end()) {
       *error = failure->second;
+      return false;
+    }
+    auto read_error = files_.read_errors.find(path_);
+    if (read_error != files_.read_errors.end() && read_error->second < max) {
+      *error = L"ReadFile: The device is not ready.";
       return false;
     }
     *out = files_.files[path_].substr(0, max);

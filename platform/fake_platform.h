@@ -39,6 +39,7 @@ class FakeFileSystem : public FileSystem {
   std::set<std::wstring> folders;
   std::set<std::wstring> hidden;                     ///< files the plain-file probe skips.
   std::map<std::wstring, std::wstring> open_errors;  ///< path -> reason it cannot be opened.
+  std::map<std::wstring, std::uint64_t> read_errors;  ///< path -> first position that fails.
   std::map<std::wstring, int> bytes_read;            ///< path -> bytes read so far.
   std::vector<std::wstring> exists_asked;            ///< every FileExists argument, in order.
   /// path -> reads of the first bytes at once (ReadStart), and the reason they fail there.

@@ -197,7 +197,7 @@ bool FitsAnsiCodePage(const std::wstring& text) {
   int chars = MultiByteToWideChar(code_page, 0, ansi.data(), bytes, nullptr, 0);
   std::wstring back(static_cast<std::size_t>(chars), L'\0');
   MultiByteToWideChar(code_page, 0, ansi.data(), bytes, &back[0], chars);
-  return !used_default && back == text;
+  return back == text;
 }
 
 class Win32ProfileStore : public ProfileStore {

@@ -51,9 +51,10 @@ class Win32Registry : public Registry {
                                   KEY_SET_VALUE, nullptr, &handle, nullptr);
     if (status != ERROR_SUCCESS) return Fail(L"RegCreateKeyExW", status, error);
     // REG_SZ sizes count bytes, including the terminating NUL.
-    const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
-    status = RegSetValueExW(handle, nullptr, 0, REG_SZ,
-                            reinterpret_cast<const BYTE*>(value.c_str()), bytes);
+    const std::size_t bytes = (value.size() + 1) * sizeof(wchar_t);
+    status =
+        RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(bytes));
     RegCloseKey(handle);
     if (status != ERROR_SUCCESS) return Fail(L"RegSetValueExW", status, error);
     return RegResult::kOk;

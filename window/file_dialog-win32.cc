@@ -5,6 +5,7 @@
 #include <commdlg.h>
 // clang-format on
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/platform-win32.h"
@@ -19,9 +20,7 @@ constexpr DWORD kPathRoom = 32768;
 // "description|pattern|..." becomes the dialog's NUL-separated list with a final NUL pair.
 std::wstring FilterList(const std::wstring& filter) {
   std::wstring list = filter;
-  for (wchar_t& c : list) {
-    if (c == L'|') c = L'\0';
-  }
+  std::replace(list.begin(), list.end(), L'|', L'\0');
   list.push_back(L'\0');
   list.push_back(L'\0');
   return list;

@@ -1,5 +1,5 @@
-// What the unit tests of the settings window's logic share: a fake view, a form of its
-// own for table rows, and a fixture with a Word and a Notepad that exist.
+// What the unit tests of the settings window's logic share: a form of its own for table
+// rows, and a fixture with a Word and a Notepad that exist.
 #ifndef TALVERN_WINDOW_FORM1_TEST_FIXTURE_H_
 #define TALVERN_WINDOW_FORM1_TEST_FIXTURE_H_
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/fake_platform.h"
+#include "window/fake_view.h"
 #include "window/form1.h"
 
 namespace talvern {
@@ -18,39 +19,12 @@ const wchar_t kNotepad[] = L"C:\\WINDOWS\\notepad.exe";
 const wchar_t kSettings[] = L"C:\\Tools\\Data.ini";
 const void* const kHandle = reinterpret_cast<void*>(0x1234);
 
-// A window that remembers what the logic did to it; Unload behaves as the real one.
-class FakeView : public Form1View {
- public:
-  std::wstring Text1() override { return text1; }
-  void SetText1(const std::wstring& text) override { text1 = text; }
-  std::wstring Text2() override { return text2; }
-  void SetText2(const std::wstring& text) override { text2 = text; }
-  void SetCaption(const std::wstring& text) override { caption = text; }
-  bool WordFormatsChecked() override { return word_formats; }
-  void SetWordFormatsChecked(bool checked) override { word_formats = checked; }
-  void Unload() override {
-    int cancel = 0;
-    form->Form_QueryUnload(&cancel, kUnloadFormCode);
-    if (!cancel) closed = true;
-  }
-  void* Handle() override { return const_cast<void*>(kHandle); }
-
-  /// The user closing the window with its close box.
-  void CloseBox() {
-    int cancel = 0;
-    form->Form_QueryUnload(&cancel, kUnloadFormControlMenu);
-    if (!cancel) closed = true;
-  }
-
-  Form1* form = nullptr;
-  std::wstring text1 = L"", text2 = L"", caption = L"TALVERN";
-  bool word_formats = false;
-  bool closed = false;
-};
-
 // A form with its own state and view over `platform`, for table rows that start afresh.
 struct FreshForm {
-  explicit FreshForm(Platform& platform) : form(module, platform, view) { view.form = &form; }
+  explicit FreshForm(Platform& platform) : form(module, platform, view) {
+    view.form = &form;
+    view.handle = const_cast<void*>(kHandle);
+  }
   Module1 module;
   FakeView view;
   Form1 form;
@@ -60,6 +34,7 @@ class Form1Test : public ::testing::Test {
  protected:
   Form1Test() : form(m, fake.platform, view) {
     view.form = &form;
+    view.handle = const_cast<void*>(kHandle);
     fake.environment.variables[L"WINDIR"] = L"C:\\WINDOWS";
     fake.files.files[kNotepad] = "MZ";
     fake.files.files[kWord] = "MZ";

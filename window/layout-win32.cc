@@ -131,10 +131,10 @@ bool FormLayout::Create(HWND form, std::wstring* error) {
   HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(form, GWLP_HINSTANCE));
   // In tab order: creating them in this order gives the dialog manager the same order.
   for (int i = 0; i != kControlCount; ++i) {
-    const DesignedControl& control = kDesign[i];
-    const ClassStyle& style = StyleOf(control);
+    const DesignedControl& design = kDesign[i];
+    const ClassStyle& style = StyleOf(design);
     controls_[i] = CreateWindowExW(
-        style.ex_style, style.window_class, control.caption, style.style, 0, 0, 0, 0, form,
+        style.ex_style, style.window_class, design.caption, style.style, 0, 0, 0, 0, form,
         reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + i}), instance, nullptr);
     if (!controls_[i]) {
       *error = Win32ErrorText(L"CreateWindowExW", GetLastError());
@@ -157,11 +157,11 @@ void FormLayout::Apply(HWND form, int dpi) {
   font_ = CreateUiFont(form, dpi);
   const HFONT font = UiFont();
   for (int i = 0; i != kControlCount; ++i) {
-    const DesignedControl& control = kDesign[i];
-    SIZE size = {TwipsToPixels(control.width, dpi), TwipsToPixels(control.height, dpi)};
-    if (i == kLabel1 || i == kLabel2) size = LabelSize(form, control.caption, size);
-    SetWindowPos(controls_[i], nullptr, TwipsToPixels(control.left, dpi),
-                 TwipsToPixels(control.top, dpi), size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
+    const DesignedControl& design = kDesign[i];
+    SIZE size = {TwipsToPixels(design.width, dpi), TwipsToPixels(design.height, dpi)};
+    if (i == kLabel1 || i == kLabel2) size = LabelSize(form, design.caption, size);
+    SetWindowPos(controls_[i], nullptr, TwipsToPixels(design.left, dpi),
+                 TwipsToPixels(design.top, dpi), size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
   }
   // A little room between a path and the box's border (a new font resets it).

@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Static analysis of the product code (tests and benchmarks excluded): clang-tidy with the
+# repository's .clang-tidy, and cppcheck. The portable core is parsed as built natively and,
+# with every *-win32.cc file, as built for the MinGW targets (32- and 64-bit), each file
+# with the flags of its real build (compile_commands.json). Exits non-zero on any finding.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+root="$PWD"
+jobs="$(nproc 2>/dev/null || echo 2)"
+out=build/lint
+mkdir -p "$out"
+
+# Configures one build (nothing is compiled) and keeps only the product files of its
+# compile_commands.json in $dir/product/. cppcheck cannot read the quoted L"..." product
+# name definitions, which only feed texts, so they are left out.
+configure() {
+  local dir="$1"
+  shift
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$@" >/dev/null
+  mkdir -p "$dir/product"
+  jq --arg root "$root/" '[.[]
+      | select(.file | startswith($root))
+      | select(.file | ltrimstr($root) | test("^(launcher|platform|settings|shell|window)/[^/]*\\.cc$"))
+      | select(.file | test("_test\\.cc$|/fake_[^/]*$") | not)
+      | .command |= gsub("-DTALVERN_[A-Z_]+=(\\\\\"|[^ ])*( [^ -](\\\\\"|[^ ])*)*"; "")]' \
+    "$dir/compile_commands.json" >"$dir/product/compile_commands.json"
+}
+
+# Runs "$@", shows and keeps what it prints; a tool that fails (cannot parse a file, or
+# crashes) counts as a finding too.
+noise='^[0-9]+ (warning|error)s?( and [0-9]+ errors?)? generated|^Suppressed [0-9]+ warnings'
+noise+='|^Use -(header-filter|system-headers)'
+record() {
+  local status=0
+  "$@" >"$out/last.txt" 2>&1 || status=$?
+  grep -v -E "$noise" "$out/last.txt" | tee -a "$out/findings.txt" || true
+  if ((status != 0)); then
+    echo "error: $1 failed (exit status $status) [tool-failure]" | tee -a "$out/findings.txt"
+  fi
+}
+
+# clang-tidy over every product file of build $1; further arguments go to clang-tidy.
+tidy() {
+  local dir="$1"
+  shift
+  jq -r '.[].file' "$dir/product/compile_commands.json" >"$out/files.txt"
+  record xargs -P "$jobs" -I{} clang-tidy --quiet -p "$dir" "$@" {} <"$out/files.txt"
+}
+
+# cppcheck over every product file of build $1; further arguments go to cppcheck. With
+# --quiet, every line it prints is a finding (or a file it could not check).
+check() {
+  local dir="$1"
+  shift
+  record cppcheck --project="$dir/product/compile_commands.json" --quiet --std=c++17 \
+    --enable=warning,style,performance,portability --inline-suppr \
+    --suppressions-list=.cppcheck-suppressions --error-exitcode=0 -j "$jobs" \
+    --template='{file}:{line}:{column}: {severity}: {message} [cppcheck-{id}]' "$@"
+}
+
+# clang (not MinGW's gcc) parses the Windows files: it needs the MinGW C++ library and
+# Windows headers, but not gcc's own intrinsics headers.
+mingw_args() {
+  local compiler triple
+  compiler="$(jq -r '.[0].command' "$1/product/compile_commands.json" | cut -d' ' -f1)"
+  triple="$(basename "$compiler" | sed 's/-g++.*//')"
+  echo "--extra-arg=--target=$triple"
+  "$compiler" -E -x c++ - -v </dev/null 2>&1 |
+    sed -n '/#include <...> search starts here/,/End of search list/p' |
+    grep -E '/c\+\+|-w64-mingw32/include$' | sed 's/^ */--extra-arg=-isystem/'
+}
+
+: >"$out/findings.txt"
+echo "== lint: portable core (native)"
+CC=clang CXX=clang++ configure "$out/native"
+tidy "$out/native"
+check "$out/native" --platform=unix64
+
+for target in i686 x86_64; do
+  echo "== lint: Windows program ($target-w64-mingw32)"
+  configure "$out/$target" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-$target.cmake
+  mapfile -t args < <(mingw_args "$out/$target")
+  tidy "$out/$target" "${args[@]}"
+  platform=win32W
+  [[ $target == x86_64 ]] && platform=win64
+  check "$out/$target" --platform=$platform --library=windows -D_WIN32
+done
+
+findings="$(grep -c -E ': (warning|error|style|performance|portability|information):|^error: |Bailing out' \
+  "$out/findings.txt" || true)"
+echo "lint: $findings finding(s)"
+((findings == 0))

@@ -174,7 +174,9 @@ TEST_F(DispatchTest, UnreadableDocumentIsReportedAndSkipped) {
     EXPECT_EQ(shown.icon, MsgIcon::kCritical);
     EXPECT_EQ(shown.title, L"Talvern");
     EXPECT_NE(shown.prompt.find(row.path), std::wstring::npos) << shown.prompt;
-    if (row.reason) EXPECT_NE(shown.prompt.find(row.reason), std::wstring::npos);
+    if (row.reason) {
+      EXPECT_NE(shown.prompt.find(row.reason), std::wstring::npos);
+    }
   }
   EXPECT_TRUE(fake.processes.started.empty());
   EXPECT_FALSE(fake.files.files.count(L"C:\\missing.doc"));

@@ -18,6 +18,8 @@ packages=(
   imagemagick
   # Release packages.
   zip unzip
+  # Sanitized unit tests, fuzz targets (libFuzzer) and static analysis.
+  clang libclang-rt-14-dev clang-tidy cppcheck jq
 )
 
 as_root() {

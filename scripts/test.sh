@@ -44,6 +44,18 @@ ctest --test-dir build/native --output-on-failure -j "$jobs" \
 count_cases build/native/results.xml
 record "unit tests" "$status" "$cases" "$failed"
 
+echo "== sanitized unit tests and fuzz corpora (clang, ASan, UBSan)"
+status=0
+bash scripts/sanitize.sh | tee build/sanitize.log || status=$?
+read -r passed failed < <(sed -n -E 's/^sanitize: ([0-9]+) passed, ([0-9]+) failed.*/\1 \2/p' \
+  build/sanitize.log | tail -n1 | grep . || echo "0 1")
+record "sanitized tests" "$status" "$((passed + failed))" "$failed"
+
+echo "== static analysis (clang-tidy, cppcheck)"
+status=0
+bash scripts/lint.sh || status=$?
+record "static analysis" "$status" 1 "$((status == 0 ? 0 : 1))"
+
 for arch in x64 x86; do
   echo "== Windows build, $arch"
   talvern_build_windows "$arch"

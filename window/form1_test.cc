@@ -341,7 +341,9 @@ TEST_F(Form1Test, FailedTextWritePutsWordBackAndSaysSo) {
     fresh.form.Command3_Click();
     EXPECT_FALSE(fresh.view.closed);
     EXPECT_EQ(f.profile.Contains(kSettings, L"EXE", L"WORD"), row.word_after != nullptr);
-    if (row.word_after) EXPECT_EQ(f.profile.Read(kSettings, L"EXE", L"WORD"), row.word_after);
+    if (row.word_after) {
+      EXPECT_EQ(f.profile.Read(kSettings, L"EXE", L"WORD"), row.word_after);
+    }
     EXPECT_EQ(f.profile.Read(kSettings, L"EXE", L"TEXT"), L"C:\\old\\edit.exe");
     ASSERT_EQ(f.messages.shown.size(), 1u);
     EXPECT_EQ(f.messages.shown[0].prompt,

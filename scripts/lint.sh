@@ -16,7 +16,7 @@ mkdir -p "$out"
 configure() {
   local dir="$1"
   shift
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$@" >/dev/null
+  cmake -S . -B "$dir" -G Ninja --no-warn-unused-cli -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$@" >/dev/null
   mkdir -p "$dir/product"
   jq --arg root "$root/" '[.[]
       | select(.file | startswith($root))

@@ -2,7 +2,10 @@
 // model of the routing rules: a document goes to Word exactly when its first eight bytes
 // are the signature, else to the text editor; an empty document is skipped quietly; an
 // unreadable document or a failed start costs one message and is skipped; a missing
-// program shows the settings window once and ends the run.
+// program shows the settings window once and ends the run. With [OPTION] WORDFORMATS=1 a
+// document that is no compound file has its head read in one more read, and goes to Word
+// when FormatOf says so; whatever went to Word without the option still does, no document
+// has more than its head and eight bytes read, and a compound file never has its head read.
 #include <cstdint>
 #include <cwctype>
 #include <map>
@@ -10,8 +13,10 @@
 #include <vector>
 
 #include "launcher/arguments.h"
+#include "launcher/formats.h"
 #include "launcher/module1.h"
 #include "platform/fake_platform.h"
+#include "platform/paths.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace talvern {
@@ -32,6 +37,12 @@ const wchar_t* const kDocuments[] = {
     L"D:\\表 ソ\\報告.doc", L"\\\\server\\share\\x y.doc",
     L"E:\\a  b.doc",
 };
+
+// Starts of other formats Word opens, so that the option has something to find.
+const char* const kOtherStarts[] = {"{\\rtf1", "PK\x03\x04", "<html>", "MIME-Version: 1.0\r\n"};
+
+// [OPTION] WORDFORMATS as a settings file may hold it; null: no such key. Only "1" is on.
+const wchar_t* const kOptionValues[] = {nullptr, L"1", L"0", L"on"};
 
 enum class DocState { kReadable, kMissing, kFolder, kLocked, kTorn };
 
@@ -70,8 +81,25 @@ bool ModelRead(const std::string& bytes, std::uint64_t fail_at, int* read, bool*
   return true;
 }
 
+/// Where a readable document goes; with the option on, one that is no compound file has its
+/// head read too, which fails (false) when the document is torn.
+bool ModelRoute(const std::string& bytes, bool compound, bool word_formats, bool torn, int* read,
+                bool* to_word) {
+  *to_word = compound;
+  if (!word_formats) return true;
+  const std::string head = bytes.substr(0, kFormatHeadBytes);
+  const bool other_format = FormatOf(head) != DocumentFormat::kText;
+  // The option only adds formats: a compound file is Word's by the rules too.
+  FUZZ_CHECK(!compound || other_format, std::wstring(L"compound file taken for text"));
+  if (compound) return true;
+  if (torn) return false;
+  *read += static_cast<int>(head.size());
+  *to_word = other_format;
+  return true;
+}
+
 Expected Model(const FakePlatform& fake, const std::vector<std::wstring>& documents,
-               const std::wstring& word, const std::wstring& text, bool settings,
+               const std::wstring& word, const std::wstring& text, bool settings, bool word_formats,
                std::map<std::wstring, Program>& programs) {
   Expected e;
   if (!settings) {
@@ -86,17 +114,20 @@ Expected Model(const FakePlatform& fake, const std::vector<std::wstring>& docume
     auto read_error = fake.files.read_errors.find(path);
     const std::uint64_t fail_at =
         read_error == fake.files.read_errors.end() ? 8 : read_error->second;
+    const bool torn = read_error != fake.files.read_errors.end();
+    bool to_word = false;
     if (file == fake.files.files.end() || fake.files.open_errors.count(path) ||
-        !ModelRead(file->second, fail_at, &read, &compound)) {
+        !ModelRead(file->second, fail_at, &read, &compound) ||
+        !ModelRoute(file->second, compound, word_formats, torn, &read, &to_word)) {
       if (file != fake.files.files.end()) e.bytes_read[path] += read;
       e.started_before.push_back(e.started.size());
       e.messages.push_back(path);
       continue;
     }
     e.bytes_read[path] += read;
-    const std::wstring& program = compound ? word : text;
+    const std::wstring& program = to_word ? word : text;
     if (!programs[program].exists) {
-      (compound ? e.word_invalid : e.text_invalid) = true;
+      (to_word ? e.word_invalid : e.text_invalid) = true;
       e.window = 1;
       return e;
     }
@@ -133,9 +164,15 @@ std::wstring SetUpDocument(FuzzedDataProvider& in, FakePlatform& fake) {
     case DocState::kReadable:
       break;
   }
-  // Mostly a run of signature bytes, so that every length of match is reached.
-  std::string bytes = kSignature.substr(0, in.ConsumeIntegralInRange<std::size_t>(0, 8));
+  // Mostly a run of signature bytes, so that every length of match is reached; sometimes the
+  // start of another format, and sometimes about as long as the head the option reads.
+  std::string bytes = in.ConsumeIntegralInRange<int>(0, 3) == 0
+                          ? std::string(fuzz::Pick(in, kOtherStarts))
+                          : kSignature.substr(0, in.ConsumeIntegralInRange<std::size_t>(0, 8));
   bytes += in.ConsumeBytesAsString(in.ConsumeIntegralInRange<std::size_t>(0, 3));
+  if (in.ConsumeIntegralInRange<int>(0, 7) == 0) {
+    bytes.resize(kFormatHeadBytes + in.ConsumeIntegralInRange<std::size_t>(0, 16) - 8, ' ');
+  }
   fake.files.files[path] = bytes;
   return path;
 }
@@ -160,6 +197,22 @@ void CheckRun(const FakePlatform& fake, const Expected& e,
     auto expected = e.bytes_read.find(entry.first);
     const int want = expected == e.bytes_read.end() ? 0 : expected->second;
     FUZZ_CHECK(entry.second == want, entry.first);
+  }
+}
+
+// What no run may do, whatever the model says: read more than the head and the signature
+// per mention of a document, read the head without the option or of a compound file.
+void CheckReads(const FakePlatform& fake, const std::vector<std::wstring>& documents,
+                bool word_formats) {
+  for (const auto& entry : fake.files.bytes_read) {
+    int mentions = 0;
+    for (const std::wstring& document : documents) mentions += document == entry.first;
+    FUZZ_CHECK(entry.second <= mentions * static_cast<int>(kFormatHeadBytes + 8), entry.first);
+  }
+  for (const auto& entry : fake.files.start_reads) {
+    FUZZ_CHECK(word_formats, entry.first);
+    const auto file = fake.files.files.find(entry.first);
+    FUZZ_CHECK(file->second.compare(0, 8, kSignature) != 0, entry.first);
   }
 }
 
@@ -215,6 +268,12 @@ void Run(FuzzedDataProvider& in) {
     command_line += in.ConsumeBool() ? L"\"" + document + L"\"" : document;
   }
   command_line += std::wstring(in.ConsumeIntegralInRange<std::size_t>(0, 2), L' ');
+  const wchar_t* const option = fuzz::Pick(in, kOptionValues);
+  if (settings && option) {
+    fake.profile.values[FakeProfile::MakeKey(AddPathSeparator(fake.platform.App.Path) + L"Data.ini",
+                                             L"OPTION", L"WORDFORMATS")] = option;
+  }
+  const bool word_formats = settings && option && std::wstring(option) == L"1";
 
   std::vector<std::size_t> started_before;
   bool word_invalid_when_shown = false, text_invalid_when_shown = false;
@@ -224,9 +283,10 @@ void Run(FuzzedDataProvider& in) {
     word_invalid_when_shown = m.WordPathInvalid;
     text_invalid_when_shown = m.TextPathInvalid;
   };
-  const Expected expected = Model(fake, documents, word, text, settings, programs);
+  const Expected expected = Model(fake, documents, word, text, settings, word_formats, programs);
   Main(m, fake.platform, ArgumentText(command_line, {exe}));
   CheckRun(fake, expected, started_before, command_line);
+  CheckReads(fake, documents, word_formats);
   if (expected.window) {
     FUZZ_CHECK(word_invalid_when_shown == expected.word_invalid, command_line);
     FUZZ_CHECK(text_invalid_when_shown == expected.text_invalid, command_line);

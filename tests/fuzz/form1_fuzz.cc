@@ -207,8 +207,4 @@ void Run(FuzzedDataProvider& in) {
 }  // namespace
 }  // namespace talvern
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzedDataProvider in(data, size);
-  talvern::Run(in);
-  return 0;
-}
+TALVERN_FUZZ_TARGET(talvern::Run)

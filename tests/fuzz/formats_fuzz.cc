@@ -231,12 +231,12 @@ std::string Document(FuzzedDataProvider& in) {
   }
 }
 
+void Run(FuzzedDataProvider& in) {
+  const std::string doc = Document(in);
+  CheckHeadOnly(in, doc);
+}
+
 }  // namespace
 }  // namespace talvern
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  FuzzedDataProvider in(data, size);
-  const std::string doc = talvern::Document(in);
-  talvern::CheckHeadOnly(in, doc);
-  return 0;
-}
+TALVERN_FUZZ_TARGET(talvern::Run)

@@ -6,6 +6,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -44,5 +45,13 @@ const T& Pick(FuzzedDataProvider& in, const T (&table)[N]) {
   do {                                                                               \
     if (!(condition)) ::talvern::fuzz::Fail(__FILE__, __LINE__, #condition, detail); \
   } while (0)
+
+/// The libFuzzer entry point of a target whose inputs `run(FuzzedDataProvider&)` consumes.
+#define TALVERN_FUZZ_TARGET(run)                                                      \
+  extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) { \
+    FuzzedDataProvider in(data, size);                                                \
+    run(in);                                                                          \
+    return 0;                                                                         \
+  }
 
 #endif  // TALVERN_TESTS_FUZZ_FUZZ_SUPPORT_H_

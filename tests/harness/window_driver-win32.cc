@@ -265,6 +265,15 @@ std::vector<Popup> DriveToEnd(ProgramRun& run, bool* ended, DWORD timeout_ms) {
   return popups;
 }
 
+const LeaveWithoutSaving kLeaveWithoutSaving[3] = {
+    {"cancel", [](HWND, HWND cancel) { ClickButton(cancel); }},
+    {"close box", [](HWND window, HWND) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    {"Alt+F4",
+     [](HWND window, HWND) {
+       SendChord(window, {VK_MENU, VK_F4});
+     }},
+};
+
 void ClickButton(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 bool CloseWindowAndWait(HWND window, DWORD timeout_ms) {

@@ -97,6 +97,14 @@ bool SystemMenuItems(HWND window, std::vector<MenuItem>* items, std::wstring* er
 
 /// Clicks `button` with a posted BM_CLICK (returns at once, also when a modal box opens).
 void ClickButton(HWND button);
+/// One way a user leaves the settings window without saving: `close` acts on the window,
+/// given its cancel button.
+struct LeaveWithoutSaving {
+  const char* how;
+  void (*close)(HWND window, HWND cancel);
+};
+/// Cancel, the close box and Alt+F4.
+extern const LeaveWithoutSaving kLeaveWithoutSaving[3];
 /// Posts WM_CLOSE to `window` and waits until it is destroyed.
 bool CloseWindowAndWait(HWND window, DWORD timeout_ms = kPatience);
 /// Waits until `window` no longer exists.

@@ -60,18 +60,7 @@ TEST_F(CommandsTest, CancelledDialogChangesNothing) {
 }
 
 TEST_F(CommandsTest, CancelAndTheCloseBoxDiscardEdits) {
-  const struct {
-    const char* how;
-    void (*close)(HWND window, HWND cancel);
-  } ways[] = {
-      {"cancel", [](HWND, HWND cancel) { ClickButton(cancel); }},
-      {"close box", [](HWND window, HWND) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-      {"Alt+F4",
-       [](HWND window, HWND) {
-         SendChord(window, {VK_MENU, VK_F4});
-       }},
-  };
-  for (const auto& way : ways) {
+  for (const auto& way : kLeaveWithoutSaving) {
     SCOPED_TRACE(way.how);
     ASSERT_TRUE(Open());
     TypeInto(kText1, L"C:\\edited\\WINWORD.EXE");

@@ -91,21 +91,10 @@ TEST_F(SystemMenuTest, CheckMarkRoundTripsThroughDataIni) {
 }
 
 TEST_F(SystemMenuTest, CancelAndTheCloseBoxDiscardTheCheckMark) {
-  const struct {
-    const char* how;
-    void (*close)(HWND window, HWND cancel);
-  } ways[] = {
-      {"cancel", [](HWND, HWND cancel) { ClickButton(cancel); }},
-      {"close box", [](HWND window, HWND) { PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0); }},
-      {"Alt+F4",
-       [](HWND window, HWND) {
-         SendChord(window, {VK_MENU, VK_F4});
-       }},
-  };
   for (const char* stored : {"1", "0"}) {
     WriteSettingsWithOption(stored);
     const std::string before = DataIni();
-    for (const auto& way : ways) {
+    for (const auto& way : kLeaveWithoutSaving) {
       SCOPED_TRACE(std::string(way.how) + ", stored " + stored);
       ASSERT_TRUE(Open());
       EXPECT_EQ(Item(kWordFormatsItem).checked, stored[0] == '1');

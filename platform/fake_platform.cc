@@ -160,6 +160,29 @@ bool FakeProfile::Delete(const std::wstring& file, const std::wstring& section,
   if (Refused(key, error)) return false;
   values.erase(MakeKey(file, section, key));
   deletes.emplace_back(section, key);
+  // The profile functions leave the file (and its section line) behind.
+  empty_files.insert(file);
+  return true;
+}
+
+bool FakeProfile::FileExists(const std::wstring& file) {
+  if (empty_files.count(file)) return true;
+  for (const auto& entry : values) {
+    if (std::get<0>(entry.first) == file) return true;
+  }
+  return false;
+}
+
+bool FakeProfile::RemoveFile(const std::wstring& file, std::wstring* error) {
+  if (!fail_reason.empty()) {
+    *error = fail_reason;
+    return false;
+  }
+  for (auto entry = values.begin(); entry != values.end();) {
+    entry = std::get<0>(entry->first) == file ? values.erase(entry) : std::next(entry);
+  }
+  empty_files.erase(file);
+  removed.push_back(file);
   return true;
 }
 

@@ -37,11 +37,11 @@ class FakeFileSystem : public FileSystem {
 
   std::map<std::wstring, std::string> files;
   std::set<std::wstring> folders;
-  std::set<std::wstring> hidden;                     ///< files the plain-file probe skips.
-  std::map<std::wstring, std::wstring> open_errors;  ///< path -> reason it cannot be opened.
+  std::set<std::wstring> hidden;                      ///< files the plain-file probe skips.
+  std::map<std::wstring, std::wstring> open_errors;   ///< path -> reason it cannot be opened.
   std::map<std::wstring, std::uint64_t> read_errors;  ///< path -> first position that fails.
-  std::map<std::wstring, int> bytes_read;            ///< path -> bytes read so far.
-  std::vector<std::wstring> exists_asked;            ///< every FileExists argument, in order.
+  std::map<std::wstring, int> bytes_read;             ///< path -> bytes read so far.
+  std::vector<std::wstring> exists_asked;             ///< every FileExists argument, in order.
   /// path -> reads of the first bytes at once (ReadStart), and the reason they fail there.
   std::map<std::wstring, int> start_reads;
   std::map<std::wstring, std::wstring> start_read_errors;
@@ -60,6 +60,9 @@ class FakeProfile : public ProfileStore {
              const std::wstring& value, std::wstring* error) override;
   bool Delete(const std::wstring& file, const std::wstring& section, const std::wstring& key,
               std::wstring* error) override;
+  /// True when any key of `file` is stored, or `file` is in `empty_files`.
+  bool FileExists(const std::wstring& file) override;
+  bool RemoveFile(const std::wstring& file, std::wstring* error) override;
 
   using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
   static Key MakeKey(const std::wstring& file, const std::wstring& section,
@@ -67,8 +70,10 @@ class FakeProfile : public ProfileStore {
   std::map<Key, std::wstring> values;
   std::vector<std::tuple<std::wstring, std::wstring, std::wstring>> writes;  ///< section,key,value
   std::vector<std::pair<std::wstring, std::wstring>> deletes;                ///< section,key
-  std::wstring unstorable;   ///< characters the code page lacks.
-  std::wstring fail_reason;  ///< when set, every write and delete fails with it.
+  std::set<std::wstring> empty_files;  ///< files that exist without a key (written, emptied).
+  std::vector<std::wstring> removed;   ///< every file removed, in order.
+  std::wstring unstorable;             ///< characters the code page lacks.
+  std::wstring fail_reason;            ///< when set, every write and delete fails with it.
   std::map<std::wstring, std::wstring> key_failures;  ///< key (any case) -> why its writes fail.
   int writes_allowed = -1;  ///< writes and deletes that succeed before all fail; -1: no limit.
 

@@ -242,6 +242,17 @@ class Win32ProfileStore : public ProfileStore {
     return WriteProfile(file, section, key.c_str(), nullptr, error);
   }
 
+  bool FileExists(const std::wstring& file) override {
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  bool RemoveFile(const std::wstring& file, std::wstring* error) override {
+    if (DeleteFileW(file.c_str())) return true;
+    *error = Win32ErrorText(L"DeleteFileW", GetLastError());
+    return false;
+  }
+
  private:
   // The value of `key`, or with a null key the section's key names, NUL-separated.
   static std::wstring ReadProfile(const std::wstring& file, const std::wstring& section,

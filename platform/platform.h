@@ -92,6 +92,10 @@ class ProfileStore {
   /// when the file cannot be written.
   virtual bool Delete(const std::wstring& file, const std::wstring& section,
                       const std::wstring& key, std::wstring* error) = 0;
+  /// True when `file` exists (with any contents).
+  virtual bool FileExists(const std::wstring& file) = 0;
+  /// Deletes `file` itself; false with `error` when it cannot.
+  virtual bool RemoveFile(const std::wstring& file, std::wstring* error) = 0;
 };
 
 /// Starting programs.

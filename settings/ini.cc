@@ -65,6 +65,7 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
     }
   }
   const std::wstring file = SettingsFile(p.App);
+  const bool file_existed = store.FileExists(file);
   std::vector<Before> before(settings.size());
   for (std::size_t k = 0; k != settings.size(); ++k) {
     const Setting& setting = settings[k];
@@ -76,6 +77,14 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
     if (!store.Write(file, setting.section, setting.key, setting.value, &failure->reason)) {
       failure->key = setting.key;
       Restore(store, file, settings, before, k, failure);
+      // A file this save created goes again: its existence alone decides how the next run
+      // starts.
+      std::wstring error;
+      if (!file_existed && failure->unrestored.empty() && store.FileExists(file) &&
+          !store.RemoveFile(file, &error)) {
+        failure->unrestored.push_back(file);
+        failure->unrestored.back().append(L": ").append(error);
+      }
       return false;
     }
   }

@@ -42,7 +42,7 @@ struct SaveFailure {
 
 /// Saves `settings` in order, all or nothing: every one is checked before any is written,
 /// and when a write fails the keys written before it get back their old values (or their
-/// absence). False with `failure`.
+/// absence), and a settings file the save created is removed. False with `failure`.
 bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure* failure);
 
 }  // namespace ini

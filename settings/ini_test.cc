@@ -109,7 +109,20 @@ TEST_F(SaveSettingsTest, FailedWritePutsBackTheKeysWrittenBeforeIt) {
     EXPECT_EQ(Stored(L"EXE", L"WORD"), row.word_before ? L"C:\\old\\word.exe" : L"(absent)");
     EXPECT_EQ(Stored(L"EXE", L"TEXT"), L"C:\\old\\text.exe");
     EXPECT_EQ(fake.profile.deletes.size(), row.word_before ? 0u : 1u);
+    EXPECT_TRUE(fake.profile.removed.empty());
   }
+}
+
+// A first save that fails half-way leaves no settings file: its mere existence would turn
+// the next start with documents into dispatch with empty paths.
+TEST_F(SaveSettingsTest, FileTheFailedSaveCreatedIsRemovedAgain) {
+  fake.profile = FakeProfile();
+  fake.profile.key_failures[L"text"] = L"WritePrivateProfileStringW: disk full";
+  EXPECT_FALSE(Save(kNew));
+  EXPECT_EQ(failure.restored, std::vector<std::wstring>{L"WORD"});
+  EXPECT_TRUE(failure.unrestored.empty());
+  EXPECT_EQ(fake.profile.removed, std::vector<std::wstring>{kFile});
+  EXPECT_FALSE(fake.profile.FileExists(kFile));
 }
 
 TEST_F(SaveSettingsTest, KeysAreRestoredLastWrittenFirst) {

@@ -145,13 +145,16 @@ DWORD CreationDisposition(Disposition disposition) {
   return OPEN_EXISTING;
 }
 
+// True when a file (not a folder) exists at `path`.
+bool IsFile(const std::wstring& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 class Win32FileSystem : public FileSystem {
  public:
-  bool FileExists(const std::wstring& path) override {
-    if (path.empty()) return false;
-    DWORD attributes = GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-  }
+  bool FileExists(const std::wstring& path) override { return IsFile(path); }
 
   std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
                                           std::wstring* error) override {
@@ -242,10 +245,7 @@ class Win32ProfileStore : public ProfileStore {
     return WriteProfile(file, section, key.c_str(), nullptr, error);
   }
 
-  bool FileExists(const std::wstring& file) override {
-    const DWORD attributes = GetFileAttributesW(file.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-  }
+  bool FileExists(const std::wstring& file) override { return IsFile(file); }
 
   bool RemoveFile(const std::wstring& file, std::wstring* error) override {
     if (DeleteFileW(file.c_str())) return true;

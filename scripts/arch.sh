@@ -1,4 +1,5 @@
 # Sourced by the project's scripts: the two Windows architectures, x86 and x64.
+#   talvern_wine_loader ARCH     the Wine loader that runs ARCH's programs
 #   talvern_arch_runnable ARCH   0 when this machine can run ARCH's programs under Wine;
 #                                otherwise prints the reason in one line and returns 1
 #   talvern_build_dir ARCH       the build folder of ARCH (relative to the repository)
@@ -8,15 +9,21 @@
 # machine without 32-bit support does.
 TALVERN_WINE32="${TALVERN_WINE32:-/usr/lib/wine/wine}"
 
+# The wine wrapper picks the 32-bit loader whenever wine32 is installed, so each
+# architecture names its own.
+talvern_wine_loader() {
+  case $1 in
+    x86) echo "$TALVERN_WINE32" ;;
+    x64) echo /usr/lib/wine/wine64 ;;
+    *) echo "unknown architecture '$1' (x86 or x64)" >&2; return 1 ;;
+  esac
+}
+
 # Some kernels run no i386 program at all (32-bit emulation switched off): 32-bit Wine then
 # fails with "Exec format error".
 talvern_arch_runnable() {
   local arch="$1" loader output
-  case $arch in
-    x86) loader="$TALVERN_WINE32" ;;
-    x64) loader=/usr/lib/wine/wine64 ;;
-    *) echo "unknown architecture '$arch' (x86 or x64)"; return 1 ;;
-  esac
+  loader="$(talvern_wine_loader "$arch" 2>&1)" || { echo "$loader"; return 1; }
   if [[ ! -x $loader ]]; then
     echo "$loader is not installed"
     return 1

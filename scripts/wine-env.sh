@@ -11,20 +11,13 @@
 TALVERN_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 source "$TALVERN_ROOT/scripts/arch.sh"
 TALVERN_ARCH="${TALVERN_ARCH:-x64}"
+if ! TALVERN_WINE_LOADER="$(talvern_wine_loader "$TALVERN_ARCH")"; then
+  echo "wine-env: TALVERN_ARCH must be x86 or x64, not '$TALVERN_ARCH'" >&2
+  return 1 2>/dev/null || exit 1
+fi
 case $TALVERN_ARCH in
-  x86)
-    export WINEARCH=win32
-    TALVERN_WINE_LOADER="$TALVERN_WINE32"
-    ;;
-  x64)
-    export WINEARCH=win64
-    # The wine wrapper picks the 32-bit loader whenever wine32 is installed.
-    TALVERN_WINE_LOADER=/usr/lib/wine/wine64
-    ;;
-  *)
-    echo "wine-env: TALVERN_ARCH must be x86 or x64, not '$TALVERN_ARCH'" >&2
-    return 1 2>/dev/null || exit 1
-    ;;
+  x86) export WINEARCH=win32 ;;
+  x64) export WINEARCH=win64 ;;
 esac
 export TALVERN_ARCH
 export WINELOADER="$TALVERN_WINE_LOADER"

@@ -1,5 +1,5 @@
 // The Win32 implementations of the platform interfaces. Each folder provides its
-// own factory; launcher/main-win32.cc wires them together.
+// own factory; app/main-win32.cc wires them together.
 #ifndef TALVERN_PLATFORM_PLATFORM_WIN32_H_
 #define TALVERN_PLATFORM_PLATFORM_WIN32_H_
 

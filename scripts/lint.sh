@@ -20,7 +20,7 @@ configure() {
   mkdir -p "$dir/product"
   jq --arg root "$root/" '[.[]
       | select(.file | startswith($root))
-      | select(.file | ltrimstr($root) | test("^(launcher|platform|settings|shell|window)/[^/]*\\.cc$"))
+      | select(.file | ltrimstr($root) | test("^(app|launcher|platform|settings|shell|window)/[^/]*\\.cc$"))
       | select(.file | test("_test\\.cc$|/fake_[^/]*$") | not)
       | .command |= gsub("-DTALVERN_[A-Z_]+=(\\\\\"|[^ ])*( [^ -](\\\\\"|[^ ])*)*"; "")]' \
     "$dir/compile_commands.json" >"$dir/product/compile_commands.json"

@@ -35,8 +35,7 @@ bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::w
   // Each document is tested afresh, whatever the one before it left behind.
   m.NotCompound = false;
   // A missing document is reported, never created.
-  std::unique_ptr<ByteReader> file =
-      p.files->OpenForRead(document, Disposition::kOpenExisting, error);
+  std::unique_ptr<ByteReader> file = p.files->OpenForRead(document, error);
   if (!file) return false;
   for (std::size_t j = 0; j != kSignatureLength && !m.NotCompound; ++j) {
     std::uint8_t byte = 0;

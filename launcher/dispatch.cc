@@ -10,7 +10,7 @@ namespace talvern {
 
 namespace {
 
-constexpr std::size_t kSignatureLength = 8;
+constexpr std::size_t kSignatureLength = kCompoundSignature.size();
 
 }  // namespace
 
@@ -19,6 +19,15 @@ std::wstring HexText(std::uint8_t byte) {
   std::wstring text;
   if (byte >= 0x10) text += kDigits[byte >> 4];
   text += kDigits[byte & 0xF];
+  return text;
+}
+
+std::wstring SignatureAsText() {
+  std::wstring text;
+  for (char byte : kCompoundSignature) {
+    if (!text.empty()) text += L' ';
+    text += HexText(static_cast<std::uint8_t>(byte));
+  }
   return text;
 }
 

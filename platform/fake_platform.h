@@ -75,8 +75,8 @@ class FakeProfile : public ProfileStore {
   std::set<std::wstring> empty_files;  ///< files that exist without a key (written, emptied).
   std::vector<std::wstring> removed;   ///< every file removed, in order.
   std::map<std::wstring, std::wstring> read_locks;  ///< file -> why it cannot be opened to read.
-  std::wstring unstorable;             ///< characters the code page lacks.
-  std::wstring fail_reason;            ///< when set, every write and delete fails with it.
+  std::wstring unstorable;                          ///< characters the code page lacks.
+  std::wstring fail_reason;  ///< when set, every write and delete fails with it.
   std::map<std::wstring, std::wstring> key_failures;  ///< key (any case) -> why its writes fail.
   int writes_allowed = -1;  ///< writes and deletes that succeed before all fail; -1: no limit.
 

@@ -35,16 +35,17 @@ struct Setting {
 /// Why a save did not happen, and what became of the keys written before the failure.
 struct SaveFailure {
   bool unread = false;  ///< the old values could not be read, so nothing was written.
-  std::wstring key;                      ///< the key that could not be stored.
-  std::wstring reason;                   ///< why.
+  std::wstring key;     ///< the key that could not be stored.
+  std::wstring reason;  ///< why.
   std::vector<std::wstring> restored;    ///< keys written before it, put back as they were.
   std::vector<std::wstring> unrestored;  ///< "KEY: reason" for keys that stay changed.
 };
 
 /// Saves `settings` in order, all or nothing: every one is checked, and the old values are
 /// read from a file held open for reading, before any is written (a file that cannot be
-/// opened refuses the save); when a write fails the keys written before it get back their old values (or their
-/// absence), and a settings file the save created is removed. False with `failure`.
+/// opened refuses the save); when a write fails the keys written before it get back their old
+/// values (or their absence), and a settings file the save created is removed. False with
+/// `failure`.
 bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure* failure);
 
 }  // namespace ini

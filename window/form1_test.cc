@@ -361,11 +361,13 @@ TEST_F(Form1Test, UnwritableOrUnreadableSettingsFileKeepsTheWindowOpen) {
     bool read_locked;
     std::wstring prompt;
   } rows[] = {
-      {false, L"WORDの設定を保存できませんでした。\r\n保存先: C:\\Tools\\Data.ini\r\n"
-              L"理由: WritePrivateProfileStringW: 別のプロセスが使用中です。"},
-      {true, L"設定ファイルを読み取れないため、設定を保存しませんでした。何も書き込んでいません。\r\n"
-             L"しばらくしてから、もう一度保存してください。\r\n保存先: C:\\Tools\\Data.ini\r\n"
-             L"理由: CreateFileW: 別のプロセスが使用中です。"},
+      {false,
+       L"WORDの設定を保存できませんでした。\r\n保存先: C:\\Tools\\Data.ini\r\n"
+       L"理由: WritePrivateProfileStringW: 別のプロセスが使用中です。"},
+      {true,
+       L"設定ファイルを読み取れないため、設定を保存しませんでした。何も書き込んでいません。\r\n"
+       L"しばらくしてから、もう一度保存してください。\r\n保存先: C:\\Tools\\Data.ini\r\n"
+       L"理由: CreateFileW: 別のプロセスが使用中です。"},
   };
   for (const auto& row : rows) {
     FakePlatform f;

@@ -135,7 +135,8 @@ TEST_F(CommandsTest, LockedSettingsFileIsReportedAndTheWindowStaysOpen) {
     const wchar_t* start;
   } rows[] = {
       {FILE_SHARE_READ, L"WORDの設定を保存できませんでした。\r\n"},
-      {0, L"設定ファイルを読み取れないため、設定を保存しませんでした。何も書き込んでいません。\r\n"},
+      {0,
+       L"設定ファイルを読み取れないため、設定を保存しませんでした。何も書き込んでいません。\r\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.share);

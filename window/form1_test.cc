@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "window/form1_design.h"
 #include "window/form1_test_fixture.h"
 
 namespace talvern {
@@ -401,6 +402,19 @@ TEST_F(Form1Test, ShortcutAndAssociationButtonsReachTheShell) {
   form.Command6_Click();
   EXPECT_GT(fake.registry.log.size(), after_set);
   EXPECT_FALSE(view.closed);
+}
+
+// The window is made only of the classes the layout knows; any other is refused, not made a
+// label.
+TEST(Form1DesignTest, OnlyTheDesignedClassesHaveAKind) {
+  ControlKind kind = ControlKind::kLabel;
+  for (const DesignedControl& control : kDesign)
+    EXPECT_TRUE(ControlKindOf(control.class_name, &kind));
+  EXPECT_TRUE(ControlKindOf(L"BUTTON", &kind));
+  EXPECT_EQ(kind, ControlKind::kButton);
+  for (const wchar_t* other : {L"ComboBox", L"Butto", L"Buttons", L""}) {
+    EXPECT_FALSE(ControlKindOf(other, &kind));
+  }
 }
 
 }  // namespace

@@ -108,7 +108,6 @@ TEST(FormatOfTest, RecognisesWhatWordOpensAndNothingThatOnlyBeginsLikeIt) {
        "<html xmlns=\"http://www.w3.org/1999/xhtml\">",
        F::kHtml},
       {"comment not closed before the page", "<!-- saved <html>", F::kText},
-      {"comment before other markup", "<!-- x --><note>", F::kText},
 
       {"MHT, MIME-Version first",
        "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"b\"\r\n\r\n", F::kMht},

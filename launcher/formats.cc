@@ -156,8 +156,8 @@ Prolog ReadProlog(const std::string& text) {
     } else if (MatchesAt(text, at, "<!doctype", true)) {
       const std::size_t name = SkipSpace(text, at + 9);
       const std::size_t after = name + 4;
-      prolog.html_doctype = name != at + 9 && MatchesAt(text, name, "html", true) &&
-                            after < text.size() && (IsSpace(text[after]) || text[after] == '>');
+      prolog.html_doctype |= name != at + 9 && MatchesAt(text, name, "html", true) &&
+                             after < text.size() && (IsSpace(text[after]) || text[after] == '>');
       at = DoctypeEnd(text, at);
       if (at == kNone) return prolog;
     } else if (MatchesAt(text, at, "<")) {

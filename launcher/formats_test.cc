@@ -108,6 +108,7 @@ TEST(FormatOfTest, RecognisesWhatWordOpensAndNothingThatOnlyBeginsLikeIt) {
        "<html xmlns=\"http://www.w3.org/1999/xhtml\">",
        F::kHtml},
       {"comment not closed before the page", "<!-- saved <html>", F::kText},
+      {"HTML doctype, then one cut short", "<!DOCTYPE html><!DOCTYPE", F::kHtml},
 
       {"MHT, MIME-Version first",
        "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"b\"\r\n\r\n", F::kMht},

@@ -34,11 +34,11 @@ struct Setting {
 
 /// Why a save did not happen, and what became of the keys written before the failure.
 struct SaveFailure {
-  bool unread = false;  ///< the old values could not be read, so nothing was written.
-  std::wstring key;     ///< the key that could not be stored.
-  std::wstring reason;  ///< why.
+  std::wstring key;                      ///< the key that could not be stored.
+  std::wstring reason;                   ///< why.
   std::vector<std::wstring> restored;    ///< keys written before it, put back as they were.
   std::vector<std::wstring> unrestored;  ///< "KEY: reason" for keys that stay changed.
+  bool unread = false;  ///< the old values could not be read, so nothing was written.
 };
 
 /// Saves `settings` in order, all or nothing: every one is checked, and the old values are

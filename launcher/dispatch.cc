@@ -10,7 +10,7 @@ namespace talvern {
 
 namespace {
 
-constexpr std::size_t kSignatureLength = 8;
+constexpr std::size_t kSignatureLength = kCompoundSignature.size();
 
 }  // namespace
 
@@ -19,6 +19,15 @@ std::wstring HexText(std::uint8_t byte) {
   std::wstring text;
   if (byte >= 0x10) text += kDigits[byte >> 4];
   text += kDigits[byte & 0xF];
+  return text;
+}
+
+std::wstring SignatureAsText() {
+  std::wstring text;
+  for (char byte : kCompoundSignature) {
+    if (!text.empty()) text += L' ';
+    text += HexText(static_cast<std::uint8_t>(byte));
+  }
   return text;
 }
 
@@ -35,8 +44,7 @@ bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::w
   // Each document is tested afresh, whatever the one before it left behind.
   m.NotCompound = false;
   // A missing document is reported, never created.
-  std::unique_ptr<ByteReader> file =
-      p.files->OpenForRead(document, Disposition::kOpenExisting, error);
+  std::unique_ptr<ByteReader> file = p.files->OpenForRead(document, error);
   if (!file) return false;
   for (std::size_t j = 0; j != kSignatureLength && !m.NotCompound; ++j) {
     std::uint8_t byte = 0;

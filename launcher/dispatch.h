@@ -13,6 +13,9 @@ namespace talvern {
 /// Upper-case hexadecimal text of `byte` without a leading zero ("D0", "A", "0").
 std::wstring HexText(std::uint8_t byte);
 
+/// The compound-file signature as the HexText of each byte, separated by single spaces.
+std::wstring SignatureAsText();
+
 /// Reads up to eight bytes of `document` and sets m.NotCompound (cleared first) at the first
 /// one that differs from the signature in m.SignatureBytes (or lies past the end). False with
 /// `error` when the document cannot be opened or read, is empty text, or the signature table

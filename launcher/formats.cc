@@ -70,22 +70,6 @@ std::string AsText(string_view head) {
   return text;
 }
 
-// "<!DOCTYPE html" or "<html", in any letter case, after white space and followed by
-// white space or ">".
-bool IsHtml(const std::string& text) {
-  std::size_t at = SkipSpace(text, 0);
-  if (MatchesAt(text, at, "<!doctype", true)) {
-    const std::size_t name = SkipSpace(text, at + 9);
-    if (name == at + 9 || !MatchesAt(text, name, "html", true)) return false;
-    at = name + 4;
-  } else if (MatchesAt(text, at, "<html", true)) {
-    at += 5;
-  } else {
-    return false;
-  }
-  return at < text.size() && (IsSpace(text[at]) || text[at] == '>');
-}
-
 // Where the XML name that starts at `at` ends; kNone when it runs to the end of the text.
 std::size_t NameEnd(string_view text, std::size_t at) {
   while (at < text.size() && !IsSpace(text[at]) && text[at] != '>' && text[at] != '/' &&
@@ -95,9 +79,9 @@ std::size_t NameEnd(string_view text, std::size_t at) {
   return at < text.size() ? at : kNone;
 }
 
-// True when the pseudo-attributes of a processing instruction (name="value" ...) give
-// `name` exactly `value`.
-bool HasPseudoAttribute(string_view content, string_view name, string_view value) {
+// The value of pseudo-attribute `name` among those of a processing instruction
+// (name="value" ...); false when it has none.
+bool PseudoAttribute(string_view content, string_view name, string_view* value) {
   std::size_t at = SkipSpace(content, 0);
   while (at < content.size()) {
     const std::size_t equals = content.find('=', at);
@@ -108,7 +92,10 @@ bool HasPseudoAttribute(string_view content, string_view name, string_view value
     if (open >= content.size() || (content[open] != '"' && content[open] != '\'')) return false;
     const std::size_t close = content.find(content[open], open + 1);
     if (close == kNone) return false;
-    if (key == name && content.substr(open + 1, close - open - 1) == value) return true;
+    if (key == name) {
+      *value = content.substr(open + 1, close - open - 1);
+      return true;
+    }
     at = SkipSpace(content, close + 1);
   }
   return false;
@@ -136,38 +123,83 @@ std::size_t DoctypeEnd(string_view text, std::size_t at) {
   return kNone;
 }
 
-// XML whose prolog holds <?mso-application progid="Word.Document"?> or whose first element
-// is w:wordDocument or pkg:package. The prolog is read item by item up to that element.
-bool IsWordXml(const std::string& text) {
+// What comes before the first element of a web page or an XML document.
+struct Prolog {
+  bool html_doctype = false;  ///< "<!DOCTYPE html" and a blank or ">".
+  bool mso = false;           ///< an <?mso-application?> with a progid: the program it names.
+  string_view progid;
+  string_view root;  ///< the first element's name; empty when the head ends before it does.
+  std::size_t after_root = kNone;
+};
+
+// Reads white space, processing instructions (the XML declaration among them), comments
+// and a document type declaration, up to the first element.
+Prolog ReadProlog(const std::string& text) {
+  Prolog prolog;
   std::size_t at = 0;
   for (;;) {
     at = SkipSpace(text, at);
     if (MatchesAt(text, at, "<?")) {
       const std::size_t end = text.find("?>", at + 2);
-      if (end == kNone) return false;
+      if (end == kNone) return prolog;
       const std::size_t target_end = NameEnd(text, at + 2);
       const string_view target(text.data() + at + 2, target_end - at - 2);
       const string_view content(text.data() + target_end, end - target_end);
-      if (target == "mso-application" && HasPseudoAttribute(content, "progid", "Word.Document")) {
-        return true;
+      if (target == "mso-application" && !prolog.mso) {
+        prolog.mso = PseudoAttribute(content, "progid", &prolog.progid);
       }
       at = end + 2;
     } else if (MatchesAt(text, at, "<!--")) {
       const std::size_t end = text.find("-->", at + 4);
-      if (end == kNone) return false;
+      if (end == kNone) return prolog;
       at = end + 3;
-    } else if (MatchesAt(text, at, "<!DOCTYPE")) {
+    } else if (MatchesAt(text, at, "<!doctype", true)) {
+      const std::size_t name = SkipSpace(text, at + 9);
+      const std::size_t after = name + 4;
+      prolog.html_doctype |= name != at + 9 && MatchesAt(text, name, "html", true) &&
+                             after < text.size() && (IsSpace(text[after]) || text[after] == '>');
       at = DoctypeEnd(text, at);
-      if (at == kNone) return false;
+      if (at == kNone) return prolog;
     } else if (MatchesAt(text, at, "<")) {
       const std::size_t end = NameEnd(text, at + 1);
-      if (end == kNone) return false;
-      const string_view root(text.data() + at + 1, end - at - 1);
-      return root == "w:wordDocument" || root == "pkg:package";
+      if (end == kNone) return prolog;
+      prolog.root = string_view(text.data() + at + 1, end - at - 1);
+      prolog.after_root = end;
+      return prolog;
     } else {
-      return false;
+      return prolog;
     }
   }
+}
+
+// A flat package holds a Word document when one of its parts is Word's main part.
+bool HoldsWordDocument(string_view text, std::size_t from) {
+  const string_view kName = "pkg:name=";
+  const string_view kPart = "/word/document.xml";
+  for (std::size_t at = text.find(kName, from); at != kNone; at = text.find(kName, at + 1)) {
+    const std::size_t open = at + kName.size();
+    if (open < text.size() && (text[open] == '"' || text[open] == '\'') &&
+        MatchesAt(text, open + 1, kPart) &&
+        MatchesAt(text, open + 1 + kPart.size(), {&text[open], 1})) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// XML that names Word in <?mso-application progid="Word.Document"?>, or whose first element
+// is w:wordDocument, or a flat package that holds a Word document.
+bool IsWordXml(const std::string& text, const Prolog& prolog) {
+  if (prolog.mso) return prolog.progid == "Word.Document";
+  if (prolog.root == "w:wordDocument") return true;
+  return prolog.root == "pkg:package" && HoldsWordDocument(text, prolog.after_root);
+}
+
+// A page with an HTML document type or an "html" first element, in any letter case; not
+// one that names another Office program.
+bool IsHtml(const Prolog& prolog) {
+  if (prolog.mso && prolog.progid != "Word.Document") return false;
+  return prolog.html_doctype || EqualAnyCase(prolog.root, "html");
 }
 
 // A header line's field name: printable ASCII without blanks or ":".
@@ -187,11 +219,10 @@ bool IsMultipartRelated(string_view value) {
   return after == value.size() || value[after] == ';' || IsSpace(value[after]);
 }
 
-// A MIME web archive: the first line is a MIME-Version header, or the header lines before
-// the first blank line (folded lines joined) hold MIME-Version and a Content-Type of
-// multipart/related. A line that is not a header means this is no header block.
+// A MIME web archive: the header lines before the first blank line (folded lines joined)
+// hold MIME-Version and a Content-Type of multipart/related. A line that is not a header
+// means this is no header block.
 bool IsMht(const std::string& text) {
-  if (MatchesAt(text, 0, "MIME-Version:", true)) return true;
   std::vector<std::pair<string_view, std::string>> headers;
   for (std::size_t at = 0; at < text.size();) {
     std::size_t end = text.find('\n', at);
@@ -224,22 +255,11 @@ struct Signature {
 };
 
 const Signature kSignatures[] = {
-    {DocumentFormat::kCompound, {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8}},
+    {DocumentFormat::kCompound, kCompoundSignature},
     {DocumentFormat::kRtf, {"{\\rtf", 5}},
     {DocumentFormat::kZipPackage, {"PK\x03\x04", 4}},
     {DocumentFormat::kWord2, {"\xDB\xA5\x2D\x00", 4}},
     {DocumentFormat::kWordForDos, {"\x31\xBE\x00\x00\x00\xAB", 6}},
-};
-
-struct TextRule {
-  DocumentFormat format;
-  bool (*matches)(const std::string& text);
-};
-
-const TextRule kTextRules[] = {
-    {DocumentFormat::kWordXml, IsWordXml},
-    {DocumentFormat::kHtml, IsHtml},
-    {DocumentFormat::kMht, IsMht},
 };
 
 }  // namespace
@@ -250,10 +270,10 @@ DocumentFormat FormatOf(std::string_view head) {
     if (StartsWith(head, signature.bytes)) return signature.format;
   }
   const std::string text = AsText(head);
-  for (const TextRule& rule : kTextRules) {
-    if (rule.matches(text)) return rule.format;
-  }
-  return DocumentFormat::kText;
+  const Prolog prolog = ReadProlog(text);
+  if (IsWordXml(text, prolog)) return DocumentFormat::kWordXml;
+  if (IsHtml(prolog)) return DocumentFormat::kHtml;
+  return IsMht(text) ? DocumentFormat::kMht : DocumentFormat::kText;
 }
 
 const char* FormatName(DocumentFormat format) {

@@ -24,6 +24,8 @@ const char kMsoXml[] =
     "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
     "<?mso-application progid=\"Word.Document\"?>\r\n";
 
+const std::string kWordPart = "<pkg:part pkg:name=\"/word/document.xml\">";
+
 struct FormatRow {
   const char* name;
   std::string head;
@@ -53,8 +55,9 @@ TEST(FormatOfTest, RecognisesWhatWordOpensAndNothingThatOnlyBeginsLikeIt) {
       {"mso PI alone decides", std::string(kMsoXml) + "<root>", F::kWordXml},
       {"mso PI in single quotes", "<?mso-application progid='Word.Document'?><a/>", F::kWordXml},
       {"w:wordDocument root, no declaration", "<w:wordDocument xmlns:w=\"x\">", F::kWordXml},
-      {"flat OPC package root",
-       "<?xml version=\"1.0\"?>\n<!-- saved -->\n<pkg:package xmlns:pkg=\"x\">", F::kWordXml},
+      {"flat package with a Word document",
+       "<?xml version=\"1.0\"?>\n<!-- saved -->\n<pkg:package xmlns:pkg=\"x\">" + kWordPart,
+       F::kWordXml},
       {"Word XML in UTF-8 with a BOM", "\xEF\xBB\xBF<w:wordDocument>", F::kWordXml},
       {"Word XML in UTF-16LE", "\xFF\xFE" + Utf16("<?xml version=\"1.0\"?><w:wordDocument>", false),
        F::kWordXml},
@@ -62,6 +65,13 @@ TEST(FormatOfTest, RecognisesWhatWordOpensAndNothingThatOnlyBeginsLikeIt) {
        "<?xml version=\"1.0\"?><!DOCTYPE w [<!ENTITY a \"]>\">]><w:wordDocument>", F::kWordXml},
       {"Excel XML", "<?xml version=\"1.0\"?><?mso-application progid=\"Excel.Sheet\"?><Workbook>",
        F::kText},
+      {"PowerPoint flat package",
+       "<?mso-application progid=\"PowerPoint.Show\"?><pkg:package>" + kWordPart, F::kText},
+      {"Excel page", "<?mso-application progid=\"Excel.Sheet\"?><html>", F::kText},
+      {"flat package without a Word document",
+       "<pkg:package><pkg:part pkg:name=\"/xl/workbook.xml\">", F::kText},
+      {"Word part of a flat package cut by the 4 KiB mark",
+       "<pkg:package>" + filler.substr(0, kFormatHeadBytes - 40) + kWordPart, F::kText},
       {"other XML", "<?xml version=\"1.0\"?>\n<note><to>Tove</to></note>", F::kText},
       {"root name longer", "<w:wordDocumentX>", F::kText},
       {"root without prefix", "<wordDocument>", F::kText},
@@ -90,11 +100,19 @@ TEST(FormatOfTest, RecognisesWhatWordOpensAndNothingThatOnlyBeginsLikeIt) {
       {"element name longer than html", "<htmlx>", F::kText},
       {"doctype of another kind", "<!DOCTYPE svg>", F::kText},
       {"doctype without a blank", "<!DOCTYPEhtml>", F::kText},
-      {"comment before the page", "<!-- saved from url -->\n<html>", F::kText},
+      {"page saved by Internet Explorer", "<!-- saved from url=(0014)about:internet -->\r\n<html>",
+       F::kHtml},
+      {"XHTML",
+       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+       "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"x.dtd\">\n"
+       "<html xmlns=\"http://www.w3.org/1999/xhtml\">",
+       F::kHtml},
+      {"comment not closed before the page", "<!-- saved <html>", F::kText},
+      {"HTML doctype, then one cut short", "<!DOCTYPE html><!DOCTYPE", F::kHtml},
 
       {"MHT, MIME-Version first",
        "MIME-Version: 1.0\r\nContent-Type: multipart/related; boundary=\"b\"\r\n\r\n", F::kMht},
-      {"MHT, MIME-Version first in any case", "mime-version: 1.0\n", F::kMht},
+      {"text that only begins with MIME-Version", "MIME-Version: 1.0\r\n\r\nHello", F::kText},
       {"MHT, saved by a browser",
        "From: <Saved by Windows Internet Explorer 8>\r\nSubject: x\r\nMIME-Version: 1.0\r\n"
        "Content-Type: multipart/related;\r\n\ttype=\"text/html\";\r\n\tboundary=\"b\"\r\n\r\n",

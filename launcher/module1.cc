@@ -26,7 +26,7 @@ std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& i
 }
 
 void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
-  m.SignatureText = L"D0 CF 11 E0 A1 B1 1A E1";
+  m.SignatureText = SignatureAsText();
   m.SignatureBytes = SplitAtSpaces(m.SignatureText);
   m.WordPath = ini::ReadSetting(p, L"EXE", L"WORD");
   m.TextPath = ini::ReadSetting(p, L"EXE", L"TEXT");

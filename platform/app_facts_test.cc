@@ -30,7 +30,7 @@ TEST(AppFactsTest, ProductNameTitleVersionAndCopyright) {
   EXPECT_EQ(app.ProductName, L"TALVERN Ver1.20");
   EXPECT_EQ(app.Title, L"Talvern");
   EXPECT_EQ(app.Version, L"1.20.0136");
-  EXPECT_EQ(app.LegalCopyright, L"Copyright \u00A9 2026 Talvern Project");
+  EXPECT_EQ(app.LegalCopyright, L"Copyright (c) 2026 Talvern Project");
 }
 
 }  // namespace

@@ -76,27 +76,13 @@ bool FakeFileSystem::FileExists(const std::wstring& path) {
 }
 
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,
-                                                        Disposition disposition,
                                                         std::wstring* error) {
   auto failure = open_errors.find(path);
   if (failure != open_errors.end()) {
     *error = failure->second;
     return nullptr;
   }
-  // Creating makes the file, as CreateFileW does, so code that asks for the wrong
-  // disposition leaves a file behind that a test can see.
-  const bool exists = files.count(path) != 0;
-  if (disposition == Disposition::kCreateNew && exists) {
-    *error = L"The file exists.";
-    return nullptr;
-  }
-  if (!folders.count(path) &&
-      (disposition == Disposition::kCreateAlways || disposition == Disposition::kCreateNew ||
-       (disposition == Disposition::kOpenAlways && !exists))) {
-    files[path].clear();
-  }
-  auto file = files.find(path);
-  if (file == files.end()) {
+  if (files.count(path) == 0) {
     *error = folders.count(path) ? L"Access is denied." : L"The system cannot find the file.";
     return nullptr;
   }
@@ -114,13 +100,15 @@ FakeProfile::Key FakeProfile::MakeKey(const std::wstring& file, const std::wstri
 
 std::wstring FakeProfile::Read(const std::wstring& file, const std::wstring& section,
                                const std::wstring& key) {
+  // Like the profile functions, a file that cannot be opened reads as empty.
+  if (read_locks.count(file)) return std::wstring();
   auto found = values.find(MakeKey(file, section, key));
   return found == values.end() ? std::wstring() : found->second;
 }
 
 bool FakeProfile::Contains(const std::wstring& file, const std::wstring& section,
                            const std::wstring& key) {
-  return values.count(MakeKey(file, section, key)) != 0;
+  return read_locks.count(file) == 0 && values.count(MakeKey(file, section, key)) != 0;
 }
 
 bool FakeProfile::CanStoreExactly(const std::wstring& text, std::wstring* why) {
@@ -171,6 +159,18 @@ bool FakeProfile::FileExists(const std::wstring& file) {
     if (std::get<0>(entry.first) == file) return true;
   }
   return false;
+}
+
+bool FakeProfile::HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold,
+                                 std::wstring* error) {
+  auto lock = read_locks.find(file);
+  if (lock != read_locks.end()) {
+    *error = lock->second;
+    return false;
+  }
+  hold->reset();
+  if (FileExists(file)) *hold = std::make_shared<int>(0);
+  return true;
 }
 
 bool FakeProfile::RemoveFile(const std::wstring& file, std::wstring* error) {

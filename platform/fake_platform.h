@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
@@ -31,8 +32,7 @@ class FakeMessages : public MessageBoxes {
 class FakeFileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override;
-  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
-                                          std::wstring* error) override;
+  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override;
   bool ProbePlainFile(const std::wstring& path) override;
 
   std::map<std::wstring, std::string> files;
@@ -62,6 +62,8 @@ class FakeProfile : public ProfileStore {
               std::wstring* error) override;
   /// True when any key of `file` is stored, or `file` is in `empty_files`.
   bool FileExists(const std::wstring& file) override;
+  bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold,
+                      std::wstring* error) override;
   bool RemoveFile(const std::wstring& file, std::wstring* error) override;
 
   using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
@@ -72,8 +74,9 @@ class FakeProfile : public ProfileStore {
   std::vector<std::pair<std::wstring, std::wstring>> deletes;                ///< section,key
   std::set<std::wstring> empty_files;  ///< files that exist without a key (written, emptied).
   std::vector<std::wstring> removed;   ///< every file removed, in order.
-  std::wstring unstorable;             ///< characters the code page lacks.
-  std::wstring fail_reason;            ///< when set, every write and delete fails with it.
+  std::map<std::wstring, std::wstring> read_locks;  ///< file -> why it cannot be opened to read.
+  std::wstring unstorable;                          ///< characters the code page lacks.
+  std::wstring fail_reason;  ///< when set, every write and delete fails with it.
   std::map<std::wstring, std::wstring> key_failures;  ///< key (any case) -> why its writes fail.
   int writes_allowed = -1;  ///< writes and deletes that succeed before all fail; -1: no limit.
 

@@ -131,20 +131,6 @@ class Win32Reader : public ByteReader {
   std::uint64_t next_ = 0;
 };
 
-DWORD CreationDisposition(Disposition disposition) {
-  switch (disposition) {
-    case Disposition::kOpenExisting:
-      break;
-    case Disposition::kOpenAlways:
-      return OPEN_ALWAYS;
-    case Disposition::kCreateNew:
-      return CREATE_NEW;
-    case Disposition::kCreateAlways:
-      return CREATE_ALWAYS;
-  }
-  return OPEN_EXISTING;
-}
-
 // True when a file (not a folder) exists at `path`.
 bool IsFile(const std::wstring& path) {
   if (path.empty()) return false;
@@ -156,11 +142,10 @@ class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override { return IsFile(path); }
 
-  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
-                                          std::wstring* error) override {
+  std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              CreationDisposition(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
       *error = Win32ErrorText(L"CreateFileW", GetLastError());
       return nullptr;
@@ -246,6 +231,22 @@ class Win32ProfileStore : public ProfileStore {
   }
 
   bool FileExists(const std::wstring& file) override { return IsFile(file); }
+
+  bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold,
+                      std::wstring* error) override {
+    hold->reset();
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      hold->reset(handle, CloseHandle);
+      return true;
+    }
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
+    *error = Win32ErrorText(L"CreateFileW", code);
+    return false;
+  }
 
   bool RemoveFile(const std::wstring& file, std::wstring* error) override {
     if (DeleteFileW(file.c_str())) return true;

@@ -48,24 +48,15 @@ class ByteReader {
   virtual bool ReadStart(std::size_t max, std::string* bytes, std::wstring* error) = 0;
 };
 
-/// What opening a file does when it is missing or already there, as CreateFileW's creation
-/// dispositions.
-enum class Disposition {
-  kOpenExisting,  ///< only an existing file; a missing one is an error.
-  kOpenAlways,    ///< an existing file, or a new empty one.
-  kCreateNew,     ///< a new empty file; an existing one is an error.
-  kCreateAlways,  ///< a new empty file, replacing an existing one.
-};
-
 /// Files and folders.
 class FileSystem {
  public:
   virtual ~FileSystem() = default;
   /// True when a file (not a folder) exists at `path`.
   virtual bool FileExists(const std::wstring& path) = 0;
-  /// Opens `path` for reading, creating it only as `disposition` says. Null with `error` on
-  /// failure.
-  virtual std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, Disposition disposition,
+  /// Opens the existing file `path` for reading only; never creates or changes a file.
+  /// Null with `error` on failure.
+  virtual std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path,
                                                   std::wstring* error) = 0;
   /// True when exactly `path` names a plain file: not a folder, not hidden, not system.
   virtual bool ProbePlainFile(const std::wstring& path) = 0;
@@ -94,6 +85,12 @@ class ProfileStore {
                       const std::wstring& key, std::wstring* error) = 0;
   /// True when `file` exists (with any contents).
   virtual bool FileExists(const std::wstring& file) = 0;
+  /// Opens `file` for reading and keeps it open in `hold`, sharing it with readers and
+  /// writers, so that no other program can lock the reads out until `hold` is released.
+  /// True with `hold` empty when `file` does not exist; false with `error` when it cannot
+  /// be opened.
+  virtual bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold,
+                              std::wstring* error) = 0;
   /// Deletes `file` itself; false with `error` when it cannot.
   virtual bool RemoveFile(const std::wstring& file, std::wstring* error) = 0;
 };

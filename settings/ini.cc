@@ -1,5 +1,7 @@
 #include "settings/ini.h"
 
+#include <memory>
+
 #include "platform/paths.h"
 
 namespace talvern {
@@ -65,6 +67,14 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
     }
   }
   const std::wstring file = SettingsFile(p.App);
+  // The profile functions read a file they cannot open as empty; held open here, it cannot
+  // be locked against them while they read, so a rollback never deletes a key that was
+  // there.
+  std::shared_ptr<void> hold;
+  if (!store.HoldForReading(file, &hold, &failure->reason)) {
+    failure->unread = true;
+    return false;
+  }
   const bool file_existed = store.FileExists(file);
   std::vector<Before> before(settings.size());
   for (std::size_t k = 0; k != settings.size(); ++k) {
@@ -72,6 +82,7 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
     before[k].present = store.Contains(file, setting.section, setting.key);
     if (before[k].present) before[k].value = store.Read(file, setting.section, setting.key);
   }
+  hold.reset();
   for (std::size_t k = 0; k != settings.size(); ++k) {
     const Setting& setting = settings[k];
     if (!store.Write(file, setting.section, setting.key, setting.value, &failure->reason)) {

@@ -38,11 +38,14 @@ struct SaveFailure {
   std::wstring reason;                   ///< why.
   std::vector<std::wstring> restored;    ///< keys written before it, put back as they were.
   std::vector<std::wstring> unrestored;  ///< "KEY: reason" for keys that stay changed.
+  bool unread = false;  ///< the old values could not be read, so nothing was written.
 };
 
-/// Saves `settings` in order, all or nothing: every one is checked before any is written,
-/// and when a write fails the keys written before it get back their old values (or their
-/// absence), and a settings file the save created is removed. False with `failure`.
+/// Saves `settings` in order, all or nothing: every one is checked, and the old values are
+/// read from a file held open for reading, before any is written (a file that cannot be
+/// opened refuses the save); when a write fails the keys written before it get back their old
+/// values (or their absence), and a settings file the save created is removed. False with
+/// `failure`.
 bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure* failure);
 
 }  // namespace ini

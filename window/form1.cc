@@ -115,8 +115,14 @@ bool Form1::SaveSettings() {
   }
   ini::SaveFailure failure;
   if (ini::SaveSettings(p_, settings, &failure)) return true;
-  std::wstring prompt =
-      failure.key + L"の設定を保存できませんでした。\r\n" + L"保存先: " + ini::SettingsFile(p_.App);
+  std::wstring prompt = failure.key + L"の設定を保存できませんでした。\r\n";
+  // A lock by another program (a virus scanner, a sync client) is usually brief.
+  if (failure.unread) {
+    prompt =
+        L"設定ファイルを読み取れないため、設定を保存しませんでした。何も書き込んでいません。\r\n"
+        L"しばらくしてから、もう一度保存してください。\r\n";
+  }
+  prompt += L"保存先: " + ini::SettingsFile(p_.App);
   if (!failure.reason.empty()) prompt += L"\r\n理由: " + failure.reason;
   for (const std::wstring& key : failure.restored) {
     prompt += L"\r\n" + key + L"の設定は保存前の値に戻しました。";

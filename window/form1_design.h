@@ -23,6 +23,13 @@ enum ControlIndex : int {
   kControlCount
 };
 
+/// The kinds of control the window is made of.
+enum class ControlKind { kLabel, kTextBox, kButton };
+
+/// The kind that the window class `class_name` makes ("Static", "Edit", "Button", in any
+/// letter case); false for any other class, which the window cannot be made of.
+bool ControlKindOf(const wchar_t* class_name, ControlKind* kind);
+
 /// One control as designed; positions from the client area's top-left corner.
 struct DesignedControl {
   const wchar_t* class_name;  ///< the Win32 window class: "Static", "Edit" or "Button".

@@ -101,7 +101,7 @@ TEST_F(Form1Test, AboutShowsProductNameVersionAndCopyright) {
   form.mnuAbout_Click();
   ASSERT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].prompt,
-            L"TALVERN Ver1.20\r\nバージョン 1.20.0136\r\nCopyright \u00A9 2026 Talvern Project");
+            L"TALVERN Ver1.20\r\nバージョン 1.20.0136\r\nCopyright (c) 2026 Talvern Project");
   EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kInformation);
   EXPECT_EQ(fake.messages.shown[0].title, L"Talvern");
   EXPECT_FALSE(view.closed);

@@ -5,6 +5,7 @@
 #include <tuple>
 #include <vector>
 
+#include "window/form1_design.h"
 #include "window/form1_test_fixture.h"
 
 namespace talvern {
@@ -362,6 +363,23 @@ TEST_F(Form1Test, UnwritableSettingsFileKeepsTheWindowOpen) {
             std::wstring::npos);
 }
 
+// Old values that another program keeps from being read could not be put back: nothing is
+// written.
+TEST_F(Form1Test, UnreadableSettingsFileIsNotWritten) {
+  fake.WriteSettings(kWord, kNotepad);
+  const auto before = fake.profile.values;
+  fake.profile.read_locks[kSettings] = L"CreateFileW: 別のプロセスが使用中です。";
+  form.Command3_Click();
+  EXPECT_FALSE(view.closed);
+  EXPECT_EQ(fake.profile.values, before);
+  ASSERT_EQ(fake.messages.shown.size(), 1u);
+  EXPECT_EQ(
+      fake.messages.shown[0].prompt,
+      L"設定ファイルを読み取れないため、設定を保存しませんでした。何も書き込んでいません。\r\n"
+      L"しばらくしてから、もう一度保存してください。\r\n保存先: C:\\Tools\\Data.ini\r\n"
+      L"理由: CreateFileW: 別のプロセスが使用中です。");
+}
+
 TEST_F(Form1Test, ShortcutAndAssociationButtonsReachTheShell) {
   fake.shell.send_to = L"C:\\Users\\u\\SendTo";
   form.Command4_Click();
@@ -373,6 +391,15 @@ TEST_F(Form1Test, ShortcutAndAssociationButtonsReachTheShell) {
   form.Command6_Click();
   EXPECT_GT(fake.registry.log.size(), after_set);
   EXPECT_FALSE(view.closed);
+}
+
+// The window is made only of the classes the layout knows; any other is refused.
+TEST(Form1DesignTest, OnlyTheDesignedClassesHaveAKind) {
+  ControlKind kind = ControlKind::kLabel;
+  for (const DesignedControl& control : kDesign)
+    EXPECT_TRUE(ControlKindOf(control.class_name, &kind));
+  EXPECT_TRUE(ControlKindOf(L"BUTTON", &kind) && kind == ControlKind::kButton);
+  EXPECT_FALSE(ControlKindOf(L"ComboBox", &kind) || ControlKindOf(L"Buttons", &kind));
 }
 
 }  // namespace

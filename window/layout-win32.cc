@@ -14,23 +14,24 @@ namespace talvern {
 
 namespace {
 
-// The styles of each kind of control, told apart by its window class.
+// The window class and styles of each kind of control.
 struct ClassStyle {
   const wchar_t* window_class;
   DWORD style;
   DWORD ex_style;
 };
-const ClassStyle kClassStyles[] = {
-    {WC_STATICW, WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0},
-    {WC_EDITW, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE},
-    {WC_BUTTONW, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0},
-};
 
-const ClassStyle& StyleOf(const DesignedControl& control) {
-  for (const ClassStyle& entry : kClassStyles) {
-    if (lstrcmpiW(entry.window_class, control.class_name) == 0) return entry;
+ClassStyle StyleOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kLabel:
+      break;
+    case ControlKind::kTextBox:
+      return {WC_EDITW, WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::kButton:
+      return {WC_BUTTONW, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0};
   }
-  return kClassStyles[0];
+  return {WC_STATICW, WS_CHILD | WS_VISIBLE | SS_LEFTNOWORDWRAP | SS_NOPREFIX, 0};
 }
 
 // Functions of newer systems, looked up so the program still runs where they are missing.
@@ -132,7 +133,14 @@ bool FormLayout::Create(HWND form, std::wstring* error) {
   // In tab order: creating them in this order gives the dialog manager the same order.
   for (int i = 0; i != kControlCount; ++i) {
     const DesignedControl& design = kDesign[i];
-    const ClassStyle& style = StyleOf(design);
+    ControlKind kind = ControlKind::kLabel;
+    // A class the table names by mistake must not quietly become a label.
+    if (!ControlKindOf(design.class_name, &kind)) {
+      *error = std::wstring(L"設定画面を作れませんでした。\r\n未知のウィンドウクラス: ") +
+               design.class_name;
+      return false;
+    }
+    const ClassStyle style = StyleOf(kind);
     controls_[i] = CreateWindowExW(
         style.ex_style, style.window_class, design.caption, style.style, 0, 0, 0, 0, form,
         reinterpret_cast<HMENU>(INT_PTR{kFirstControlId + i}), instance, nullptr);

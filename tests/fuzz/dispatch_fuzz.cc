@@ -39,7 +39,8 @@ const wchar_t* const kDocuments[] = {
 };
 
 // Starts of other formats Word opens, so that the option has something to find.
-const char* const kOtherStarts[] = {"{\\rtf1", "PK\x03\x04", "<html>", "MIME-Version: 1.0\r\n"};
+const char* const kOtherStarts[] = {"{\\rtf1", "PK\x03\x04", "<html>",
+                                    "MIME-Version: 1.0\nContent-Type: multipart/related\n\n"};
 
 // [OPTION] WORDFORMATS as a settings file may hold it; null: no such key. Only "1" is on.
 const wchar_t* const kOptionValues[] = {nullptr, L"1", L"0", L"on"};

@@ -1,7 +1,7 @@
 // The format rules checked by what they promise, not by how they decide: only the first
 // kFormatHeadBytes bytes count, and the same bytes always get the same verdict; the
-// signatures count at byte 0 only; a page may have a byte-order mark and white space
-// before its markup; a Word XML or HTML marker counts only when it ends within the head;
+// signatures count at byte 0 only; a page may have a byte-order mark, white space and a
+// comment before its markup; a Word XML or HTML marker counts only when it ends within the head;
 // an MHT header counts only before the first blank line; and text built only from bytes
 // that no marker needs is text.
 #include <cstdint>
@@ -57,10 +57,10 @@ const Markup kHtml[] = {{"<html>", 1}, {"<html ", 1}, {"<!doctype html>", 1}};
 const Markup kWordXml[] = {{"<?mso-application progid=\"Word.Document\"?>", 0},
                            {"<w:wordDocument ", 1},
                            {"<w:wordDocument>", 1},
-                           {"<pkg:package ", 1}};
-// XML that only looks like Word's.
+                           {"<pkg:package><pkg:part pkg:name=\"/word/document.xml\"", 0}};
+// XML that only looks like Word's, a package without a Word document among them.
 const char* const kOtherXml[] = {"<w:document ", "<root>",
-                                 "<?mso-application progid=\"Excel.Sheet\"?>", "<pkg:packages "};
+                                 "<?mso-application progid=\"Excel.Sheet\"?>", "<pkg:package "};
 const char* const kOtherHeaders[] = {"From: ", "Subject: ", "Date: ", "X-MimeOLE: "};
 
 /// Exactly `length` bytes from `alphabet` (its first once the input runs out).
@@ -136,7 +136,9 @@ void CheckMarkup(const std::string& doc, std::size_t at, const Markup& markup, s
 std::string HtmlPage(FuzzedDataProvider& in) {
   const Markup& markup = fuzz::Pick(in, kHtml);
   const std::string blanks = ConsumeSafe(in, kBlanks, in.ConsumeBool() ? 8 : kHead);
-  const std::string page = blanks + Cased(in, markup.text);
+  const std::string comment =
+      in.ConsumeBool() ? "<!-- saved from url=(0014)about:internet -->" : "";
+  const std::string page = comment + blanks + Cased(in, markup.text);
   std::string doc;
   std::size_t unit = 1;
   switch (in.ConsumeIntegralInRange<int>(0, 3)) {
@@ -174,14 +176,14 @@ std::string Xml(FuzzedDataProvider& in) {
   return doc;
 }
 
-// A MIME header block: MIME-Version first, or anywhere with a multipart/related
-// Content-Type before the first blank line; one of them after it does not count.
+// A MIME header block: MIME-Version with a multipart/related Content-Type before the first
+// blank line; MIME-Version alone, or one of them after it, does not count.
 std::string Mht(FuzzedDataProvider& in) {
   const std::string eol = in.ConsumeBool() ? "\r\n" : "\n";
   const std::string version = "MIME-Version: 1.0" + eol;
   if (in.ConsumeBool()) {
-    const std::string doc = version + in.ConsumeRandomLengthString(256);
-    FUZZ_CHECK(ToWord(doc), Shown(doc));
+    const std::string doc = version + ConsumeSafe(in, kSafe, 256);
+    FUZZ_CHECK(!ToWord(doc), Shown(doc));
     return doc;
   }
   std::string headers = fuzz::Pick(in, kOtherHeaders) + ConsumeSafe(in, kSafeLine, 40) + eol;

@@ -125,6 +125,7 @@ TEST_F(CommandsTest, PathOutsideTheCodePageIsRefusedAndTheWindowStaysOpen) {
   EXPECT_EQ(DataIni(), before_);
 }
 
+// Old values that cannot be read could not be put back, so nothing is written.
 TEST_F(CommandsTest, LockedSettingsFileIsReportedAndTheWindowStaysOpen) {
   ASSERT_TRUE(Open());
   TypeInto(kText1, L"C:\\new\\WINWORD.EXE");
@@ -137,8 +138,9 @@ TEST_F(CommandsTest, LockedSettingsFileIsReportedAndTheWindowStaysOpen) {
   CloseHandle(held);
   ASSERT_TRUE(box.hwnd);
   EXPECT_EQ(box.icon, IconKind::kCritical);
-  EXPECT_EQ(box.text.rfind(L"WORDの設定を保存できませんでした。\r\n", 0), 0u) << Utf8(box.text);
-  EXPECT_NE(box.text.find(L"理由: "), std::wstring::npos) << Utf8(box.text);
+  EXPECT_EQ(box.text.rfind(L"設定ファイルを読み取れないため、設定を保存しませんでした。", 0), 0u)
+      << Utf8(box.text);
+  EXPECT_NE(box.text.find(L"理由: CreateFileW: "), std::wstring::npos) << Utf8(box.text);
   EXPECT_TRUE(IsWindow(window_));
   EXPECT_EQ(DataIni(), before_);
   // Once the file is free, saving works and closes the window.

@@ -35,7 +35,7 @@ TEST(Resources, VersionInformationInTheJapaneseUnicodeBlock) {
       {L"InternalName", L"Talvern"},
       {L"OriginalFilename", L"Talvern.exe"},
       {L"ProductName", L"TALVERN Ver1.20"},
-      {L"LegalCopyright", L"Copyright \u00A9 2026 Talvern Project"},
+      {L"LegalCopyright", L"Copyright (c) 2026 Talvern Project"},
   };
   for (const auto& row : rows) {
     wchar_t* value = nullptr;

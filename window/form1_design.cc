@@ -1,0 +1,26 @@
+#include "window/form1_design.h"
+
+#include <cwctype>
+
+namespace talvern {
+
+bool ControlKindOf(const wchar_t* class_name, ControlKind* kind) {
+  static const struct {
+    const wchar_t* name;
+    ControlKind kind;
+  } kClasses[] = {{L"static", ControlKind::kLabel},
+                  {L"edit", ControlKind::kTextBox},
+                  {L"button", ControlKind::kButton}};
+  for (const auto& entry : kClasses) {
+    const wchar_t* a = entry.name;
+    const wchar_t* b = class_name;
+    while (*a && *a == static_cast<wchar_t>(std::towlower(*b))) ++a, ++b;
+    if (*a == L'\0' && *b == L'\0') {
+      *kind = entry.kind;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace talvern

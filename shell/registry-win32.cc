@@ -1,6 +1,8 @@
 // The registry through advapi32 (loaded on first use: only the settings window gets here).
 #include <windows.h>
 
+#include <cstddef>
+
 #include "platform/platform-win32.h"
 
 namespace talvern {
@@ -84,7 +86,8 @@ class Win32Registry : public Registry {
       return false;
     }
     std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
-    bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    const std::size_t capacity = data.size() * sizeof(wchar_t);
+    bytes = static_cast<DWORD>(capacity);
     if (RegGetValueW(at.root, at.path.c_str(), value_name, RRF_RT_REG_SZ, nullptr, &data[0],
                      &bytes) != ERROR_SUCCESS) {
       return false;

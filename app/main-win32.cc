@@ -35,6 +35,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   auto dialog = NewWin32FileDialog();
   auto registry = NewWin32Registry();
   auto shell = NewWin32Shell();
+  auto associations = NewWin32Associations();
 
   Module1 m;
   Platform p;
@@ -49,6 +50,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   p.registry = registry.get();
   p.shell = shell.get();
   p.window = window.get();
+  p.associations = associations.get();
 
   std::wstring exe_file, error;
   const bool located = RunningExecutable(&exe_file, &error);

@@ -1,6 +1,7 @@
 #include "platform/fake_platform.h"
 
 #include <cwctype>
+#include <iterator>
 
 #include "platform/paths.h"
 
@@ -21,6 +22,8 @@ const wchar_t* RootName(ClassesRoot root) {
       return L"HKLM";
     case ClassesRoot::kUser:
       return L"HKCU";
+    case ClassesRoot::kUserSoftware:
+      return L"HKCU\\Software";
   }
   return L"?";
 }
@@ -231,7 +234,7 @@ ClassesRoot FakeRegistry::Target(ClassesRoot root, const std::wstring& key) cons
 RegResult FakeRegistry::SetDefaultValue(ClassesRoot root, const std::wstring& key,
                                         const std::wstring& value, std::wstring* error) {
   const ClassesRoot target = Target(root, key);
-  if (read_only.count(target)) {
+  if (read_only.count(target) || refused.count(Lower(key))) {
     *error = L"RegCreateKeyExW: Access is denied.";
     return RegResult::kAccessDenied;
   }
@@ -264,11 +267,62 @@ RegResult FakeRegistry::DeleteKey(ClassesRoot root, const std::wstring& key, std
     }
   }
   keys.erase({target, name});
+  for (auto value = values.begin(); value != values.end();) {
+    const bool below = std::get<0>(value->first) == target && std::get<1>(value->first) == name;
+    value = below ? values.erase(value) : std::next(value);
+  }
   log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key);
   return RegResult::kOk;
 }
 
 bool FakeRegistry::KeyExists(ClassesRoot root, const std::wstring& key) { return Has(root, key); }
+
+RegResult FakeRegistry::SetValue(ClassesRoot root, const std::wstring& key,
+                                 const std::wstring& name, const std::wstring& value,
+                                 std::wstring* error) {
+  if (name.empty()) return SetDefaultValue(root, key, value, error);
+  if (!Has(root, key)) {
+    const RegResult created = SetDefaultValue(root, key, L"", error);
+    if (created != RegResult::kOk) return created;
+    log.pop_back();
+  } else if (read_only.count(root) || refused.count(Lower(key))) {
+    *error = L"RegSetValueExW: Access is denied.";
+    return RegResult::kAccessDenied;
+  }
+  values[{root, Lower(key), Lower(name)}] = value;
+  log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key + L":" + name + L"=" + value);
+  return RegResult::kOk;
+}
+
+bool FakeRegistry::GetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                            std::wstring* value) {
+  if (name.empty()) {
+    auto found = keys.find({root, Lower(key)});
+    if (found == keys.end()) return false;
+    *value = found->second;
+    return true;
+  }
+  auto found = values.find({root, Lower(key), Lower(name)});
+  if (found == values.end()) return false;
+  *value = found->second;
+  return true;
+}
+
+RegResult FakeRegistry::DeleteValue(ClassesRoot root, const std::wstring& key,
+                                    const std::wstring& name, std::wstring* error) {
+  auto found = values.find({root, Lower(key), Lower(name)});
+  if (found == values.end()) {
+    *error = L"RegDeleteKeyValueW: The system cannot find the file specified.";
+    return RegResult::kNotFound;
+  }
+  if (read_only.count(root)) {
+    *error = L"RegDeleteKeyValueW: Access is denied.";
+    return RegResult::kAccessDenied;
+  }
+  values.erase(found);
+  log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key + L":" + name);
+  return RegResult::kOk;
+}
 
 bool FakeRegistry::Has(ClassesRoot root, const std::wstring& key) const {
   if (root == ClassesRoot::kMerged) {
@@ -281,6 +335,21 @@ std::wstring FakeRegistry::MergedValue(const std::wstring& key) const {
   auto found = keys.find({Target(ClassesRoot::kMerged, key), Lower(key)});
   return found == keys.end() ? std::wstring() : found->second;
 }
+
+bool FakeAssociations::Query(const std::wstring& extension, const std::wstring& verb,
+                             std::wstring* executable, std::wstring* friendly_name) {
+  auto found = programs.find({extension, verb});
+  if (found == programs.end()) return false;
+  *executable = found->second.executable;
+  *friendly_name = found->second.friendly_name;
+  return true;
+}
+
+bool FakeAssociations::SameFile(const std::wstring& a, const std::wstring& b) {
+  return Lower(a) == Lower(b);
+}
+
+void FakeAssociations::NotifyChanged() { ++notified; }
 
 bool FakeShell::SendToFolder(void* owner, std::wstring* folder, std::wstring* error) {
   owners.push_back(owner);
@@ -321,6 +390,7 @@ FakePlatform::FakePlatform(const std::wstring& exe_file) {
   platform.registry = &registry;
   platform.shell = &shell;
   platform.window = &window;
+  platform.associations = &associations;
 }
 
 void FakePlatform::WriteSettings(const std::wstring& word_path, const std::wstring& text_path) {

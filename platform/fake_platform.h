@@ -137,6 +137,12 @@ class FakeRegistry : public Registry {
                             std::wstring* error) override;
   RegResult DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) override;
   bool KeyExists(ClassesRoot root, const std::wstring& key) override;
+  RegResult SetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                     const std::wstring& value, std::wstring* error) override;
+  bool GetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                std::wstring* value) override;
+  RegResult DeleteValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                        std::wstring* error) override;
 
   /// The default value of `key` as HKEY_CLASSES_ROOT shows it; empty if none.
   std::wstring MergedValue(const std::wstring& key) const;
@@ -145,12 +151,31 @@ class FakeRegistry : public Registry {
 
   /// kMachine and kUser keys only, with lower-cased names.
   std::map<std::pair<ClassesRoot, std::wstring>, std::wstring> keys;
+  /// Named values by root, lower-cased key and lower-cased name (default values: `keys`).
+  std::map<std::tuple<ClassesRoot, std::wstring, std::wstring>, std::wstring> values;
   std::set<ClassesRoot> read_only;  ///< kMachine and/or kUser: writes and deletes refused.
+  std::set<std::wstring> refused;   ///< lower-cased keys of any root whose writes fail.
   std::vector<std::wstring> log;    ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
 
  private:
   /// Where an operation on `key` under `root` lands: kMerged resolved as Windows does.
   ClassesRoot Target(ClassesRoot root, const std::wstring& key) const;
+};
+
+/// Programs by extension and verb; paths compared without regard to case.
+class FakeAssociations : public Associations {
+ public:
+  bool Query(const std::wstring& extension, const std::wstring& verb, std::wstring* executable,
+             std::wstring* friendly_name) override;
+  bool SameFile(const std::wstring& a, const std::wstring& b) override;
+  void NotifyChanged() override;
+
+  struct Program {
+    std::wstring executable;
+    std::wstring friendly_name;
+  };
+  std::map<std::pair<std::wstring, std::wstring>, Program> programs;  ///< (extension, verb).
+  int notified = 0;
 };
 
 class FakeShell : public Shell {
@@ -186,6 +211,7 @@ struct FakePlatform {
   FakeRegistry registry;
   FakeShell shell;
   FakeWindow window;
+  FakeAssociations associations;
   Platform platform;
 
   /// Writes the settings file beside the executable with the two paths.

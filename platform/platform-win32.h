@@ -38,6 +38,7 @@ std::unique_ptr<WordAutomation> NewWin32WordAutomation();
 // shell/
 std::unique_ptr<Registry> NewWin32Registry();
 std::unique_ptr<Shell> NewWin32Shell();
+std::unique_ptr<Associations> NewWin32Associations();
 
 }  // namespace talvern
 

@@ -140,6 +140,9 @@ enum class ClassesRoot {
   kMerged,   ///< HKEY_CLASSES_ROOT (machine-wide when a key exists only there).
   kMachine,  ///< HKEY_LOCAL_MACHINE\Software\Classes.
   kUser,     ///< HKEY_CURRENT_USER\Software\Classes.
+  /// HKEY_CURRENT_USER\Software: per-user keys of programs (the per-user classes are its
+  /// "Classes" subkey).
+  kUserSoftware,
 };
 
 /// Outcome of a registry write.
@@ -157,6 +160,31 @@ class Registry {
   virtual RegResult DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) = 0;
   /// True when `key` exists under `root`.
   virtual bool KeyExists(ClassesRoot root, const std::wstring& key) = 0;
+  /// Creates `key` (and missing parents) under `root` and sets its value `name` (empty: the
+  /// default value) to the REG_SZ `value`.
+  virtual RegResult SetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                             const std::wstring& value, std::wstring* error) = 0;
+  /// The REG_SZ value `name` of `key`; false when the key or such a value is missing.
+  virtual bool GetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                        std::wstring* value) = 0;
+  /// Deletes the value `name` of `key` (kNotFound when it is not there).
+  virtual RegResult DeleteValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                                std::wstring* error) = 0;
+};
+
+/// The shell's file associations: which program opens a type of document.
+class Associations {
+ public:
+  virtual ~Associations() = default;
+  /// The program that opens files ending in `extension` with `verb` (empty: the default
+  /// verb, what a double-click runs): its full path and its display name (empty when the
+  /// system has none). False when no program is associated.
+  virtual bool Query(const std::wstring& extension, const std::wstring& verb,
+                     std::wstring* executable, std::wstring* friendly_name) = 0;
+  /// True when the paths `a` and `b` name the same file (any case, long or short form).
+  virtual bool SameFile(const std::wstring& a, const std::wstring& b) = 0;
+  /// Tells the shell that associations changed, so Explorer drops what it cached.
+  virtual void NotifyChanged() = 0;
 };
 
 /// The shell: special folders and shortcut files.
@@ -192,6 +220,7 @@ struct Platform {
   Registry* registry = nullptr;
   Shell* shell = nullptr;
   SettingsWindow* window = nullptr;
+  Associations* associations = nullptr;
 
   /// Message box with the application title as caption.
   void MsgBox(const std::wstring& prompt, MsgIcon icon) {

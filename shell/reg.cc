@@ -2,7 +2,6 @@
 
 namespace talvern {
 namespace reg {
-namespace {
 
 std::wstring KeyName(ClassesRoot root, const std::wstring& key) {
   switch (root) {
@@ -12,9 +11,13 @@ std::wstring KeyName(ClassesRoot root, const std::wstring& key) {
       return L"HKEY_LOCAL_MACHINE\\Software\\Classes\\" + key;
     case ClassesRoot::kUser:
       return L"HKEY_CURRENT_USER\\Software\\Classes\\" + key;
+    case ClassesRoot::kUserSoftware:
+      return L"HKEY_CURRENT_USER\\Software\\" + key;
   }
   return key;
 }
+
+namespace {
 
 std::wstring Describe(ClassesRoot root, const std::wstring& key, const std::wstring& reason) {
   return KeyName(root, key) + L"\r\n" + reason;

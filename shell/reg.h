@@ -9,6 +9,9 @@
 namespace talvern {
 namespace reg {
 
+/// The full name of `key` under `root`, as regedit shows it ("HKEY_CURRENT_USER\\...").
+std::wstring KeyName(ClassesRoot root, const std::wstring& key);
+
 /// Creates `key` (relative to HKEY_CLASSES_ROOT) in the machine-wide classes and sets its
 /// default value to `value`; the per-user classes take it when the machine-wide ones refuse,
 /// and always when they already hold the key (theirs wins in HKEY_CLASSES_ROOT). False with

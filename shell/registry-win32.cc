@@ -1,6 +1,8 @@
 // The registry through advapi32 (loaded on first use: only the settings window gets here).
 #include <windows.h>
 
+#include <cstddef>
+
 #include "platform/platform-win32.h"
 
 namespace talvern {
@@ -17,6 +19,8 @@ Location Locate(ClassesRoot root, const std::wstring& key) {
       return {HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + key};
     case ClassesRoot::kUser:
       return {HKEY_CURRENT_USER, L"Software\\Classes\\" + key};
+    case ClassesRoot::kUserSoftware:
+      return {HKEY_CURRENT_USER, L"Software\\" + key};
     case ClassesRoot::kMerged:
       break;
   }
@@ -45,6 +49,11 @@ class Win32Registry : public Registry {
  public:
   RegResult SetDefaultValue(ClassesRoot root, const std::wstring& key, const std::wstring& value,
                             std::wstring* error) override {
+    return SetValue(root, key, std::wstring(), value, error);
+  }
+
+  RegResult SetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                     const std::wstring& value, std::wstring* error) override {
     const Location at = Locate(root, key);
     HKEY handle = nullptr;
     LONG status = RegCreateKeyExW(at.root, at.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -53,8 +62,8 @@ class Win32Registry : public Registry {
     // REG_SZ sizes count bytes, including the terminating NUL.
     const std::size_t bytes = (value.size() + 1) * sizeof(wchar_t);
     status =
-        RegSetValueExW(handle, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>(bytes));
+        RegSetValueExW(handle, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
+                       reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(bytes));
     RegCloseKey(handle);
     if (status != ERROR_SUCCESS) return Fail(L"RegSetValueExW", status, error);
     return RegResult::kOk;
@@ -64,6 +73,36 @@ class Win32Registry : public Registry {
     const Location at = Locate(root, key);
     const LONG status = RegDeleteKeyW(at.root, at.path.c_str());
     if (status != ERROR_SUCCESS) return Fail(L"RegDeleteKeyW", status, error);
+    return RegResult::kOk;
+  }
+
+  bool GetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                std::wstring* value) override {
+    const Location at = Locate(root, key);
+    const wchar_t* value_name = name.empty() ? nullptr : name.c_str();
+    DWORD bytes = 0;
+    if (RegGetValueW(at.root, at.path.c_str(), value_name, RRF_RT_REG_SZ, nullptr, nullptr,
+                     &bytes) != ERROR_SUCCESS) {
+      return false;
+    }
+    std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
+    const std::size_t capacity = data.size() * sizeof(wchar_t);
+    bytes = static_cast<DWORD>(capacity);
+    if (RegGetValueW(at.root, at.path.c_str(), value_name, RRF_RT_REG_SZ, nullptr, &data[0],
+                     &bytes) != ERROR_SUCCESS) {
+      return false;
+    }
+    data.resize(wcslen(data.c_str()));
+    *value = data;
+    return true;
+  }
+
+  RegResult DeleteValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+                        std::wstring* error) override {
+    const Location at = Locate(root, key);
+    const LONG status =
+        RegDeleteKeyValueW(at.root, at.path.c_str(), name.empty() ? nullptr : name.c_str());
+    if (status != ERROR_SUCCESS) return Fail(L"RegDeleteKeyValueW", status, error);
     return RegResult::kOk;
   }
 

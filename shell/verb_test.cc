@@ -41,7 +41,10 @@ TEST(VerbCommandLineTest, FolderThatAlreadyEndsInASeparatorGetsNoSecondOne) {
 
 class VerbTest : public ::testing::Test {
  protected:
-  VerbTest() : fake_(L"C:\\Program Files\\Talvern\\talvern.exe") {}
+  VerbTest() : fake_(L"C:\\Program Files\\Talvern\\talvern.exe") {
+    fake_.associations.programs[{L".doc", L""}] = {fake_.platform.App.ExeFile, L"Talvern"};
+    fake_.registry.keys[{ClassesRoot::kUserSoftware, L"classes"}] = L"";
+  }
 
   std::wstring Value(ClassesRoot root, const std::wstring& key) {
     auto found = fake_.registry.keys.find({root, key});
@@ -66,16 +69,20 @@ class VerbTest : public ::testing::Test {
 
 TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultAndSaysSo) {
   SetAssociation(fake_.platform);
-  EXPECT_EQ(fake_.registry.log, (std::vector<std::wstring>{
-                                    L"set HKLM Word.Document.8\\shell\\TVern=判別",
-                                    L"set HKLM Word.Document.8\\shell\\TVern\\command="
-                                    L"\"C:\\Program Files\\Talvern\\talvern.exe\" %1",
-                                    L"set HKLM Word.Document.8\\shell=TVern",
-                                }));
+  const std::vector<std::wstring>& log = fake_.registry.log;
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(std::vector<std::wstring>(log.end() - 3, log.end()),
+            (std::vector<std::wstring>{
+                L"set HKLM Word.Document.8\\shell\\TVern=判別",
+                L"set HKLM Word.Document.8\\shell\\TVern\\command="
+                L"\"C:\\Program Files\\Talvern\\talvern.exe\" %1",
+                L"set HKLM Word.Document.8\\shell=TVern",
+            }));
   ASSERT_EQ(fake_.messages.shown.size(), 1u);
   EXPECT_EQ(LastMessage().prompt, kSetDone);
   EXPECT_EQ(LastMessage().icon, MsgIcon::kInformation);
   EXPECT_EQ(LastMessage().title, L"Talvern");
+  EXPECT_EQ(fake_.associations.notified, 1);
 }
 
 TEST_F(VerbTest, RemoveWithoutEarlierSetWritesOpenAndSucceeds) {
@@ -92,11 +99,14 @@ TEST_F(VerbTest, RemoveDeletesCommandBeforeVerbSoNothingStaysBehind) {
   SetAssociation(fake_.platform);
   fake_.registry.log.clear();
   RemoveAssociation(fake_.platform);
-  EXPECT_EQ(fake_.registry.log, (std::vector<std::wstring>{
-                                    L"set HKLM Word.Document.8\\shell=Open",
-                                    L"delete HKLM Word.Document.8\\shell\\TVern\\command",
-                                    L"delete HKLM Word.Document.8\\shell\\TVern",
-                                }));
+  const std::vector<std::wstring>& log = fake_.registry.log;
+  ASSERT_GE(log.size(), 3u);
+  EXPECT_EQ(std::vector<std::wstring>(log.begin(), log.begin() + 3),
+            (std::vector<std::wstring>{
+                L"set HKLM Word.Document.8\\shell=Open",
+                L"delete HKLM Word.Document.8\\shell\\TVern\\command",
+                L"delete HKLM Word.Document.8\\shell\\TVern",
+            }));
   ExpectNoVerbAnywhere();
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
 }
@@ -152,7 +162,10 @@ TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
   EXPECT_NE(fake_.messages.shown[1].prompt.find(
                 L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\r\n"),
             std::wstring::npos);
-  EXPECT_TRUE(fake_.registry.keys.empty());
+  // The per-user candidate keys were written and undone; only what was there stays.
+  EXPECT_EQ(fake_.registry.keys.size(), 1u);
+  EXPECT_TRUE(fake_.registry.values.empty());
+  EXPECT_EQ(fake_.associations.notified, 0);
 }
 
 TEST_F(VerbTest, RemoveCleansMachineAndPerUserClasses) {
@@ -183,6 +196,64 @@ TEST_F(VerbTest, VerbThatCannotBeDeletedMachineWideIsReportedAfterCleaningPerUse
             L"関連付けを解除できませんでした。\r\n"
             L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\\TVern\\command\r\n"
             L"RegDeleteKeyW: Access is denied.");
+}
+
+TEST_F(VerbTest, SetSaysWhatADoubleClickNowRuns) {
+  const wchar_t kAsks[] = L"Windows が尋ねます";
+  struct Row {
+    const wchar_t* executable;  // null: no program
+    const wchar_t* friendly_name;
+    const wchar_t* says;  // empty: the plain message
+    MsgIcon icon;
+  } rows[] = {
+      {L"C:\\PROGRAM FILES\\TALVERN\\TALVERN.EXE", L"", L"", MsgIcon::kInformation},
+      {nullptr, L"", kAsks, MsgIcon::kInformation},
+      {L"C:\\Windows\\system32\\OpenWith.exe", L"", kAsks, MsgIcon::kInformation},
+      {L"D:\\LO\\soffice.exe", L"LibreOffice", L"今は LibreOffice (D:\\LO\\soffice.exe) が開きます",
+       MsgIcon::kExclamation},
+      {L"D:\\LO\\soffice.exe", L"", L"今は soffice.exe (D:\\LO\\soffice.exe) が開きます",
+       MsgIcon::kExclamation},
+  };
+  for (const Row& row : rows) {
+    fake_.associations.programs.clear();
+    if (row.executable) {
+      fake_.associations.programs[{L".doc", L""}] = {row.executable, row.friendly_name};
+    }
+    ReportDoubleClick(fake_.platform);
+    const std::wstring& prompt = LastMessage().prompt;
+    EXPECT_EQ(prompt.rfind(kSetDone, 0), 0u) << prompt;
+    EXPECT_EQ(*row.says ? prompt.find(row.says) != std::wstring::npos : prompt == kSetDone, true)
+        << prompt;
+    EXPECT_EQ(LastMessage().icon, row.icon) << prompt;
+  }
+}
+
+TEST_F(VerbTest, RefusedCandidateWriteLeavesTheRegistryAsItWas) {
+  const wchar_t* const refused[] = {
+      L"classes\\talvern.document",
+      L"classes\\talvern.document\\defaulticon",
+      L"classes\\talvern.document\\shell\\open\\command",
+      L"talvern\\capabilities",
+      L"talvern\\capabilities\\fileassociations",
+      L"classes\\.doc\\openwithprogids",
+      L"registeredapplications",
+  };
+  for (bool set_before : {false, true}) {
+    fake_.platform.App = MakeAppFacts(L"C:\\Old\\talvern.exe");
+    if (set_before) SetAssociation(fake_.platform);
+    fake_.platform.App = MakeAppFacts(L"D:\\New\\talvern.exe");
+    const auto keys = fake_.registry.keys;
+    const auto values = fake_.registry.values;
+    for (const wchar_t* key : refused) {
+      fake_.registry.refused = {key};
+      SetAssociation(fake_.platform);
+      EXPECT_EQ(fake_.registry.keys, keys) << key;
+      EXPECT_EQ(fake_.registry.values, values) << key;
+      EXPECT_EQ(LastMessage().icon, MsgIcon::kCritical) << key;
+      EXPECT_EQ(LastMessage().prompt.rfind(L"関連付けを設定できませんでした。\r\n", 0), 0u);
+    }
+    fake_.registry.refused.clear();
+  }
 }
 
 }  // namespace

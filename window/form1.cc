@@ -39,14 +39,35 @@ void Form1::DetectWordPath() {
   if (p_.word->QueryPath(WordProgId, &folder)) {
     m_.WordPath = AddPathSeparator(folder) + L"Winword.exe";
   }
-  if (m_.WordPath.empty()) {
-    p_.MsgBox(L"Winword.exeが見つかりませんでした", MsgIcon::kExclamation);
-    m_.WordPath = kDefaultWordPath;
+  if (!m_.WordPath.empty()) return;
+  // Without Word, compound documents are best opened by what Windows already opens them with.
+  std::wstring program, name;
+  if (p_.associations->Query(L".doc", L"open", &program, &name) && p_.files->FileExists(program) &&
+      !p_.associations->SameFile(program, p_.App.ExeFile) &&
+      !p_.associations->SameFile(program, TextEditor())) {
+    if (name.empty()) name = program.substr(program.find_last_of(L'\\') + 1);
+    p_.MsgBox(
+        L"Winword.exeが見つかりませんでした\r\n"
+        L"Wordの場所には、.doc ファイルを開くプログラム " +
+            name + L" (" + program + L") を入れました。",
+        MsgIcon::kExclamation);
+    m_.WordPath = program;
+    return;
   }
+  p_.MsgBox(L"Winword.exeが見つかりませんでした", MsgIcon::kExclamation);
+  m_.WordPath = kDefaultWordPath;
+}
+
+std::wstring Form1::NotepadPath() {
+  return AddPathSeparator(p_.environment->Get(L"WINDIR")) + L"notepad.exe";
+}
+
+std::wstring Form1::TextEditor() {
+  return CheckFileExists(p_, m_.TextPath) && !m_.TextPathInvalid ? m_.TextPath : NotepadPath();
 }
 
 void Form1::FallBackToNotepad() {
-  m_.TextPath = AddPathSeparator(p_.environment->Get(L"WINDIR")) + L"notepad.exe";
+  m_.TextPath = NotepadPath();
   if (!p_.files->ProbePlainFile(m_.TextPath)) {
     p_.MsgBox(L"メモ帳が見つかりませんでした", MsgIcon::kExclamation);
   }

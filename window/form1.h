@@ -40,7 +40,8 @@ class Form1 {
   Form1(Module1& m, Platform& p, Form1View& view) : m_(m), p_(p), view_(view) {}
 
   /// Runs once before the window is shown: reports invalid settings, detects missing
-  /// paths (Word through its automation object, Notepad in the Windows folder), fills
+  /// paths (Word through its automation object, else the program Windows opens ".doc"
+  /// files with; Notepad in the Windows folder), fills
   /// the boxes, the check mark of the other formats and the caption.
   void Form_Load();
   /// Runs before the window closes. Writes both boxes and then the other formats' check
@@ -70,6 +71,9 @@ class Form1 {
  private:
   void DetectWordPath();
   void FallBackToNotepad();
+  std::wstring NotepadPath();
+  /// The text editor the window will show: the configured one, or else Notepad.
+  std::wstring TextEditor();
   /// Saves the boxes and the check mark all or nothing; false after telling the user why not.
   bool SaveSettings();
 

@@ -62,20 +62,31 @@ TEST_F(Form1Test, DetectedFolderGetsExactlyOneSeparator) {
   }
 }
 
-// Word detection failing: what Text1 shows and which message comes.
+// Word detection failing: what Text1 shows and which message comes, also when Windows
+// names a program for opening ".doc" files.
 TEST_F(Form1Test, FailedDetectionKeepsAConfiguredPathAndDefaultsAnEmptyOne) {
+  const wchar_t kWriter[] = L"E:\\Apps\\writer.exe";
+  const std::wstring filled = std::wstring(kNotFoundWord) +
+                              L"\r\nWordの場所には、.doc ファイルを開くプログラム writer.exe (" +
+                              kWriter + L") を入れました。";
   const struct {
     const wchar_t* configured;
+    const wchar_t* doc_program;  // exists unless it is "gone"
     const wchar_t* shown;
-    bool message;
+    const wchar_t* message;  // null: none
   } rows[] = {
-      {L"", kDefaultWord, true},
-      {L"E:\\gone\\WINWORD.EXE", L"E:\\gone\\WINWORD.EXE", false},
+      {L"", L"", kDefaultWord, kNotFoundWord},
+      {L"E:\\gone\\WINWORD.EXE", kWriter, L"E:\\gone\\WINWORD.EXE", nullptr},
+      {L"", L"C:\\windows\\NOTEPAD.EXE", kDefaultWord, kNotFoundWord},
+      {L"", L"E:\\Apps\\gone.exe", kDefaultWord, kNotFoundWord},
+      {L"", kWriter, kWriter, filled.c_str()},
   };
   for (const auto& row : rows) {
     FakePlatform f;
     f.environment.variables[L"WINDIR"] = L"C:\\WINDOWS";
     f.files.files[kNotepad] = "MZ";
+    f.files.files[kWriter] = "MZ";
+    if (*row.doc_program) f.associations.programs[{L".doc", L"open"}] = {row.doc_program, L""};
     FreshForm fresh(f.platform);
     fresh.module.WordPath = row.configured;
     fresh.module.TextPath = kNotepad;
@@ -85,7 +96,7 @@ TEST_F(Form1Test, FailedDetectionKeepsAConfiguredPathAndDefaultsAnEmptyOne) {
     EXPECT_EQ(fresh.module.WordPath, row.shown);
     if (row.message) {
       ASSERT_EQ(f.messages.shown.size(), 1u);
-      EXPECT_EQ(f.messages.shown[0].prompt, kNotFoundWord);
+      EXPECT_EQ(f.messages.shown[0].prompt, row.message);
       EXPECT_EQ(f.messages.shown[0].icon, MsgIcon::kExclamation);
       EXPECT_EQ(f.messages.shown[0].title, L"Talvern");
     } else {

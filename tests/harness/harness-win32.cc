@@ -254,5 +254,30 @@ bool RegistryKeyExists(HKEY root, const std::wstring& key) {
   return true;
 }
 
+DocTypeGuard::DocTypeGuard() {
+  had_class_ = RegistryDefault(HKEY_CLASSES_ROOT, L".doc", &class_);
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L".doc");
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestDocClass);
+}
+
+DocTypeGuard::~DocTypeGuard() {
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, L".doc");
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestDocClass);
+  if (had_class_) {
+    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".doc", nullptr, REG_SZ, class_.c_str(),
+                    static_cast<DWORD>((class_.size() + 1) * sizeof(wchar_t)));
+  }
+}
+
+bool DocTypeGuard::Map(const std::wstring& command) {
+  const std::wstring command_key = std::wstring(kTestDocClass) + L"\\shell\\open\\command";
+  const std::wstring name = kTestDocClass;
+  return RegSetKeyValueW(HKEY_CLASSES_ROOT, command_key.c_str(), nullptr, REG_SZ, command.c_str(),
+                         static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) ==
+             ERROR_SUCCESS &&
+         RegSetKeyValueW(HKEY_CLASSES_ROOT, L".doc", nullptr, REG_SZ, name.c_str(),
+                         static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
 }  // namespace e2e
 }  // namespace talvern

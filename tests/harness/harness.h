@@ -144,6 +144,25 @@ bool RegistryDefault(HKEY root, const std::wstring& key, std::wstring* value);
 /// True when `key` exists under `root`.
 bool RegistryKeyExists(HKEY root, const std::wstring& key);
 
+/// Keeps what ".doc" files open with (HKEY_CLASSES_ROOT\.doc, which a machine without Word
+/// may map to WordPad) away from a test: unmaps ".doc" now, puts its old class back (and
+/// removes the test's class) when it goes away.
+class DocTypeGuard {
+ public:
+  DocTypeGuard();
+  ~DocTypeGuard();
+  DocTypeGuard(const DocTypeGuard&) = delete;
+  DocTypeGuard& operator=(const DocTypeGuard&) = delete;
+  /// Maps ".doc" to the class kTestDocClass, whose "open" command is `command`.
+  bool Map(const std::wstring& command);
+
+ private:
+  bool had_class_ = false;
+  std::wstring class_;
+};
+/// The document class DocTypeGuard::Map writes.
+constexpr wchar_t kTestDocClass[] = L"Talvern.E2E.OtherDocument";
+
 /// "Function: system message" for `code` (for failure messages of tests).
 std::wstring ErrorText(const wchar_t* function, DWORD code);
 

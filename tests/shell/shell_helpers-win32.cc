@@ -29,31 +29,20 @@ void DeleteClassTree(HKEY root, const std::wstring& key) {
   RegDeleteTreeW(root, key.c_str());
 }
 
+void Clean() {
+  DeleteClassTree(HKEY_CLASSES_ROOT, kClassKey);
+  DeleteClassTree(HKEY_CURRENT_USER, std::wstring(kUserClasses) + kClassKey);
+  for (const wchar_t* key : {kTalvernClass, kTalvernKey, L"Software\\Classes\\.doc"}) {
+    DeleteClassTree(HKEY_CURRENT_USER, key);
+  }
+  RegDeleteKeyValueW(HKEY_CURRENT_USER, kRegisteredKey, L"Talvern");
+}
+
 }  // namespace
 
-ClassesGuard::ClassesGuard() {
-  had_doc_key_ = RegistryKeyExists(HKEY_CLASSES_ROOT, L".doc");
-  DWORD type = 0;
-  had_doc_value_ = ReadDefault(HKEY_CLASSES_ROOT, L".doc", &type, &doc_value_);
-  DeleteClassTree(HKEY_CLASSES_ROOT, kClassKey);
-  DeleteClassTree(HKEY_CURRENT_USER, std::wstring(kUserClasses) + kClassKey);
-}
+ClassesGuard::ClassesGuard() { Clean(); }
 
-ClassesGuard::~ClassesGuard() {
-  DeleteClassTree(HKEY_CLASSES_ROOT, kClassKey);
-  DeleteClassTree(HKEY_CURRENT_USER, std::wstring(kUserClasses) + kClassKey);
-  if (had_doc_value_) {
-    SetRegistryDefault(HKEY_CLASSES_ROOT, L".doc", doc_value_);
-  } else if (had_doc_key_) {
-    HKEY doc;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L".doc", 0, KEY_SET_VALUE, &doc) == ERROR_SUCCESS) {
-      RegDeleteValueW(doc, nullptr);
-      RegCloseKey(doc);
-    }
-  } else {
-    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".doc");
-  }
-}
+ClassesGuard::~ClassesGuard() { Clean(); }
 
 bool SetRegistryDefault(HKEY root, const std::wstring& key, const std::wstring& value) {
   HKEY opened;

@@ -23,19 +23,21 @@ constexpr wchar_t kShellKey[] = L"Word.Document.8\\shell";
 constexpr wchar_t kVerbKey[] = L"Word.Document.8\\shell\\TVern";
 constexpr wchar_t kCommandKey[] = L"Word.Document.8\\shell\\TVern\\command";
 
-/// Keeps the Word document class of one test away from every other test: empties it
-/// machine-wide and per user now, and again (with ".doc" restored) when it goes away.
+/// Talvern's per-user keys as a program the user can choose for ".doc" files.
+constexpr wchar_t kTalvernClass[] = L"Software\\Classes\\Talvern.Document";
+constexpr wchar_t kTalvernKey[] = L"Software\\Talvern";
+constexpr wchar_t kOpenWithKey[] = L"Software\\Classes\\.doc\\OpenWithProgids";
+constexpr wchar_t kRegisteredKey[] = L"Software\\RegisteredApplications";
+
+/// Keeps the Word document class and Talvern's per-user keys of one test away from every
+/// other test: removes them (and unmaps ".doc") now, and again when it goes away.
 class ClassesGuard {
  public:
   ClassesGuard();
   ~ClassesGuard();
   ClassesGuard(const ClassesGuard&) = delete;
   ClassesGuard& operator=(const ClassesGuard&) = delete;
-
- private:
-  bool had_doc_value_ = false;
-  bool had_doc_key_ = false;
-  std::wstring doc_value_;
+  DocTypeGuard doc;
 };
 
 /// Sets the default value of `key` under `root` (created when missing). True on success.

@@ -12,7 +12,23 @@ const wchar_t kSet[] = L"関連付けを設定";
 const wchar_t kRemove[] = L"関連付けを解除";
 const wchar_t kSetDone[] = L"関連付けを設定しました";
 const wchar_t kRemoveDone[] = L"関連付けを解除しました\r\n関連付けを標準に戻しました";
+const std::wstring kSetAsks =
+    std::wstring(kSetDone) +
+    L"\r\n.doc ファイルを開くプログラムはまだ決まっていません。次に .doc "
+    L"ファイルをダブルクリックすると、使うプログラムを Windows が尋ねます。"
+    L"そこに表示される Talvern を選んでください。";
 const std::wstring kUserClass = std::wstring(kUserClasses);
+
+/// The REG_SZ value `name` of `key` under HKEY_CURRENT_USER; "(absent)" when missing.
+std::wstring UserValue(const std::wstring& key, const wchar_t* name) {
+  wchar_t data[1024] = L"";
+  DWORD bytes = sizeof(data);
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &bytes) !=
+      ERROR_SUCCESS) {
+    return L"(absent)";
+  }
+  return data;
+}
 
 ::testing::AssertionResult HasString(HKEY root, const std::wstring& key,
                                      const std::wstring& expected) {
@@ -78,7 +94,8 @@ class VerbE2E : public ::testing::Test {
 };
 
 TEST_F(VerbE2E, SetWritesVerbCommandAndDefaultAsStrings) {
-  EXPECT_TRUE(Shows(ClickOnce(kSet), kSetDone, IconKind::kInformation));
+  // ".doc" maps to no class here, so a double-click will ask which program to use.
+  EXPECT_TRUE(Shows(ClickOnce(kSet), kSetAsks, IconKind::kInformation));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kVerbKey, L"判別"));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kCommandKey, Command()));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kShellKey, L"TVern"));
@@ -92,19 +109,41 @@ TEST_F(VerbE2E, RemoveWithoutEarlierSetRestoresOpen) {
 }
 
 TEST_F(VerbE2E, SetRemoveSetInOneWindow) {
+  const std::wstring other = L"Other.Document";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kOpenWithKey, other.c_str(), REG_NONE, nullptr, 0),
+            ERROR_SUCCESS);
   std::wstring error;
   std::unique_ptr<SettingsRun> run = SettingsRun::Open(app_.exe, &error);
   ASSERT_TRUE(run) << Utf8(error);
-  EXPECT_TRUE(Shows(run->Click(kSet), kSetDone, IconKind::kInformation));
+  EXPECT_TRUE(Shows(run->Click(kSet), kSetAsks, IconKind::kInformation));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kShellKey, L"TVern"));
+  const std::wstring talvern_class = kTalvernClass;
+  const std::vector<std::pair<std::wstring, std::wstring>> candidate = {
+      {UserValue(talvern_class + L"\\DefaultIcon", nullptr), L"\"" + app_.exe + L"\",0"},
+      {UserValue(talvern_class + L"\\shell\\open\\command", nullptr), Command()},
+      {UserValue(kOpenWithKey, L"Talvern.Document"), L""},
+      {UserValue(kOpenWithKey, other.c_str()), L"(absent)"},  // REG_NONE, not read as text
+      {UserValue(L"Software\\Talvern\\Capabilities", L"ApplicationName"), L"Talvern"},
+      {UserValue(L"Software\\Talvern\\Capabilities\\FileAssociations", L".doc"),
+       L"Talvern.Document"},
+      {UserValue(kRegisteredKey, L"Talvern"), L"Software\\Talvern\\Capabilities"},
+  };
+  for (const auto& value : candidate) EXPECT_EQ(Utf8(value.first), Utf8(value.second));
 
   // The verb really goes: Wine, like the NT family, keeps a key that still has subkeys.
   EXPECT_TRUE(Shows(run->Click(kRemove), kRemoveDone, IconKind::kInformation));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kShellKey, L"Open"));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kCommandKey));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kVerbKey));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kTalvernClass));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kTalvernKey));
+  EXPECT_EQ(Utf8(UserValue(kOpenWithKey, L"Talvern.Document")), "(absent)");
+  EXPECT_EQ(Utf8(UserValue(kRegisteredKey, L"Talvern")), "(absent)");
+  EXPECT_EQ(RegGetValueW(HKEY_CURRENT_USER, kOpenWithKey, other.c_str(), RRF_RT_ANY, nullptr,
+                         nullptr, nullptr),
+            ERROR_SUCCESS);
 
-  EXPECT_TRUE(Shows(run->Click(kSet), kSetDone, IconKind::kInformation));
+  EXPECT_TRUE(Shows(run->Click(kSet), kSetAsks, IconKind::kInformation));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kVerbKey, L"判別"));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kCommandKey, Command()));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kShellKey, L"TVern"));
@@ -120,7 +159,7 @@ TEST_F(VerbE2E, RefusedMachineWriteFallsBackToPerUserClasses) {
   std::unique_ptr<SettingsRun> run = SettingsRun::Open(app_.exe, &error);
   ASSERT_TRUE(run) << Utf8(error);
 
-  EXPECT_TRUE(Shows(run->Click(kSet), kSetDone, IconKind::kInformation));
+  EXPECT_TRUE(Shows(run->Click(kSet), kSetAsks, IconKind::kInformation));
   EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kVerbKey, L"判別"));
   EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kCommandKey, Command()));
   EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"TVern"));

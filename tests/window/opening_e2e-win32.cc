@@ -68,6 +68,34 @@ TEST_F(OpeningTest, FirstRunWithoutWordShowsTheDefaultPath) {
   EXPECT_EQ(DataIni(), "<missing>");  // nothing is written by opening
 }
 
+TEST_F(OpeningTest, WithoutWordTheProgramThatOpensDocFilesIsFilledIn) {
+  const std::wstring writer = folder_ + L"Writer\\writer.exe";
+  ASSERT_TRUE(InstallStandIn(writer));
+  const struct {
+    std::wstring program;
+    std::wstring shown;
+  } rows[] = {
+      {writer, writer}, {exe_, kDefaultWord},  // Talvern itself is no Word
+  };
+  for (const auto& row : rows) {
+    ASSERT_TRUE(doc_.Map(L"\"" + row.program + L"\" \"%1\""));
+    ASSERT_TRUE(Start());
+    const MessageBoxInfo box = NextMessage();
+    EXPECT_EQ(box.icon, IconKind::kExclamation) << IconName(box.icon);
+    if (row.program == writer) {
+      EXPECT_EQ(box.text.rfind(L"Winword.exeが見つかりませんでした\r\nWordの場所には、", 0), 0u)
+          << Utf8(box.text);
+      EXPECT_NE(box.text.find(L" (" + writer + L") を入れました。"), std::wstring::npos);
+    } else {
+      EXPECT_EQ(Utf8(box.text), "Winword.exeが見つかりませんでした");
+    }
+    ExpectBoxes(row.shown, notepad_);
+    EXPECT_EQ(DataIni(), "<missing>");
+    ASSERT_TRUE(CloseWindowAndWait(window_));
+    EXPECT_TRUE(WaitEnded());
+  }
+}
+
 TEST_F(OpeningTest, FirstRunAsksTheWordServerForItsFolder) {
   const std::wstring office = L"D:\\Office 2000\\表\\";
   WordServer server(office, folder_ + L"word.log");

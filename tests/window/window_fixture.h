@@ -131,6 +131,7 @@ class WindowTest : public ::testing::Test {
   std::wstring notepad_;  ///< the prefix's Notepad.
   std::unique_ptr<ProgramRun> run_;
   HWND window_ = nullptr;
+  DocTypeGuard doc_;  ///< ".doc" opens with nothing unless the test maps it.
 };
 
 }  // namespace e2e

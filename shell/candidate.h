@@ -1,0 +1,48 @@
+// Talvern as a program the user can choose for Word documents: a document class of its
+// own, its place among the programs that open ".doc" files and its registered capabilities,
+// all for the current user, so no administrator is needed.
+#ifndef TALVERN_SHELL_CANDIDATE_H_
+#define TALVERN_SHELL_CANDIDATE_H_
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace talvern {
+
+/// The candidate keys of one set or remove. Made just before writing: it remembers what was
+/// there, so that a set that fails half-way can put it back.
+class Candidate {
+ public:
+  explicit Candidate(Registry& registry);
+
+  /// Writes every key and value for `exe` (the document class opens it with `command`).
+  /// When one write fails, undoes the others and returns false with `error`: the key and
+  /// the reason, then a line for each thing that could not be undone.
+  bool Write(const std::wstring& exe, const std::wstring& command, std::wstring* error);
+  /// Puts back what was there when this object was made; appends to `error` a line for
+  /// each thing that stays changed.
+  void Undo(std::wstring* error);
+  /// Removes the keys and values that Write writes, and nothing else of the keys other
+  /// programs share. Missing ones are no error; `*changed` becomes true when anything went.
+  /// False with `error` (key, reason) for the first one that stayed.
+  bool Remove(bool* changed, std::wstring* error);
+
+ private:
+  struct Value {
+    const wchar_t* key;
+    const wchar_t* name;
+    bool existed;
+    std::wstring old;
+  };
+  Registry& registry_;
+  std::vector<Value> values_;
+  std::vector<bool> keys_existed_;
+  std::size_t written_ = 0;  ///< values_ written so far by Write.
+};
+
+}  // namespace talvern
+
+#endif  // TALVERN_SHELL_CANDIDATE_H_

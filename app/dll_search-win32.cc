@@ -16,6 +16,10 @@ namespace {
 // exists (Windows 8, and Windows 7 with update KB2533623).
 bool search_flags_known = false;
 
+// What the helper raises for a DLL it cannot load:
+// VcppException(ERROR_SEVERITY_ERROR, ERROR_MOD_NOT_FOUND).
+constexpr DWORD kDllNotFound = 0xC06D007E;
+
 HMODULE LoadFromSystemFolder(const char* dll) {
   wchar_t path[MAX_PATH];
   UINT at = 0;
@@ -46,7 +50,7 @@ FARPROC WINAPI SystemFolderOnly(unsigned notify, PDelayLoadInfo info) {
     // fail as it fails instead.
     info->dwLastError = GetLastError();
     const ULONG_PTR argument = reinterpret_cast<ULONG_PTR>(info);
-    RaiseException(VcppException(ERROR_SEVERITY_ERROR, ERROR_MOD_NOT_FOUND), 0, 1, &argument);
+    RaiseException(kDllNotFound, 0, 1, &argument);
   }
   return reinterpret_cast<FARPROC>(module);
 }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "app/dll_search-win32.h"
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
 #include "platform/platform-win32.h"
@@ -25,6 +26,8 @@ std::wstring FromAnsi(const std::string& text) {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace talvern;
+  // Before any DLL beyond kernel32 and msvcrt loads (no static object here loads one).
+  RestrictDllSearch();
   // Nothing here may touch user32 or COM: dispatch mode stays on kernel32 alone.
   auto messages = NewWin32MessageBoxes();
   auto files = NewWin32FileSystem();

@@ -50,7 +50,8 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
 
 int RunToTheEnd(Platform& p, const std::function<void()>& body,
                 std::wstring (*widen)(const std::string& text)) {
-  // Nothing in the program throws on purpose; whatever does ends the run with a message.
+  // Nothing in the program throws on purpose; whatever does ends the run with a message,
+  // also from the settings window's handlers (its window procedure hands them on to here).
   const std::wstring prompt = L"予期しないエラーが発生しました。";
   try {
     body();

@@ -9,6 +9,8 @@
 
 #include "window/form1-win32.h"
 
+#include <exception>
+
 #include "platform/platform-win32.h"
 #include "platform/resources.h"
 #include "window/form1.h"
@@ -84,6 +86,7 @@ class Win32Form : public Form1View {
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnCommand(WPARAM wparam);
   LRESULT OnClose();
   LRESULT OnActivate(WPARAM wparam);
@@ -103,6 +106,7 @@ class Win32Form : public Form1View {
   FormLayout layout_;
   HWND hwnd_ = nullptr;
   HWND saved_focus_ = nullptr;  // the control that gets the focus back on activation
+  std::exception_ptr failure_;  // thrown by a handler; Run throws it again
 };
 
 bool Win32Form::RegisterFormClass(HINSTANCE instance, std::wstring* error) {
@@ -197,6 +201,7 @@ void Win32Form::Run() {
     }
   }
   SetMessageOwner(nullptr);
+  if (failure_) std::rethrow_exception(failure_);
 }
 
 void Win32Form::Close(int unload_mode) {
@@ -260,6 +265,25 @@ void Win32Form::OnNcDestroy() {
   hwnd_ = nullptr;
 }
 
+LRESULT Win32Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      return OnCommand(wparam);
+    case WM_CLOSE:
+      return OnClose();
+    case WM_ACTIVATE:
+      return OnActivate(wparam);
+    case WM_DPICHANGED:
+      return OnDpiChanged(wparam, lparam);
+    case WM_SYSCOMMAND:
+      return OnSysCommand(wparam, lparam);
+    case WM_NCDESTROY:
+      OnNcDestroy();
+      break;
+  }
+  return DefWindowProcW(hwnd_, message, wparam, lparam);
+}
+
 LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
@@ -268,24 +292,17 @@ LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
   auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (form) {
-    switch (message) {
-      case WM_COMMAND:
-        return form->OnCommand(wparam);
-      case WM_CLOSE:
-        return form->OnClose();
-      case WM_ACTIVATE:
-        return form->OnActivate(wparam);
-      case WM_DPICHANGED:
-        return form->OnDpiChanged(wparam, lparam);
-      case WM_SYSCOMMAND:
-        return form->OnSysCommand(wparam, lparam);
-      case WM_NCDESTROY:
-        form->OnNcDestroy();
-        break;
-    }
+  if (!form) return DefWindowProcW(hwnd, message, wparam, lparam);
+  // No exception may cross user32's frames on its way out: the x86 build unwinds by DWARF
+  // tables, which end there (std::terminate). It closes the window instead, and Run throws
+  // it again, up through the program's own frames to the run's last-chance message.
+  try {
+    return form->Handle(message, wparam, lparam);
+  } catch (...) {
+    if (!form->failure_) form->failure_ = std::current_exception();
+    if (form->hwnd_) DestroyWindow(form->hwnd_);
+    return 0;
   }
-  return DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
 class Win32SettingsWindow : public SettingsWindow {

@@ -86,6 +86,22 @@ TEST_F(DispatchTest, ProgramThatCannotStartIsReportedAndTheNextDocumentStillOpen
   EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, b)));
 }
 
+// DLLs named like those it loads late, lying beside talvern.exe (a Downloads folder), are
+// never loaded, not even to show a message. (Wine's own comctl32, which the message box
+// brings in, loads ole32 by bare name from there, as no Windows would: not planted here.)
+TEST_F(DispatchTest, DllsBesideTheProgramAreNeverLoaded) {
+  WriteSettings();
+  const std::vector<std::wstring> dlls = {L"user32",   L"gdi32",   L"comdlg32",
+                                          L"oleaut32", L"shell32", L"advapi32",
+                                          L"uxtheme",  L"shlwapi", L"version"};
+  PlantedDlls planted(app_, dlls);
+  ASSERT_TRUE(planted.ok());
+  const std::wstring missing = docs_ + L"missing.doc";
+  const Outcome outcome = Dispatch(missing);
+  EXPECT_THAT(planted.Loaded(), ElementsAre());
+  ExpectOneCriticalMessageNaming(outcome, missing);
+}
+
 // An unquoted "C:\Program Files\..." command line would run C:\Program.exe (and then
 // "C:\Program Files\Talvern.exe") if they existed; the stored path must run instead.
 class DecoyTest : public DispatchTest {

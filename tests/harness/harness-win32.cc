@@ -54,6 +54,40 @@ std::wstring FromUtf8(const std::string& bytes) {
   return text;
 }
 
+namespace {
+
+const wchar_t kTalvernOverrides[] = L"Software\\Wine\\AppDefaults\\talvern.exe\\DllOverrides";
+
+}  // namespace
+
+PlantedDlls::PlantedDlls(const std::wstring& folder, const std::vector<std::wstring>& names)
+    : folder_(folder), names_(names) {
+  const std::wstring planted = FromUnixPath(TALVERN_E2E_PLANTED_DLL);
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kTalvernOverrides, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS) {
+    return;
+  }
+  const wchar_t kNativeFirst[] = L"native,builtin";
+  ok_ = true;
+  for (const std::wstring& name : names) {
+    ok_ = ok_ && CopyFileW(planted.c_str(), (folder + name + L".dll").c_str(), FALSE) &&
+          RegSetValueExW(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(kNativeFirst),
+                         sizeof(kNativeFirst)) == ERROR_SUCCESS;
+  }
+  RegCloseKey(key);
+}
+
+PlantedDlls::~PlantedDlls() { RegDeleteKeyW(HKEY_CURRENT_USER, kTalvernOverrides); }
+
+std::vector<std::wstring> PlantedDlls::Loaded() const {
+  std::vector<std::wstring> loaded;
+  for (const std::wstring& name : names_) {
+    if (Exists(folder_ + name + L".dll.loaded")) loaded.push_back(name);
+  }
+  return loaded;
+}
+
 bool Exists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

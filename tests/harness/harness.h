@@ -136,6 +136,27 @@ RunResult RunToEnd(const std::wstring& exe, const std::wstring& argument_text,
 /// process in `process` when the shell reports one (caller closes it), else null.
 bool ShellOpen(const std::wstring& file, HANDLE* process, std::wstring* error);
 
+// --- DLLs beside the program -------------------------------------------------------------
+
+/// Copies of a DLL that only records its loading (planted_dll-win32.cc), put into `folder`
+/// as "<name>.dll" for each of `names`. While the object lives, Wine prefers a DLL of those
+/// names found beside a program called talvern.exe to its own (AppDefaults in HKCU).
+class PlantedDlls {
+ public:
+  PlantedDlls(const std::wstring& folder, const std::vector<std::wstring>& names);
+  ~PlantedDlls();
+  PlantedDlls(const PlantedDlls&) = delete;
+  PlantedDlls& operator=(const PlantedDlls&) = delete;
+  bool ok() const { return ok_; }
+  /// Those of the names whose DLL was loaded.
+  std::vector<std::wstring> Loaded() const;
+
+ private:
+  std::wstring folder_;
+  std::vector<std::wstring> names_;
+  bool ok_ = false;
+};
+
 // --- Registry ----------------------------------------------------------------------------
 
 /// The default value (REG_SZ or REG_EXPAND_SZ, unexpanded) of `key` under `root`; false

@@ -59,6 +59,24 @@ TEST_F(CommandsTest, CancelledDialogChangesNothing) {
   EXPECT_EQ(Text(kText2), L"");
 }
 
+// DLLs named like those it loads late, lying beside talvern.exe (a Downloads folder), are
+// never loaded: not by the window, nor by the open-file dialog.
+TEST_F(CommandsTest, DllsBesideTheProgramAreNeverLoaded) {
+  const std::vector<std::wstring> dlls = {L"user32",   L"gdi32",   L"comdlg32", L"ole32",
+                                          L"oleaut32", L"shell32", L"advapi32", L"uxtheme",
+                                          L"shlwapi",  L"version"};
+  PlantedDlls planted(folder_, dlls);
+  ASSERT_TRUE(planted.ok());
+  const bool opened = Open() != nullptr;
+  if (opened) {
+    ClickButton(ControlAt(kCmdWord));
+    HWND dialog = WaitFileDialog();
+    EXPECT_TRUE(dialog && CancelDialog(dialog));
+    EXPECT_TRUE(CloseWindowAndWait(window_));
+  }
+  EXPECT_EQ(planted.Loaded(), std::vector<std::wstring>());
+}
+
 TEST_F(CommandsTest, CancelAndTheCloseBoxDiscardEdits) {
   for (const auto& way : kLeaveWithoutSaving) {
     SCOPED_TRACE(way.how);

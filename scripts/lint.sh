@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Static analysis of the product code (tests and benchmarks excluded): the direction of the
-# includes between the product folders, clang-tidy with the
-# repository's .clang-tidy, and cppcheck. The portable core is parsed as built natively and,
-# with every *-win32.cc file, as built for the MinGW targets (32- and 64-bit), each file
-# with the flags of its real build (compile_commands.json). Exits non-zero on any finding.
+# includes between the product folders, clang-tidy with the repository's .clang-tidy, and
+# cppcheck. The portable core is parsed as built natively and, with every *-win32.cc file,
+# as built for the MinGW targets (32- and 64-bit), each file with the flags of its real
+# build (compile_commands.json). Exits non-zero on any finding.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root="$PWD"

@@ -197,11 +197,13 @@ void Report(const Samples& s) {
   PrintWithInterval("R (median of pair ratios): ", s.ratios, 1, 3, "");
   double low = 0, high = 0;
   if (MedianInterval(s.ratios, &low, &high)) {
-    // The interval narrows with the square root of the number of pairs.
+    // The interval narrows with the square root of the number of pairs. Two runs whose R
+    // differs by 3 % differ significantly (95 %) when each half-width is 3 % / sqrt(2).
     const double half = (high - low) / 2 / Median(s.ratios);
-    std::printf("interval half-width: %.1f %% of R; for 1.5 %% (two runs 3 %% apart then give "
-                "intervals that do not overlap) about %.0f pairs at this spread\n",
-                half * 100, pairs * (half / 0.015) * (half / 0.015));
+    const double wanted = 0.03 / std::sqrt(2.0);
+    std::printf("interval half-width: %.1f %% of R; to see a 3 %% change between two runs "
+                "(half-width %.1f %%): about %.0f pairs at this spread\n",
+                half * 100, wanted * 100, pairs * (half / wanted) * (half / wanted));
   }
   PrintWithInterval("Talvern adds (median of pair differences): ", s.added, 1e3, 1, " ms");
   std::printf("CPU (user + kernel), talvern.exe: mean %.1f ms, median %.1f ms\n",

@@ -112,12 +112,14 @@ measure_option() {
     echo "  $document ($(stat -c %s "$bench/$document") bytes): $bytes bytes in $calls calls" >&2
     reads+="${reads:+, }${document%.doc} $bytes"
   done
-  local r added cpu_t cpu_m
+  local r needed added cpu_t cpu_m
   r="$(sed -n 's/^R (median of pair ratios): \([0-9.]*\), 95 % interval \([0-9.]*\) to \([0-9.]*\)$/\1 (\2 to \3)/p' <<<"$timing")"
+  needed="$(sed -n 's/.*: about \([0-9]*\) pairs at this spread$/\1/p' <<<"$timing")"
   added="$(sed -n 's/^Talvern adds (median of pair differences): \([-0-9.]* ms\).*/\1/p' <<<"$timing")"
   cpu_t="$(sed -n 's/^CPU (user + kernel), talvern.exe: mean \([0-9.]* ms\).*/\1/p' <<<"$timing")"
   cpu_m="$(sed -n 's/^CPU (user + kernel), minimal launcher: mean \([0-9.]* ms\).*/\1/p' <<<"$timing")"
-  echo "option $option: R = $r, adds $added, CPU $cpu_t / $cpu_m, bytes asked for: $reads"
+  echo "option $option: R = $r, a 3 % change needs about $needed pairs, adds $added," \
+    "CPU $cpu_t / $cpu_m, bytes asked for: $reads"
 }
 
 # Everything for one architecture; run in a subshell (its own prefix, wineserver, display).

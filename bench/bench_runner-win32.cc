@@ -38,7 +38,8 @@ double Seconds(const FILETIME& time) {  // FILETIME counts 100 ns
          1e-7;
 }
 
-// Waits (up to 30 s) until every process of the job, the editor included, has ended.
+// Waits (up to 30 s) until every process of the job, the editor included, has ended; the
+// caller ends what is left.
 void WaitForJob(HANDLE job) {
   for (int i = 0; i < 3000; ++i) {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
@@ -86,14 +87,19 @@ bool TimeOneRun(const std::wstring& exe, const std::wstring& document, Run* run)
   }
   AssignProcessToJobObject(job, process.hProcess);
   ResumeThread(process.hThread);
-  WaitForSingleObject(process.hProcess, 30000);
+  const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
   QueryPerformanceCounter(&end);
+  // A launcher that hangs (a message box nobody answers: Wine now and then fails to start a
+  // process and Talvern says so) is ended, with whatever it started, so that it neither
+  // outlives the benchmark nor holds its output open.
+  if (!ended) TerminateJobObject(job, 1);
   DWORD exit_code = 1;
   GetExitCodeProcess(process.hProcess, &exit_code);
   run->cpu = CpuSeconds(process);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
   WaitForJob(job);
+  TerminateJobObject(job, 1);
   CloseHandle(job);
   run->wall = static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
   run->error = exit_code;

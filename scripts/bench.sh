@@ -7,10 +7,10 @@
 # talvern / minimal with its 95 % interval (goal at most 1.10), the milliseconds Talvern
 # adds and the CPU time of each. Also lists the DLLs talvern.exe loads in dispatch mode and
 # the bytes it reads from each document, and closes with one summary line per architecture.
-#   scripts/bench.sh [pairs]   (default 600)
+#   scripts/bench.sh [pairs]   (default 900)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-pairs="${1:-600}"
+pairs="${1:-900}"
 
 bash scripts/deps.sh
 source scripts/arch.sh
@@ -97,8 +97,15 @@ measure_option() {
   local arch="$1" option="$2" image_size="$3" timing document relay bytes calls reads=""
   echo "== $arch, Word-formats option $option: whole-run wall time, $pairs pairs" \
     "(each pair: build/bench-$arch-$option-pairs.csv)" >&2
-  timing="$(talvern_wine "$build/bench/bench_runner.exe" "$pairs" "$win\\talvern.exe" \
-    "$win\\minimal_launcher.exe" "$win\\plain.doc" "$win\\pairs.csv" | tr -d '\r')"
+  # To a file, not a pipe: a process the runner started and could not end would hold a pipe
+  # open, and reading it would never finish.
+  local out="build/bench-$arch-$option-runner.txt"
+  if ! talvern_wine "$build/bench/bench_runner.exe" "$pairs" "$win\\talvern.exe" \
+    "$win\\minimal_launcher.exe" "$win\\plain.doc" "$win\\pairs.csv" >"$out"; then
+    echo "bench_runner failed ($out)" >&2
+    return 1
+  fi
+  timing="$(tr -d '\r' <"$out")"
   cp "$bench/pairs.csv" "build/bench-$arch-$option-pairs.csv"
   echo "$timing" >&2
   echo "== $arch, option $option: bytes talvern.exe asked ReadFile for, per document" \

@@ -122,7 +122,7 @@ double Mean(const std::vector<double>& values) {
 bool MedianInterval(std::vector<double> values, double* low, double* high) {
   const std::size_t n = values.size();
   double p = std::pow(0.5, static_cast<double>(n));  // P(Binomial = 0)
-  double below = 0;                                   // P(Binomial < k)
+  double below = 0;                                  // P(Binomial < k)
   std::size_t k = 0;
   while (k < n / 2 && below + p <= 0.025) {
     below += p;
@@ -159,8 +159,8 @@ struct Samples {
 // Under load Wine now and then fails to start a process; such a pair is run again, but
 // more than 2 % failed runs (at least 4) end the benchmark: then something is wrong. Writes
 // each pair to `csv` unless it is null.
-bool RunPairs(int pairs, const std::wstring (&exes)[2], const std::wstring& document,
-              FILE* csv, Samples* out) {
+bool RunPairs(int pairs, const std::wstring (&exes)[2], const std::wstring& document, FILE* csv,
+              Samples* out) {
   Run runs[2];
   TimeOneRun(exes[0], document, &runs[0]);
   TimeOneRun(exes[1], document, &runs[1]);
@@ -170,8 +170,8 @@ bool RunPairs(int pairs, const std::wstring (&exes)[2], const std::wstring& docu
       const int which = (i + k) % 2;
       ran = TimeOneRun(exes[which], document, &runs[which]);
       if (!ran) {
-        std::fwprintf(stderr, L"pair %d: the run of %ls failed (%lu)\n", i + 1,
-                      exes[which].c_str(), runs[which].error);
+        std::fwprintf(stderr, L"pair %d: the run of %ls failed (%lu)\n", i + 1, exes[which].c_str(),
+                      runs[which].error);
       }
     }
     if (!ran) {
@@ -195,9 +195,10 @@ bool RunPairs(int pairs, const std::wstring (&exes)[2], const std::wstring& docu
 
 void Report(const Samples& s) {
   const std::size_t pairs = s.ratios.size();
-  std::printf("pairs:                      %zu (interleaved, order alternating; %d failed "
-              "runs, their pairs run again)\n",
-              pairs, s.failed_runs);
+  std::printf(
+      "pairs:                      %zu (interleaved, order alternating; %d failed "
+      "runs, their pairs run again)\n",
+      pairs, s.failed_runs);
   std::printf("wall, talvern.exe:          median %.1f ms\n", Median(s.wall[0]) * 1e3);
   std::printf("wall, minimal launcher:     median %.1f ms\n", Median(s.wall[1]) * 1e3);
   PrintWithInterval("R (median of pair ratios): ", s.ratios, 1, 3, "");
@@ -207,9 +208,10 @@ void Report(const Samples& s) {
     // differs by 3 % differ significantly (95 %) when each half-width is 3 % / sqrt(2).
     const double half = (high - low) / 2 / Median(s.ratios);
     const double wanted = 0.03 / std::sqrt(2.0);
-    std::printf("interval half-width: %.1f %% of R; to see a 3 %% change between two runs "
-                "(half-width %.1f %%): about %.0f pairs at this spread\n",
-                half * 100, wanted * 100, pairs * (half / wanted) * (half / wanted));
+    std::printf(
+        "interval half-width: %.1f %% of R; to see a 3 %% change between two runs "
+        "(half-width %.1f %%): about %.0f pairs at this spread\n",
+        half * 100, wanted * 100, pairs * (half / wanted) * (half / wanted));
   }
   PrintWithInterval("Talvern adds (median of pair differences): ", s.added, 1e3, 1, " ms");
   std::printf("CPU (user + kernel), talvern.exe: mean %.1f ms, median %.1f ms\n",
@@ -224,8 +226,9 @@ void Report(const Samples& s) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 5 && argc != 6) {
-    std::fprintf(stderr, "usage: bench_runner <pairs> <talvern.exe> <minimal_launcher.exe> <doc> "
-                         "[<pairs.csv>]\n");
+    std::fprintf(stderr,
+                 "usage: bench_runner <pairs> <talvern.exe> <minimal_launcher.exe> <doc> "
+                 "[<pairs.csv>]\n");
     return 2;
   }
   const int pairs = std::max(1, _wtoi(argv[1]));

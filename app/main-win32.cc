@@ -6,6 +6,7 @@
 #include "app/dll_search-win32.h"
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
+#include "platform/decimal.h"
 #include "platform/platform-win32.h"
 #include "window/form1-win32.h"
 
@@ -16,7 +17,7 @@ std::wstring FromAnsi(const std::string& text) {
   if (text.empty()) return std::wstring();
   const int bytes = static_cast<int>(text.size());
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
-  if (length <= 0) return L"(" + std::to_wstring(text.size()) + L" bytes)";
+  if (length <= 0) return L"(" + talvern::DecimalText(text.size()) + L" bytes)";
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, &wide[0], length);
   return wide;

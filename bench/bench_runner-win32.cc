@@ -1,20 +1,76 @@
-// Times whole runs of two launchers on the same document, interleaved, under the same
-// conditions: each is started with CreateProcessW as "<exe>" <document> and timed from
-// just before the start to its exit. What it started (the editor) is waited for outside
-// the timed span, so one run never overlaps the next.
-//   bench_runner.exe <runs> <talvern.exe> <minimal_launcher.exe> <document>
+// Times whole runs of two launchers on the same document in pairs, under the same
+// conditions: each is started with CreateProcessW as "<exe>" <document> and timed from just
+// before the start to its exit; the two runs of a pair follow each other, in alternating
+// order. What a launcher started (the editor) is waited for outside the timed span, so one
+// run never overlaps the next. Wine's process start varies by tens of milliseconds with the
+// machine's load, far more than Talvern adds; a pair sees the same load, so the figures are
+// taken per pair: R is the median of the per-pair ratios and the milliseconds Talvern adds
+// the median of the per-pair differences, each with a 95 % interval from order statistics
+// (no assumption about the shape of the distribution). Beside wall time, the CPU time
+// (user + kernel) of each launcher's own process, from GetProcessTimes. Wine 8.0 answers
+// GetProcessTimes for another process with the caller's own times; there the times of the
+// process's initial thread (GetThreadTimes, read from the kernel at the thread's end) are
+// taken instead, which is the whole process for these single-threaded launchers. Both count
+// in ticks (15.6 ms on Windows, 10 ms under Wine), so the mean says more than the median.
+//   bench_runner.exe <pairs> <talvern.exe> <minimal_launcher.exe> <document> [<pairs.csv>]
+// The optional file gets one line per pair: wall and CPU seconds of each launcher.
 #include <windows.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <numeric>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Seconds for one run of `exe` on `document`; negative on failure.
-double TimeOneRun(const std::wstring& exe, const std::wstring& document) {
+struct Run {
+  double wall = 0;          ///< seconds from just before CreateProcessW to the process's exit.
+  double cpu = 0;           ///< seconds of user and kernel time of the process itself.
+  unsigned long error = 0;  ///< why the run failed: CreateProcessW's error or the exit code.
+};
+
+double Seconds(const FILETIME& time) {  // FILETIME counts 100 ns
+  return static_cast<double>((static_cast<ULONGLONG>(time.dwHighDateTime) << 32) |
+                             time.dwLowDateTime) *
+         1e-7;
+}
+
+// Waits (up to 30 s) until every process of the job, the editor included, has ended; the
+// caller ends what is left.
+void WaitForJob(HANDLE job) {
+  for (int i = 0; i < 3000; ++i) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+    QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                              sizeof(accounting), nullptr);
+    if (accounting.ActiveProcesses == 0) return;
+    Sleep(10);
+  }
+}
+
+// Wine's ntdll exports wine_get_version.
+bool UnderWine() {
+  const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
+// User plus kernel time of the process (its initial thread under Wine, see above).
+double CpuSeconds(const PROCESS_INFORMATION& process) {
+  FILETIME created, exited, kernel = {}, user = {};
+  static const bool wine = UnderWine();
+  if (wine) {
+    GetThreadTimes(process.hThread, &created, &exited, &kernel, &user);
+  } else {
+    GetProcessTimes(process.hProcess, &created, &exited, &kernel, &user);
+  }
+  return Seconds(kernel) + Seconds(user);
+}
+
+// One run of `exe` on `document`; false when it could not start (run->error: why) or did
+// not exit with 0 (run->error: its exit code).
+bool TimeOneRun(const std::wstring& exe, const std::wstring& document, Run* run) {
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
   std::wstring line = L"\"" + exe + L"\" " + document;
   STARTUPINFOW startup = {};
@@ -25,27 +81,29 @@ double TimeOneRun(const std::wstring& exe, const std::wstring& document) {
   QueryPerformanceCounter(&start);
   if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                       nullptr, &startup, &process)) {
+    run->error = GetLastError();
     CloseHandle(job);
-    return -1;
+    return false;
   }
   AssignProcessToJobObject(job, process.hProcess);
   ResumeThread(process.hThread);
-  WaitForSingleObject(process.hProcess, 30000);
+  const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
   QueryPerformanceCounter(&end);
+  // A launcher that hangs (a message box nobody answers: Wine now and then fails to start a
+  // process and Talvern says so) is ended, with whatever it started, so that it neither
+  // outlives the benchmark nor holds its output open.
+  if (!ended) TerminateJobObject(job, 1);
   DWORD exit_code = 1;
   GetExitCodeProcess(process.hProcess, &exit_code);
+  run->cpu = CpuSeconds(process);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  for (int i = 0; i < 3000; ++i) {  // the editor it started, up to 30 s
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
-    QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
-                              sizeof(accounting), nullptr);
-    if (accounting.ActiveProcesses == 0) break;
-    Sleep(10);
-  }
+  WaitForJob(job);
+  TerminateJobObject(job, 1);
   CloseHandle(job);
-  if (exit_code != 0) return -1;
-  return static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
+  run->wall = static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
+  run->error = exit_code;
+  return exit_code == 0;
 }
 
 double Median(std::vector<double> values) {
@@ -54,39 +112,133 @@ double Median(std::vector<double> values) {
   return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
+double Mean(const std::vector<double>& values) {
+  return std::accumulate(values.begin(), values.end(), 0.0) / values.size();
+}
+
+// The 95 % interval of the median of `values` from order statistics: the k-th smallest and
+// the k-th largest value, k the largest rank with P(Binomial(n, 1/2) < k) <= 2.5 %. False
+// when n is too small for any (n < 6).
+bool MedianInterval(std::vector<double> values, double* low, double* high) {
+  const std::size_t n = values.size();
+  double p = std::pow(0.5, static_cast<double>(n));  // P(Binomial = 0)
+  double below = 0;                                  // P(Binomial < k)
+  std::size_t k = 0;
+  while (k < n / 2 && below + p <= 0.025) {
+    below += p;
+    ++k;
+    p = p * static_cast<double>(n - k + 1) / static_cast<double>(k);
+  }
+  if (k == 0) return false;
+  std::sort(values.begin(), values.end());
+  *low = values[k - 1];
+  *high = values[n - k];
+  return true;
+}
+
+// "<label><median><unit>, 95 % interval <low> to <high><unit>", the values times `scale`
+// with `digits` decimals.
+void PrintWithInterval(const char* label, const std::vector<double>& values, double scale,
+                       int digits, const char* unit) {
+  std::printf("%s%.*f%s, 95 %% interval ", label, digits, Median(values) * scale, unit);
+  double low = 0, high = 0;
+  if (MedianInterval(values, &low, &high)) {
+    std::printf("%.*f to %.*f%s\n", digits, low * scale, digits, high * scale, unit);
+  } else {
+    std::printf("(too few pairs)\n");
+  }
+}
+
+struct Samples {
+  std::vector<double> wall[2], cpu[2];  ///< [0] talvern.exe, [1] the minimal launcher.
+  std::vector<double> ratios, added;    ///< per pair: wall[0] / wall[1], wall[0] - wall[1].
+  int failed_runs = 0;                  ///< runs that failed; their pairs were run again.
+};
+
+// Runs the pairs (after one warm-up run of each: the first start pays for the disk cache).
+// Under load Wine now and then fails to start a process; such a pair is run again, but
+// more than 2 % failed runs (at least 4) end the benchmark: then something is wrong. Writes
+// each pair to `csv` unless it is null.
+bool RunPairs(int pairs, const std::wstring (&exes)[2], const std::wstring& document, FILE* csv,
+              Samples* out) {
+  Run runs[2];
+  TimeOneRun(exes[0], document, &runs[0]);
+  TimeOneRun(exes[1], document, &runs[1]);
+  for (int i = 0; i < pairs;) {
+    bool ran = true;
+    for (int k = 0; k < 2 && ran; ++k) {  // alternate which goes first
+      const int which = (i + k) % 2;
+      ran = TimeOneRun(exes[which], document, &runs[which]);
+      if (!ran) {
+        std::fwprintf(stderr, L"pair %d: the run of %ls failed (%lu)\n", i + 1, exes[which].c_str(),
+                      runs[which].error);
+      }
+    }
+    if (!ran) {
+      if (++out->failed_runs > std::max(3, pairs / 50)) return false;
+      continue;
+    }
+    for (int which = 0; which < 2; ++which) {
+      out->wall[which].push_back(runs[which].wall);
+      out->cpu[which].push_back(runs[which].cpu);
+    }
+    if (csv) {
+      std::fprintf(csv, "%.6f,%.6f,%.6f,%.6f\n", runs[0].wall, runs[1].wall, runs[0].cpu,
+                   runs[1].cpu);
+    }
+    out->ratios.push_back(runs[0].wall / runs[1].wall);
+    out->added.push_back(runs[0].wall - runs[1].wall);
+    ++i;
+  }
+  return true;
+}
+
+void Report(const Samples& s) {
+  const std::size_t pairs = s.ratios.size();
+  std::printf(
+      "pairs:                      %zu (interleaved, order alternating; %d failed "
+      "runs, their pairs run again)\n",
+      pairs, s.failed_runs);
+  std::printf("wall, talvern.exe:          median %.1f ms\n", Median(s.wall[0]) * 1e3);
+  std::printf("wall, minimal launcher:     median %.1f ms\n", Median(s.wall[1]) * 1e3);
+  PrintWithInterval("R (median of pair ratios): ", s.ratios, 1, 3, "");
+  double low = 0, high = 0;
+  if (MedianInterval(s.ratios, &low, &high)) {
+    // The interval narrows with the square root of the number of pairs. Two runs whose R
+    // differs by 3 % differ significantly (95 %) when each half-width is 3 % / sqrt(2).
+    const double half = (high - low) / 2 / Median(s.ratios);
+    const double wanted = 0.03 / std::sqrt(2.0);
+    std::printf(
+        "interval half-width: %.1f %% of R; to see a 3 %% change between two runs "
+        "(half-width %.1f %%): about %.0f pairs at this spread\n",
+        half * 100, wanted * 100, pairs * (half / wanted) * (half / wanted));
+  }
+  PrintWithInterval("Talvern adds (median of pair differences): ", s.added, 1e3, 1, " ms");
+  std::printf("CPU (user + kernel), talvern.exe: mean %.1f ms, median %.1f ms\n",
+              Mean(s.cpu[0]) * 1e3, Median(s.cpu[0]) * 1e3);
+  std::printf("CPU (user + kernel), minimal launcher: mean %.1f ms, median %.1f ms\n",
+              Mean(s.cpu[1]) * 1e3, Median(s.cpu[1]) * 1e3);
+  std::printf("CPU taken from: %s\n",
+              UnderWine() ? "GetThreadTimes of the initial thread (Wine)" : "GetProcessTimes");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 5) {
-    std::fprintf(stderr, "usage: bench_runner <runs> <talvern.exe> <minimal_launcher.exe> <doc>\n");
+  if (argc != 5 && argc != 6) {
+    std::fprintf(stderr,
+                 "usage: bench_runner <pairs> <talvern.exe> <minimal_launcher.exe> <doc> "
+                 "[<pairs.csv>]\n");
     return 2;
   }
-  const int runs = std::max(1, _wtoi(argv[1]));
+  const int pairs = std::max(1, _wtoi(argv[1]));
   const std::wstring exes[2] = {argv[2], argv[3]};
-  const std::wstring document = argv[4];
-  std::vector<double> times[2];
-  TimeOneRun(exes[0], document);  // warm-up: the first start of each pays for the disk cache
-  TimeOneRun(exes[1], document);
-  for (int i = 0; i < runs; ++i) {
-    // Alternate which goes first, so neither always follows the other.
-    for (int k = 0; k < 2; ++k) {
-      const int which = (i + k) % 2;
-      const double seconds = TimeOneRun(exes[which], document);
-      if (seconds < 0) {
-        std::fwprintf(stderr, L"run of %ls failed\n", exes[which].c_str());
-        return 1;
-      }
-      times[which].push_back(seconds);
-    }
-  }
-  const double talvern = Median(times[0]), minimal = Median(times[1]);
-  std::printf("runs each:              %d (interleaved)\n", runs);
-  std::printf("median talvern.exe:     %.1f ms (min %.1f, max %.1f)\n", talvern * 1e3,
-              *std::min_element(times[0].begin(), times[0].end()) * 1e3,
-              *std::max_element(times[0].begin(), times[0].end()) * 1e3);
-  std::printf("median minimal launcher: %.1f ms (min %.1f, max %.1f)\n", minimal * 1e3,
-              *std::min_element(times[1].begin(), times[1].end()) * 1e3,
-              *std::max_element(times[1].begin(), times[1].end()) * 1e3);
-  std::printf("R = %.3f (goal: at most 1.10)\n", talvern / minimal);
+  FILE* csv = argc == 6 ? _wfopen(argv[5], L"w") : nullptr;
+  if (csv) std::fprintf(csv, "talvern_wall,minimal_wall,talvern_cpu,minimal_cpu\n");
+  Samples samples;
+  const bool ran = RunPairs(pairs, exes, argv[4], csv, &samples);
+  if (csv) std::fclose(csv);
+  if (!ran) return 1;
+  Report(samples);
   return 0;
 }

@@ -9,6 +9,21 @@ if(MINGW)
   # No link time in the PE header: the same sources give the same bytes, so the release
   # packages' checksums stay put.
   add_link_options(-Wl,--no-insert-timestamp)
+  # The release exe is built for size: -Os (start-up time is process creation, not the few
+  # thousand instructions Talvern runs), and each function and datum in a section of its
+  # own, so the linker drops what nothing refers to (code with unwind data stays: ld keeps
+  # every .pdata and .eh_frame). The link map (talvern.map) shows what is left.
+  set(TALVERN_SIZE_FLAGS $<$<CONFIG:Release>:-Os -ffunction-sections -fdata-sections>)
+  target_compile_options(talvern_core PRIVATE ${TALVERN_SIZE_FLAGS})
+  # std::terminate's default handler prints the demangled type of the exception to stderr
+  # before it aborts. A GUI program has no stderr, and the demangler is 45 KB: abort at once.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(prefix _)
+  else()
+    set(prefix "")
+  endif()
+  set(TALVERN_TERMINATE_WITH_ABORT
+      -Wl,--defsym=${prefix}_ZN9__gnu_cxx27__verbose_terminate_handlerEv=${prefix}abort)
 endif()
 
 # Win32 layer objects; each folder adds its *-win32.cc files.
@@ -16,6 +31,9 @@ add_library(talvern_win32 OBJECT)
 target_link_libraries(talvern_win32 PUBLIC talvern_core)
 target_compile_definitions(talvern_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
   _WIN32_WINNT=0x0601 WINVER=0x0601)
+if(MINGW)
+  target_compile_options(talvern_win32 PRIVATE ${TALVERN_SIZE_FLAGS})
+endif()
 
 add_executable(talvern WIN32 $<TARGET_OBJECTS:talvern_win32>)
 set_target_properties(talvern PROPERTIES OUTPUT_NAME talvern)
@@ -67,7 +85,9 @@ if(MINGW)
     target_sources(${target} PRIVATE ${asm})
   endfunction()
 
-  target_link_options(talvern PRIVATE ${TALVERN_UNICODE_ENTRY} ${TALVERN_STATIC_LINK} $<$<CONFIG:Release>:-s>)
+  target_link_options(talvern PRIVATE ${TALVERN_UNICODE_ENTRY} ${TALVERN_STATIC_LINK}
+    ${TALVERN_TERMINATE_WITH_ABORT}
+    $<$<CONFIG:Release>:-s -Wl,--gc-sections -Wl,-Map=${CMAKE_CURRENT_BINARY_DIR}/talvern.map>)
   talvern_delay_load(talvern talvern_win32 ${TALVERN_DELAYED_DLLS})
   target_link_libraries(talvern PRIVATE delayimp
     user32 gdi32 comctl32 comdlg32 ole32 oleaut32 uuid shell32 advapi32 uxtheme shlwapi version)

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "launcher/formats.h"
+#include "platform/decimal.h"
 
 namespace talvern {
 
@@ -34,7 +35,7 @@ std::wstring SignatureAsText() {
 bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::wstring* error,
                    std::unique_ptr<ByteReader>* file_out) {
   if (m.SignatureBytes.size() != kSignatureLength) {
-    *error = L"署名の表が " + std::to_wstring(kSignatureLength) + L" バイトではありません。";
+    *error = L"署名の表が " + DecimalText(kSignatureLength) + L" バイトではありません。";
     return false;
   }
   if (document.empty()) {

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/decimal.h"
+
 namespace talvern {
 
 std::wstring Win32ErrorText(const wchar_t* function, unsigned long code) {
@@ -21,7 +23,7 @@ std::wstring Win32ErrorText(const wchar_t* function, unsigned long code) {
          (message.back() == L'\r' || message.back() == L'\n' || message.back() == L' ')) {
     message.pop_back();
   }
-  if (message.empty()) message = L"error " + std::to_wstring(code);
+  if (message.empty()) message = L"error " + DecimalText(code);
   return std::wstring(function) + L": " + message;
 }
 
@@ -214,7 +216,7 @@ class Win32ProfileStore : public ProfileStore {
 
   bool CanStoreExactly(const std::wstring& text, std::wstring* why) override {
     if (FitsAnsiCodePage(text)) return true;
-    *why = L"この Windows の文字コード (コードページ " + std::to_wstring(GetACP()) +
+    *why = L"この Windows の文字コード (コードページ " + DecimalText(GetACP()) +
            L") で表せない文字が含まれています。";
     return false;
   }

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Static analysis of the product code (tests and benchmarks excluded): clang-tidy with the
-# repository's .clang-tidy, and cppcheck. The portable core is parsed as built natively and,
-# with every *-win32.cc file, as built for the MinGW targets (32- and 64-bit), each file
-# with the flags of its real build (compile_commands.json). Exits non-zero on any finding.
+# Static analysis of the product code (tests and benchmarks excluded): the direction of the
+# includes between the product folders, clang-tidy with the repository's .clang-tidy, and
+# cppcheck. The portable core is parsed as built natively and, with every *-win32.cc file,
+# as built for the MinGW targets (32- and 64-bit), each file with the flags of its real
+# build (compile_commands.json). Exits non-zero on any finding.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 root="$PWD"
@@ -71,6 +72,18 @@ mingw_args() {
 }
 
 : >"$out/findings.txt"
+# Folders depend one way: a file includes headers only of its own folder and the folders
+# below it (platform <- settings <- launcher, shell <- window <- app).
+echo "== lint: include direction"
+declare -A rank=([platform]=0 [settings]=1 [launcher]=2 [shell]=2 [window]=3 [app]=4)
+for folder in "${!rank[@]}"; do
+  while IFS=: read -r file line included; do
+    if [[ -v rank[$included] && $included != "$folder" ]] &&
+      ((rank[$included] >= rank[$folder])); then
+      echo "$file:$line: error: includes $included/, which is not below $folder/ [include-direction]"
+    fi
+  done < <(grep -r -n -o -E '^#include "[a-z_]+/' --include='*.cc' --include='*.h' "$folder" | sed -E 's|#include "||; s|/$||')
+done | tee -a "$out/findings.txt"
 echo "== lint: portable core (native)"
 CC=clang CXX=clang++ configure "$out/native"
 tidy "$out/native"

@@ -1,9 +1,9 @@
 # Checks a built talvern.exe without running it: it imports nothing at start-up beyond
 # KERNEL32 and msvcrt (every other DLL is delay-loaded), its PE machine type is the
 # build's, and the manifest it embeds (RT_MANIFEST 1) names the build's architecture for
-# the program and for the common controls it asks for.
+# the program and for the common controls it asks for, and it is no larger than MAX_BYTES.
 #
-# Inputs: EXE, OBJDUMP, POINTER_SIZE (4: x86, 8: x64).
+# Inputs: EXE, OBJDUMP, POINTER_SIZE (4: x86, 8: x64), MAX_BYTES (empty: size not checked).
 cmake_minimum_required(VERSION 3.20)
 
 if(POINTER_SIZE EQUAL 4)
@@ -19,6 +19,12 @@ if(NOT EXISTS "${EXE}")
   message(FATAL_ERROR "exe_check: ${EXE} does not exist")
 endif()
 set(failures "")
+
+# ---- size
+file(SIZE "${EXE}" size)
+if(NOT MAX_BYTES STREQUAL "" AND size GREATER MAX_BYTES)
+  list(APPEND failures "is ${size} bytes, over its limit of ${MAX_BYTES}")
+endif()
 
 # ---- import table
 execute_process(COMMAND ${OBJDUMP} -p "${EXE}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
@@ -166,4 +172,5 @@ if(failures)
   message(FATAL_ERROR "exe_check: ${EXE}:\n  ${text}")
 endif()
 list(JOIN imported ", " imported)
-message(STATUS "${EXE}: machine ${machine_hex}, imports ${imported}, manifest ${want_arch}")
+message(STATUS "${EXE}: ${size} bytes, machine ${machine_hex}, imports ${imported}, "
+               "manifest ${want_arch}")

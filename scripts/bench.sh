@@ -7,10 +7,10 @@
 # talvern / minimal with its 95 % interval (goal at most 1.10), the milliseconds Talvern
 # adds and the CPU time of each. Also lists the DLLs talvern.exe loads in dispatch mode and
 # the bytes it reads from each document, and closes with one summary line per architecture.
-#   scripts/bench.sh [pairs]   (default 900)
+#   scripts/bench.sh [pairs]   (default 1300)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-pairs="${1:-900}"
+pairs="${1:-1300}"
 
 bash scripts/deps.sh
 source scripts/arch.sh

@@ -288,6 +288,19 @@ bool RegistryKeyExists(HKEY root, const std::wstring& key) {
   return true;
 }
 
+bool SetRegistryDefault(HKEY root, const std::wstring& key, const std::wstring& value) {
+  HKEY opened;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG status =
+      RegSetValueExW(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(opened);
+  return status == ERROR_SUCCESS;
+}
+
 DocTypeGuard::DocTypeGuard() {
   had_class_ = RegistryDefault(HKEY_CLASSES_ROOT, L".doc", &class_);
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L".doc");
@@ -297,20 +310,13 @@ DocTypeGuard::DocTypeGuard() {
 DocTypeGuard::~DocTypeGuard() {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L".doc");
   RegDeleteTreeW(HKEY_CLASSES_ROOT, kTestDocClass);
-  if (had_class_) {
-    RegSetKeyValueW(HKEY_CLASSES_ROOT, L".doc", nullptr, REG_SZ, class_.c_str(),
-                    static_cast<DWORD>((class_.size() + 1) * sizeof(wchar_t)));
-  }
+  if (had_class_) SetRegistryDefault(HKEY_CLASSES_ROOT, L".doc", class_);
 }
 
 bool DocTypeGuard::Map(const std::wstring& command) {
-  const std::wstring command_key = std::wstring(kTestDocClass) + L"\\shell\\open\\command";
-  const std::wstring name = kTestDocClass;
-  return RegSetKeyValueW(HKEY_CLASSES_ROOT, command_key.c_str(), nullptr, REG_SZ, command.c_str(),
-                         static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))) ==
-             ERROR_SUCCESS &&
-         RegSetKeyValueW(HKEY_CLASSES_ROOT, L".doc", nullptr, REG_SZ, name.c_str(),
-                         static_cast<DWORD>((name.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+  return SetRegistryDefault(HKEY_CLASSES_ROOT,
+                            std::wstring(kTestDocClass) + L"\\shell\\open\\command", command) &&
+         SetRegistryDefault(HKEY_CLASSES_ROOT, L".doc", kTestDocClass);
 }
 
 }  // namespace e2e

@@ -162,6 +162,8 @@ class PlantedDlls {
 /// The default value (REG_SZ or REG_EXPAND_SZ, unexpanded) of `key` under `root`; false
 /// when the key or the value is missing.
 bool RegistryDefault(HKEY root, const std::wstring& key, std::wstring* value);
+/// Sets the default value of `key` under `root` (created when missing). True on success.
+bool SetRegistryDefault(HKEY root, const std::wstring& key, const std::wstring& value);
 /// True when `key` exists under `root`.
 bool RegistryKeyExists(HKEY root, const std::wstring& key);
 

@@ -44,19 +44,6 @@ ClassesGuard::ClassesGuard() { Clean(); }
 
 ClassesGuard::~ClassesGuard() { Clean(); }
 
-bool SetRegistryDefault(HKEY root, const std::wstring& key, const std::wstring& value) {
-  HKEY opened;
-  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  const LONG status =
-      RegSetValueExW(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                     static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(opened);
-  return status == ERROR_SUCCESS;
-}
-
 bool ReadDefault(HKEY root, const std::wstring& key, DWORD* type, std::wstring* value) {
   HKEY opened;
   if (RegOpenKeyExW(root, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;

@@ -40,8 +40,6 @@ class ClassesGuard {
   DocTypeGuard doc;
 };
 
-/// Sets the default value of `key` under `root` (created when missing). True on success.
-bool SetRegistryDefault(HKEY root, const std::wstring& key, const std::wstring& value);
 /// The default value of `key` and its type; false when the key or the value is missing.
 bool ReadDefault(HKEY root, const std::wstring& key, DWORD* type, std::wstring* value);
 /// Creates each key and lets everyone only read it: writes to it are refused from now on

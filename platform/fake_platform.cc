@@ -14,15 +14,15 @@ std::wstring Lower(std::wstring text) {
   return text;
 }
 
-const wchar_t* RootName(ClassesRoot root) {
+const wchar_t* RootName(KeyRoot root) {
   switch (root) {
-    case ClassesRoot::kMerged:
+    case KeyRoot::kClasses:
       return L"HKCR";
-    case ClassesRoot::kMachine:
+    case KeyRoot::kMachineClasses:
       return L"HKLM";
-    case ClassesRoot::kUser:
+    case KeyRoot::kUserClasses:
       return L"HKCU";
-    case ClassesRoot::kUserSoftware:
+    case KeyRoot::kUserSoftware:
       return L"HKCU\\Software";
   }
   return L"?";
@@ -226,14 +226,14 @@ std::wstring FakeDialog::ShowOpen(void* owner, const std::wstring& filter,
   return answer;
 }
 
-ClassesRoot FakeRegistry::Target(ClassesRoot root, const std::wstring& key) const {
-  if (root != ClassesRoot::kMerged) return root;
-  return Has(ClassesRoot::kUser, key) ? ClassesRoot::kUser : ClassesRoot::kMachine;
+KeyRoot FakeRegistry::Target(KeyRoot root, const std::wstring& key) const {
+  if (root != KeyRoot::kClasses) return root;
+  return Has(KeyRoot::kUserClasses, key) ? KeyRoot::kUserClasses : KeyRoot::kMachineClasses;
 }
 
-RegResult FakeRegistry::SetDefaultValue(ClassesRoot root, const std::wstring& key,
+RegResult FakeRegistry::SetDefaultValue(KeyRoot root, const std::wstring& key,
                                         const std::wstring& value, std::wstring* error) {
-  const ClassesRoot target = Target(root, key);
+  const KeyRoot target = Target(root, key);
   if (read_only.count(target) || refused.count(Lower(key))) {
     *error = L"RegCreateKeyExW: Access is denied.";
     return RegResult::kAccessDenied;
@@ -249,8 +249,8 @@ RegResult FakeRegistry::SetDefaultValue(ClassesRoot root, const std::wstring& ke
   return RegResult::kOk;
 }
 
-RegResult FakeRegistry::DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) {
-  const ClassesRoot target = Target(root, key);
+RegResult FakeRegistry::DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) {
+  const KeyRoot target = Target(root, key);
   const std::wstring name = Lower(key);
   if (!keys.count({target, name})) {
     *error = L"RegDeleteKeyW: The system cannot find the file specified.";
@@ -275,11 +275,10 @@ RegResult FakeRegistry::DeleteKey(ClassesRoot root, const std::wstring& key, std
   return RegResult::kOk;
 }
 
-bool FakeRegistry::KeyExists(ClassesRoot root, const std::wstring& key) { return Has(root, key); }
+bool FakeRegistry::KeyExists(KeyRoot root, const std::wstring& key) { return Has(root, key); }
 
-RegResult FakeRegistry::SetValue(ClassesRoot root, const std::wstring& key,
-                                 const std::wstring& name, const std::wstring& value,
-                                 std::wstring* error) {
+RegResult FakeRegistry::SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                                 const std::wstring& value, std::wstring* error) {
   if (name.empty()) return SetDefaultValue(root, key, value, error);
   if (!Has(root, key)) {
     const RegResult created = SetDefaultValue(root, key, L"", error);
@@ -294,7 +293,7 @@ RegResult FakeRegistry::SetValue(ClassesRoot root, const std::wstring& key,
   return RegResult::kOk;
 }
 
-bool FakeRegistry::GetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+bool FakeRegistry::GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                             std::wstring* value) {
   if (name.empty()) {
     auto found = keys.find({root, Lower(key)});
@@ -308,8 +307,8 @@ bool FakeRegistry::GetValue(ClassesRoot root, const std::wstring& key, const std
   return true;
 }
 
-RegResult FakeRegistry::DeleteValue(ClassesRoot root, const std::wstring& key,
-                                    const std::wstring& name, std::wstring* error) {
+RegResult FakeRegistry::DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                                    std::wstring* error) {
   auto found = values.find({root, Lower(key), Lower(name)});
   if (found == values.end()) {
     *error = L"RegDeleteKeyValueW: The system cannot find the file specified.";
@@ -324,15 +323,15 @@ RegResult FakeRegistry::DeleteValue(ClassesRoot root, const std::wstring& key,
   return RegResult::kOk;
 }
 
-bool FakeRegistry::Has(ClassesRoot root, const std::wstring& key) const {
-  if (root == ClassesRoot::kMerged) {
-    return Has(ClassesRoot::kUser, key) || Has(ClassesRoot::kMachine, key);
+bool FakeRegistry::Has(KeyRoot root, const std::wstring& key) const {
+  if (root == KeyRoot::kClasses) {
+    return Has(KeyRoot::kUserClasses, key) || Has(KeyRoot::kMachineClasses, key);
   }
   return keys.count({root, Lower(key)}) != 0;
 }
 
 std::wstring FakeRegistry::MergedValue(const std::wstring& key) const {
-  auto found = keys.find({Target(ClassesRoot::kMerged, key), Lower(key)});
+  auto found = keys.find({Target(KeyRoot::kClasses, key), Lower(key)});
   return found == keys.end() ? std::wstring() : found->second;
 }
 

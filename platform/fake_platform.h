@@ -133,33 +133,34 @@ class FakeDialog : public FileDialog {
 /// machine-wide one. Deleting a key with subkeys is refused as on Windows NT.
 class FakeRegistry : public Registry {
  public:
-  RegResult SetDefaultValue(ClassesRoot root, const std::wstring& key, const std::wstring& value,
+  RegResult SetDefaultValue(KeyRoot root, const std::wstring& key, const std::wstring& value,
                             std::wstring* error) override;
-  RegResult DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) override;
-  bool KeyExists(ClassesRoot root, const std::wstring& key) override;
-  RegResult SetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+  RegResult DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) override;
+  bool KeyExists(KeyRoot root, const std::wstring& key) override;
+  RegResult SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                      const std::wstring& value, std::wstring* error) override;
-  bool GetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+  bool GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                 std::wstring* value) override;
-  RegResult DeleteValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+  RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                         std::wstring* error) override;
 
   /// The default value of `key` as HKEY_CLASSES_ROOT shows it; empty if none.
   std::wstring MergedValue(const std::wstring& key) const;
-  /// True when `key` is under `root` (kMerged: under either).
-  bool Has(ClassesRoot root, const std::wstring& key) const;
+  /// True when `key` is under `root` (kClasses: under either).
+  bool Has(KeyRoot root, const std::wstring& key) const;
 
-  /// kMachine and kUser keys only, with lower-cased names.
-  std::map<std::pair<ClassesRoot, std::wstring>, std::wstring> keys;
+  /// kMachineClasses and kUserClasses keys only, with lower-cased names.
+  std::map<std::pair<KeyRoot, std::wstring>, std::wstring> keys;
   /// Named values by root, lower-cased key and lower-cased name (default values: `keys`).
-  std::map<std::tuple<ClassesRoot, std::wstring, std::wstring>, std::wstring> values;
-  std::set<ClassesRoot> read_only;  ///< kMachine and/or kUser: writes and deletes refused.
-  std::set<std::wstring> refused;   ///< lower-cased keys of any root whose writes fail.
-  std::vector<std::wstring> log;    ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
+  std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, std::wstring> values;
+  std::set<KeyRoot>
+      read_only;  ///< kMachineClasses and/or kUserClasses: writes and deletes refused.
+  std::set<std::wstring> refused;  ///< lower-cased keys of any root whose writes fail.
+  std::vector<std::wstring> log;   ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
 
  private:
-  /// Where an operation on `key` under `root` lands: kMerged resolved as Windows does.
-  ClassesRoot Target(ClassesRoot root, const std::wstring& key) const;
+  /// Where an operation on `key` under `root` lands: kClasses resolved as Windows does.
+  KeyRoot Target(KeyRoot root, const std::wstring& key) const;
 };
 
 /// Programs by extension and verb; paths compared without regard to case.

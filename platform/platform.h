@@ -135,13 +135,13 @@ class FileDialog {
                                 std::wstring* error) = 0;
 };
 
-/// Where registry keys of document classes are written.
-enum class ClassesRoot {
-  kMerged,   ///< HKEY_CLASSES_ROOT (machine-wide when a key exists only there).
-  kMachine,  ///< HKEY_LOCAL_MACHINE\Software\Classes.
-  kUser,     ///< HKEY_CURRENT_USER\Software\Classes.
-  /// HKEY_CURRENT_USER\Software: per-user keys of programs (the per-user classes are its
-  /// "Classes" subkey).
+/// The registry keys that the paths Talvern writes are relative to.
+enum class KeyRoot {
+  kClasses,         ///< HKEY_CLASSES_ROOT (machine-wide when a key exists only there).
+  kMachineClasses,  ///< HKEY_LOCAL_MACHINE\Software\Classes.
+  kUserClasses,     ///< HKEY_CURRENT_USER\Software\Classes.
+  /// HKEY_CURRENT_USER\Software: the current user's keys of programs (the per-user
+  /// classes are its "Classes" subkey).
   kUserSoftware,
 };
 
@@ -154,21 +154,21 @@ class Registry {
   virtual ~Registry() = default;
   /// Creates `key` (and missing parents) under `root` and sets its default value to the
   /// REG_SZ `value`. `error` names the failing call and the system's reason.
-  virtual RegResult SetDefaultValue(ClassesRoot root, const std::wstring& key,
+  virtual RegResult SetDefaultValue(KeyRoot root, const std::wstring& key,
                                     const std::wstring& value, std::wstring* error) = 0;
   /// Deletes the single key `key` (which must have no subkeys) under `root`.
-  virtual RegResult DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) = 0;
+  virtual RegResult DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) = 0;
   /// True when `key` exists under `root`.
-  virtual bool KeyExists(ClassesRoot root, const std::wstring& key) = 0;
+  virtual bool KeyExists(KeyRoot root, const std::wstring& key) = 0;
   /// Creates `key` (and missing parents) under `root` and sets its value `name` (empty: the
   /// default value) to the REG_SZ `value`.
-  virtual RegResult SetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+  virtual RegResult SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                              const std::wstring& value, std::wstring* error) = 0;
   /// The REG_SZ value `name` of `key`; false when the key or such a value is missing.
-  virtual bool GetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+  virtual bool GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                         std::wstring* value) = 0;
   /// Deletes the value `name` of `key` (kNotFound when it is not there).
-  virtual RegResult DeleteValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+  virtual RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                                 std::wstring* error) = 0;
 };
 

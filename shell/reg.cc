@@ -3,15 +3,15 @@
 namespace talvern {
 namespace reg {
 
-std::wstring KeyName(ClassesRoot root, const std::wstring& key) {
+std::wstring KeyName(KeyRoot root, const std::wstring& key) {
   switch (root) {
-    case ClassesRoot::kMerged:
+    case KeyRoot::kClasses:
       return L"HKEY_CLASSES_ROOT\\" + key;
-    case ClassesRoot::kMachine:
+    case KeyRoot::kMachineClasses:
       return L"HKEY_LOCAL_MACHINE\\Software\\Classes\\" + key;
-    case ClassesRoot::kUser:
+    case KeyRoot::kUserClasses:
       return L"HKEY_CURRENT_USER\\Software\\Classes\\" + key;
-    case ClassesRoot::kUserSoftware:
+    case KeyRoot::kUserSoftware:
       return L"HKEY_CURRENT_USER\\Software\\" + key;
   }
   return key;
@@ -19,7 +19,7 @@ std::wstring KeyName(ClassesRoot root, const std::wstring& key) {
 
 namespace {
 
-std::wstring Describe(ClassesRoot root, const std::wstring& key, const std::wstring& reason) {
+std::wstring Describe(KeyRoot root, const std::wstring& key, const std::wstring& reason) {
   return KeyName(root, key) + L"\r\n" + reason;
 }
 
@@ -30,26 +30,27 @@ bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const st
   // Machine-wide by name: a write through HKEY_CLASSES_ROOT would land in the per-user copy
   // whenever one exists and leave the machine-wide value, which other users see, behind.
   std::wstring machine_error;
-  if (registry.SetDefaultValue(ClassesRoot::kMachine, key, value, &machine_error) ==
+  if (registry.SetDefaultValue(KeyRoot::kMachineClasses, key, value, &machine_error) ==
       RegResult::kOk) {
     // A per-user copy of the key would hide the value just written; keep it in step.
-    if (!registry.KeyExists(ClassesRoot::kUser, key)) return true;
+    if (!registry.KeyExists(KeyRoot::kUserClasses, key)) return true;
     std::wstring user_error;
-    if (registry.SetDefaultValue(ClassesRoot::kUser, key, value, &user_error) == RegResult::kOk) {
+    if (registry.SetDefaultValue(KeyRoot::kUserClasses, key, value, &user_error) ==
+        RegResult::kOk) {
       return true;
     }
-    *error = Describe(ClassesRoot::kUser, key, user_error);
+    *error = Describe(KeyRoot::kUserClasses, key, user_error);
     return false;
   }
   // Standard users may not write the machine-wide classes; HKEY_CLASSES_ROOT merges in
   // the per-user ones, so the value takes effect for this user all the same.
   std::wstring user_error;
-  if (registry.SetDefaultValue(ClassesRoot::kUser, key, value, &user_error) == RegResult::kOk) {
+  if (registry.SetDefaultValue(KeyRoot::kUserClasses, key, value, &user_error) == RegResult::kOk) {
     return true;
   }
-  *error = Describe(ClassesRoot::kMachine, key, machine_error);
+  *error = Describe(KeyRoot::kMachineClasses, key, machine_error);
   if (user_error != machine_error) {
-    *error += L"\r\n" + Describe(ClassesRoot::kUser, key, user_error);
+    *error += L"\r\n" + Describe(KeyRoot::kUserClasses, key, user_error);
   }
   return false;
 }
@@ -57,7 +58,7 @@ bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const st
 bool DeleteClassesRootKey(Registry& registry, const std::wstring& key, std::wstring* error) {
   // Every place is tried, so what may be removed is removed; the first refusal is reported.
   bool ok = true;
-  for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMachine}) {
+  for (KeyRoot root : {KeyRoot::kUserClasses, KeyRoot::kMachineClasses}) {
     std::wstring reason;
     const RegResult result = registry.DeleteKey(root, key, &reason);
     if (result == RegResult::kOk || result == RegResult::kNotFound || !ok) continue;

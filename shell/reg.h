@@ -10,7 +10,7 @@ namespace talvern {
 namespace reg {
 
 /// The full name of `key` under `root`, as regedit shows it ("HKEY_CURRENT_USER\\...").
-std::wstring KeyName(ClassesRoot root, const std::wstring& key);
+std::wstring KeyName(KeyRoot root, const std::wstring& key);
 
 /// Creates `key` (relative to HKEY_CLASSES_ROOT) in the machine-wide classes and sets its
 /// default value to `value`; the per-user classes take it when the machine-wide ones refuse,

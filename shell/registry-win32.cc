@@ -13,15 +13,15 @@ struct Location {
   std::wstring path;
 };
 
-Location Locate(ClassesRoot root, const std::wstring& key) {
+Location Locate(KeyRoot root, const std::wstring& key) {
   switch (root) {
-    case ClassesRoot::kMachine:
+    case KeyRoot::kMachineClasses:
       return {HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + key};
-    case ClassesRoot::kUser:
+    case KeyRoot::kUserClasses:
       return {HKEY_CURRENT_USER, L"Software\\Classes\\" + key};
-    case ClassesRoot::kUserSoftware:
+    case KeyRoot::kUserSoftware:
       return {HKEY_CURRENT_USER, L"Software\\" + key};
-    case ClassesRoot::kMerged:
+    case KeyRoot::kClasses:
       break;
   }
   return {HKEY_CLASSES_ROOT, key};
@@ -47,12 +47,12 @@ RegResult Fail(const wchar_t* function, LONG status, std::wstring* error) {
 
 class Win32Registry : public Registry {
  public:
-  RegResult SetDefaultValue(ClassesRoot root, const std::wstring& key, const std::wstring& value,
+  RegResult SetDefaultValue(KeyRoot root, const std::wstring& key, const std::wstring& value,
                             std::wstring* error) override {
     return SetValue(root, key, std::wstring(), value, error);
   }
 
-  RegResult SetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+  RegResult SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                      const std::wstring& value, std::wstring* error) override {
     const Location at = Locate(root, key);
     HKEY handle = nullptr;
@@ -69,14 +69,14 @@ class Win32Registry : public Registry {
     return RegResult::kOk;
   }
 
-  RegResult DeleteKey(ClassesRoot root, const std::wstring& key, std::wstring* error) override {
+  RegResult DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) override {
     const Location at = Locate(root, key);
     const LONG status = RegDeleteKeyW(at.root, at.path.c_str());
     if (status != ERROR_SUCCESS) return Fail(L"RegDeleteKeyW", status, error);
     return RegResult::kOk;
   }
 
-  bool GetValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+  bool GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                 std::wstring* value) override {
     const Location at = Locate(root, key);
     const wchar_t* value_name = name.empty() ? nullptr : name.c_str();
@@ -97,7 +97,7 @@ class Win32Registry : public Registry {
     return true;
   }
 
-  RegResult DeleteValue(ClassesRoot root, const std::wstring& key, const std::wstring& name,
+  RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                         std::wstring* error) override {
     const Location at = Locate(root, key);
     const LONG status =
@@ -106,7 +106,7 @@ class Win32Registry : public Registry {
     return RegResult::kOk;
   }
 
-  bool KeyExists(ClassesRoot root, const std::wstring& key) override {
+  bool KeyExists(KeyRoot root, const std::wstring& key) override {
     const Location at = Locate(root, key);
     HKEY handle = nullptr;
     if (RegOpenKeyExW(at.root, at.path.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {

@@ -3,7 +3,7 @@
 #include <cwctype>
 
 #include "platform/paths.h"
-#include "shell/candidate.h"
+#include "shell/open_with_candidate.h"
 #include "shell/reg.h"
 
 namespace talvern {
@@ -59,7 +59,7 @@ void ReportDoubleClick(Platform& p) {
 void SetAssociation(Platform& p) {
   Registry& registry = *p.registry;
   std::wstring error;
-  Candidate candidate(registry);
+  OpenWithCandidate candidate(registry);
   // The candidate keys first: they undo themselves when they fail, and are undone when the
   // verb then fails. The verb and its command exist before the verb becomes the default.
   bool ok = candidate.Write(ExePath(p.App), VerbCommandLine(p.App), &error);
@@ -93,7 +93,7 @@ void RemoveAssociation(Platform& p) {
     }
   }
   std::wstring candidate_error;
-  if (!Candidate(registry).Remove(&changed, &candidate_error) && ok) {
+  if (!OpenWithCandidate(registry).Remove(&changed, &candidate_error) && ok) {
     error = candidate_error;
     ok = false;
   }

@@ -13,8 +13,8 @@ const wchar_t kCommand[] = L"Word.Document.8\\shell\\TVern\\command";
 const wchar_t kSetDone[] = L"関連付けを設定しました";
 const wchar_t kRemoveDone[] = L"関連付けを解除しました\r\n関連付けを標準に戻しました";
 
-constexpr ClassesRoot kAllRoots[] = {ClassesRoot::kMerged, ClassesRoot::kMachine,
-                                     ClassesRoot::kUser};
+constexpr KeyRoot kAllRoots[] = {KeyRoot::kClasses, KeyRoot::kMachineClasses,
+                                 KeyRoot::kUserClasses};
 
 TEST(VerbCommandLineTest, QuotesTheExecutableAndLeavesThePlaceholderBare) {
   struct Row {
@@ -43,21 +43,21 @@ class VerbTest : public ::testing::Test {
  protected:
   VerbTest() : fake_(L"C:\\Program Files\\Talvern\\talvern.exe") {
     fake_.associations.programs[{L".doc", L""}] = {fake_.platform.App.ExeFile, L"Talvern"};
-    fake_.registry.keys[{ClassesRoot::kUserSoftware, L"classes"}] = L"";
+    fake_.registry.keys[{KeyRoot::kUserSoftware, L"classes"}] = L"";
   }
 
-  std::wstring Value(ClassesRoot root, const std::wstring& key) {
+  std::wstring Value(KeyRoot root, const std::wstring& key) {
     auto found = fake_.registry.keys.find({root, key});
     return found == fake_.registry.keys.end() ? L"(absent)" : found->second;
   }
-  void ExpectInstalledFor(ClassesRoot root) {
+  void ExpectInstalledFor(KeyRoot root) {
     EXPECT_EQ(Value(root, L"word.document.8\\shell\\tvern"), L"判別");
     EXPECT_EQ(Value(root, L"word.document.8\\shell\\tvern\\command"),
               L"\"C:\\Program Files\\Talvern\\talvern.exe\" %1");
     EXPECT_EQ(Value(root, L"word.document.8\\shell"), L"TVern");
   }
   void ExpectNoVerbAnywhere() {
-    for (ClassesRoot root : kAllRoots) {
+    for (KeyRoot root : kAllRoots) {
       EXPECT_FALSE(fake_.registry.Has(root, kVerb)) << static_cast<int>(root);
       EXPECT_FALSE(fake_.registry.Has(root, kCommand)) << static_cast<int>(root);
     }
@@ -115,7 +115,7 @@ TEST_F(VerbTest, SetRemoveSetInstallsTheVerbAgain) {
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
   SetAssociation(fake_.platform);
-  ExpectInstalledFor(ClassesRoot::kMachine);
+  ExpectInstalledFor(KeyRoot::kMachineClasses);
   ASSERT_EQ(fake_.messages.shown.size(), 3u);
   for (const ShownMessage& shown : fake_.messages.shown) {
     EXPECT_EQ(shown.icon, MsgIcon::kInformation) << shown.prompt;
@@ -131,9 +131,9 @@ TEST_F(VerbTest, SetAfterMovingTheExecutableUpdatesTheCommand) {
 }
 
 TEST_F(VerbTest, RefusedMachineWriteFallsBackToPerUserClasses) {
-  fake_.registry.read_only = {ClassesRoot::kMachine};
+  fake_.registry.read_only = {KeyRoot::kMachineClasses};
   SetAssociation(fake_.platform);
-  ExpectInstalledFor(ClassesRoot::kUser);
+  ExpectInstalledFor(KeyRoot::kUserClasses);
   EXPECT_EQ(fake_.registry.MergedValue(kShell), L"TVern");
   EXPECT_EQ(LastMessage().prompt, kSetDone);
   EXPECT_EQ(LastMessage().icon, MsgIcon::kInformation);
@@ -145,7 +145,7 @@ TEST_F(VerbTest, RefusedMachineWriteFallsBackToPerUserClasses) {
 }
 
 TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
-  fake_.registry.read_only = {ClassesRoot::kMachine, ClassesRoot::kUser};
+  fake_.registry.read_only = {KeyRoot::kMachineClasses, KeyRoot::kUserClasses};
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
   ASSERT_EQ(fake_.messages.shown.size(), 2u);
@@ -170,26 +170,26 @@ TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
 
 TEST_F(VerbTest, RemoveCleansMachineAndPerUserClasses) {
   SetAssociation(fake_.platform);  // machine-wide, as an administrator
-  fake_.registry.read_only = {ClassesRoot::kMachine};
+  fake_.registry.read_only = {KeyRoot::kMachineClasses};
   SetAssociation(fake_.platform);  // per user, as a standard user
   fake_.registry.read_only.clear();
   RemoveAssociation(fake_.platform);
   ExpectNoVerbAnywhere();
   // The per-user default would otherwise win over the machine-wide "Open".
-  EXPECT_EQ(Value(ClassesRoot::kUser, L"word.document.8\\shell"), L"Open");
-  EXPECT_EQ(Value(ClassesRoot::kMachine, L"word.document.8\\shell"), L"Open");
+  EXPECT_EQ(Value(KeyRoot::kUserClasses, L"word.document.8\\shell"), L"Open");
+  EXPECT_EQ(Value(KeyRoot::kMachineClasses, L"word.document.8\\shell"), L"Open");
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
 }
 
 TEST_F(VerbTest, VerbThatCannotBeDeletedMachineWideIsReportedAfterCleaningPerUser) {
   SetAssociation(fake_.platform);  // machine-wide, as an administrator
-  fake_.registry.read_only = {ClassesRoot::kMachine};
+  fake_.registry.read_only = {KeyRoot::kMachineClasses};
   SetAssociation(fake_.platform);     // per user, as a standard user
   RemoveAssociation(fake_.platform);  // still as the standard user
   EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
-  EXPECT_FALSE(fake_.registry.Has(ClassesRoot::kUser, kVerb));
-  EXPECT_FALSE(fake_.registry.Has(ClassesRoot::kUser, kCommand));
-  EXPECT_TRUE(fake_.registry.Has(ClassesRoot::kMachine, kCommand));
+  EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kVerb));
+  EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kCommand));
+  EXPECT_TRUE(fake_.registry.Has(KeyRoot::kMachineClasses, kCommand));
   ASSERT_EQ(fake_.messages.shown.size(), 3u);
   EXPECT_EQ(LastMessage().icon, MsgIcon::kCritical);
   EXPECT_EQ(LastMessage().prompt,

@@ -86,7 +86,7 @@ class Win32Form : public Form1View {
 
  private:
   static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
-  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT HandleMessage(UINT message, WPARAM wparam, LPARAM lparam);
   LRESULT OnCommand(WPARAM wparam);
   LRESULT OnClose();
   LRESULT OnActivate(WPARAM wparam);
@@ -265,7 +265,7 @@ void Win32Form::OnNcDestroy() {
   hwnd_ = nullptr;
 }
 
-LRESULT Win32Form::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
       return OnCommand(wparam);
@@ -297,7 +297,7 @@ LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
   // tables, which end there (std::terminate). It closes the window instead, and Run throws
   // it again, up through the program's own frames to the run's last-chance message.
   try {
-    return form->Handle(message, wparam, lparam);
+    return form->HandleMessage(message, wparam, lparam);
   } catch (...) {
     if (!form->failure_) form->failure_ = std::current_exception();
     if (form->hwnd_) DestroyWindow(form->hwnd_);

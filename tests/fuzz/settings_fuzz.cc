@@ -139,7 +139,7 @@ void CheckAssociation(FuzzedDataProvider& in) {
   FakeRegistry& registry = fake.registry;
   const wchar_t* const kKeysThere[] = {kShellKey, kVerbKey, kCommandKey};
   const wchar_t* const kValues[] = {L"Open", L"TVern", L"判別", L"old"};
-  for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMachine}) {
+  for (KeyRoot root : {KeyRoot::kUserClasses, KeyRoot::kMachineClasses}) {
     for (std::size_t k = in.ConsumeIntegralInRange<std::size_t>(0, 3); k != 0; --k) {
       std::wstring ignored;
       registry.SetDefaultValue(root, fuzz::Pick(in, kKeysThere), fuzz::Pick(in, kValues), &ignored);
@@ -171,7 +171,7 @@ void CheckAssociation(FuzzedDataProvider& in) {
       FUZZ_CHECK(registry.MergedValue(kCommandKey) == command, what);
     } else if (shown.icon == MsgIcon::kInformation) {
       FUZZ_CHECK(registry.MergedValue(kShellKey) == L"Open", what);
-      for (ClassesRoot root : {ClassesRoot::kUser, ClassesRoot::kMachine, ClassesRoot::kMerged}) {
+      for (KeyRoot root : {KeyRoot::kUserClasses, KeyRoot::kMachineClasses, KeyRoot::kClasses}) {
         FUZZ_CHECK(!registry.Has(root, kVerbKey) && !registry.Has(root, kCommandKey), what);
       }
     } else {

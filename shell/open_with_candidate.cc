@@ -1,4 +1,4 @@
-#include "shell/candidate.h"
+#include "shell/open_with_candidate.h"
 
 #include <cstddef>
 
@@ -7,7 +7,7 @@
 namespace talvern {
 namespace {
 
-constexpr ClassesRoot kRoot = ClassesRoot::kUserSoftware;
+constexpr KeyRoot kRoot = KeyRoot::kUserSoftware;
 const wchar_t kProgId[] = L"Talvern.Document";
 const wchar_t kClass[] = L"Classes\\Talvern.Document";
 const wchar_t kIcon[] = L"Classes\\Talvern.Document\\DefaultIcon";
@@ -60,7 +60,7 @@ std::wstring ValueName(const wchar_t* key, const wchar_t* name) {
 
 }  // namespace
 
-Candidate::Candidate(Registry& registry) : registry_(registry) {
+OpenWithCandidate::OpenWithCandidate(Registry& registry) : registry_(registry) {
   for (const Entry& entry : kEntries) {
     Value value{entry.key, entry.name, false, std::wstring()};
     value.existed = registry_.GetValue(kRoot, entry.key, entry.name, &value.old);
@@ -69,7 +69,8 @@ Candidate::Candidate(Registry& registry) : registry_(registry) {
   for (const wchar_t* key : kKeys) keys_existed_.push_back(registry_.KeyExists(kRoot, key));
 }
 
-bool Candidate::Write(const std::wstring& exe, const std::wstring& command, std::wstring* error) {
+bool OpenWithCandidate::Write(const std::wstring& exe, const std::wstring& command,
+                              std::wstring* error) {
   const std::wstring data[] = {
       L"Talvern 文書",
       L"\"" + exe + L"\",0",
@@ -94,7 +95,7 @@ bool Candidate::Write(const std::wstring& exe, const std::wstring& command, std:
   return true;
 }
 
-void Candidate::Undo(std::wstring* error) {
+void OpenWithCandidate::Undo(std::wstring* error) {
   std::wstring reason;
   for (auto value = values_.rend() - static_cast<std::ptrdiff_t>(written_); value != values_.rend();
        ++value) {
@@ -114,7 +115,7 @@ void Candidate::Undo(std::wstring* error) {
   }
 }
 
-bool Candidate::Remove(bool* changed, std::wstring* error) {
+bool OpenWithCandidate::Remove(bool* changed, std::wstring* error) {
   bool ok = true;
   auto note = [&](RegResult result, const std::wstring& what, const std::wstring& reason) {
     if (result == RegResult::kOk) *changed = true;

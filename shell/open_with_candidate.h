@@ -1,8 +1,8 @@
 // Talvern as a program the user can choose for Word documents: a document class of its
 // own, its place among the programs that open ".doc" files and its registered capabilities,
 // all for the current user, so no administrator is needed.
-#ifndef TALVERN_SHELL_CANDIDATE_H_
-#define TALVERN_SHELL_CANDIDATE_H_
+#ifndef TALVERN_SHELL_OPEN_WITH_CANDIDATE_H_
+#define TALVERN_SHELL_OPEN_WITH_CANDIDATE_H_
 
 #include <cstddef>
 #include <string>
@@ -12,11 +12,12 @@
 
 namespace talvern {
 
-/// The candidate keys of one set or remove. Made just before writing: it remembers what was
-/// there, so that a set that fails half-way can put it back.
-class Candidate {
+/// The keys that make Talvern a candidate in "Open with" for ".doc", for one set or remove.
+/// Made just before writing: it remembers what was there, so that a set that fails half-way
+/// can put it back.
+class OpenWithCandidate {
  public:
-  explicit Candidate(Registry& registry);
+  explicit OpenWithCandidate(Registry& registry);
 
   /// Writes every key and value for `exe` (the document class opens it with `command`).
   /// When one write fails, undoes the others and returns false with `error`: the key and
@@ -45,4 +46,4 @@ class Candidate {
 
 }  // namespace talvern
 
-#endif  // TALVERN_SHELL_CANDIDATE_H_
+#endif  // TALVERN_SHELL_OPEN_WITH_CANDIDATE_H_

@@ -73,6 +73,15 @@ void FakeMessages::MsgBox(const std::wstring& prompt, MsgIcon icon, const std::w
   if (on_show) on_show();
 }
 
+bool FakeMessages::Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) {
+  shown.push_back({prompt, icon, title, true});
+  if (on_show) on_show();
+  if (answers.empty()) return false;
+  const bool yes = answers.front();
+  answers.pop_front();
+  return yes;
+}
+
 bool FakeFileSystem::FileExists(const std::wstring& path) {
   exists_asked.push_back(path);
   return files.count(path) != 0;

@@ -19,12 +19,16 @@ struct ShownMessage {
   std::wstring prompt;
   MsgIcon icon;
   std::wstring title;
+  bool question = false;  ///< asked with Yes and No.
 };
 
 class FakeMessages : public MessageBoxes {
  public:
   void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override;
+  /// Answers from `answers` in turn, then No.
+  bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override;
   std::vector<ShownMessage> shown;
+  std::deque<bool> answers;
   std::function<void()> on_show;  ///< runs while a box is "open".
 };
 

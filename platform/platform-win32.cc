@@ -72,7 +72,15 @@ HWND g_message_owner = nullptr;
 class Win32MessageBoxes : public MessageBoxes {
  public:
   void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override {
-    UINT style = MB_OK | static_cast<UINT>(icon);
+    Show(prompt, MB_OK | static_cast<UINT>(icon), title);
+  }
+
+  bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override {
+    return Show(prompt, MB_YESNO | MB_DEFBUTTON1 | static_cast<UINT>(icon), title) == IDYES;
+  }
+
+ private:
+  static int Show(const std::wstring& prompt, UINT style, const std::wstring& title) {
     HWND owner = g_message_owner;
     // Without a visible settings window (none, or one still hidden while it opens) the box
     // is all the user sees: owned by nobody it gets a taskbar button, and it comes forward
@@ -81,7 +89,7 @@ class Win32MessageBoxes : public MessageBoxes {
       owner = nullptr;
       style |= MB_SETFOREGROUND;
     }
-    MessageBoxW(owner, prompt.c_str(), title.c_str(), style);
+    return MessageBoxW(owner, prompt.c_str(), title.c_str(), style);
   }
 };
 

@@ -28,12 +28,14 @@ AppFacts MakeAppFacts(const std::wstring& exe_file);
 /// Icon kinds of a message box; the values are those of the Windows styles.
 enum class MsgIcon : int { kCritical = 16, kExclamation = 48, kInformation = 64 };
 
-/// Modal message boxes with one OK button.
+/// Modal message boxes.
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
   /// Shows `prompt` with `icon` and `title` as caption; returns when the user closed it.
   virtual void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) = 0;
+  /// Shows `prompt` with Yes and No buttons (Yes is the default); true when Yes was chosen.
+  virtual bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) = 0;
 };
 
 /// One open document, read a byte at a time or its first bytes at once.
@@ -225,6 +227,10 @@ struct Platform {
   /// Message box with the application title as caption.
   void MsgBox(const std::wstring& prompt, MsgIcon icon) {
     messages->MsgBox(prompt, icon, App.Title);
+  }
+  /// Yes/No question with the application title as caption; true for Yes.
+  bool Ask(const std::wstring& prompt, MsgIcon icon) {
+    return messages->Ask(prompt, icon, App.Title);
   }
 };
 

@@ -8,6 +8,8 @@
 
 #include "app/dll_search-win32.h"
 
+#include <string>
+
 namespace talvern {
 
 namespace {
@@ -21,23 +23,24 @@ bool search_flags_known = false;
 constexpr DWORD kDllNotFound = 0xC06D007E;
 
 HMODULE LoadFromSystemFolder(const char* dll) {
-  wchar_t path[MAX_PATH];
-  UINT at = 0;
+  std::wstring path;
   if (!search_flags_known) {
     // Without the flag, a full path keeps the program's folder out.
-    at = GetSystemDirectoryW(path, MAX_PATH - 1);
-    if (at == 0 || at >= MAX_PATH - 1) return nullptr;
-    path[at++] = L'\\';
+    const UINT size = GetSystemDirectoryW(nullptr, 0);
+    if (size == 0) return nullptr;
+    path.resize(size);
+    const UINT length = GetSystemDirectoryW(&path[0], size);
+    if (length == 0 || length >= size) return nullptr;
+    path.resize(length);
+    path += L'\\';
   }
   // The delay-load tables name each DLL in ASCII.
   for (const char* c = dll; *c != '\0'; ++c) {
-    if (at == MAX_PATH - 1) return nullptr;
-    path[at++] = static_cast<wchar_t>(static_cast<unsigned char>(*c));
+    path += static_cast<wchar_t>(static_cast<unsigned char>(*c));
   }
-  path[at] = L'\0';
   // A full path sends the search for the DLL's own imports to its folder first.
   return LoadLibraryExW(
-      path, nullptr,
+      path.c_str(), nullptr,
       search_flags_known ? LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 

@@ -362,7 +362,7 @@ void FakeAssociations::NotifyChanged() { ++notified; }
 bool FakeShell::SendToFolder(void* owner, std::wstring* folder, std::wstring* error) {
   owners.push_back(owner);
   if (send_to.empty()) {
-    *error = L"SHGetFolderPathW: The system cannot find the path specified.";
+    *error = L"SHGetKnownFolderPath(FOLDERID_SendTo): The system cannot find the path specified.";
     return false;
   }
   *folder = send_to;

@@ -7,4 +7,10 @@ std::wstring AddPathSeparator(const std::wstring& text) {
   return text + L"\\";
 }
 
+std::wstring ExtendedLengthPath(const std::wstring& full) {
+  if (full.compare(0, 4, L"\\\\?\\") == 0 || full.compare(0, 4, L"\\\\.\\") == 0) return full;
+  if (full.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
 }  // namespace talvern

@@ -10,6 +10,12 @@ namespace talvern {
 /// so a double-byte character whose ANSI second byte is 0x5C does not count).
 std::wstring AddPathSeparator(const std::wstring& text);
 
+/// The "\\?\" form of the full path `full` (absolute, "\" only, no "." or "..", as
+/// GetFullPathNameW gives it), which file functions take beyond MAX_PATH: "C:\a" becomes
+/// "\\?\C:\a", "\\server\share\a" becomes "\\?\UNC\server\share\a"; a path already
+/// in a "\\?\" or "\\.\" form is returned as it is.
+std::wstring ExtendedLengthPath(const std::wstring& full);
+
 }  // namespace talvern
 
 #endif  // TALVERN_PLATFORM_PATHS_H_

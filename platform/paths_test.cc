@@ -21,5 +21,19 @@ TEST(AddPathSeparatorTest, AppendsExactlyOneBackslash) {
   for (const auto& row : rows) EXPECT_EQ(AddPathSeparator(row.in), row.out) << row.in;
 }
 
+TEST(ExtendedLengthPathTest, PrefixesDrivePathsAndNetworkPaths) {
+  const struct {
+    const wchar_t* in;
+    const wchar_t* out;
+  } rows[] = {
+      {L"C:\\Docs\\a.doc", L"\\\\?\\C:\\Docs\\a.doc"},
+      {L"\\\\server\\share\\a.doc", L"\\\\?\\UNC\\server\\share\\a.doc"},
+      {L"\\\\?\\C:\\a.doc", L"\\\\?\\C:\\a.doc"},
+      {L"\\\\?\\UNC\\server\\share\\a.doc", L"\\\\?\\UNC\\server\\share\\a.doc"},
+      {L"\\\\.\\C:\\a.doc", L"\\\\.\\C:\\a.doc"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(ExtendedLengthPath(row.in), row.out) << row.in;
+}
+
 }  // namespace
 }  // namespace talvern

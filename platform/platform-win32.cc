@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/decimal.h"
+#include "platform/paths.h"
 
 namespace talvern {
 
@@ -141,10 +142,23 @@ class Win32Reader : public ByteReader {
   std::uint64_t next_ = 0;
 };
 
+// `path` as file functions take it at any length. Without long paths enabled they stop at
+// MAX_PATH, but take the "\\?\" form of the full path beyond it; shorter paths stay as
+// given. Only the reading uses this form: the path handed on is the one the user gave.
+std::wstring ReachablePath(const std::wstring& path) {
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;  // the file function reports what is wrong with it
+  std::wstring full(size, L'\0');
+  const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
+  if (length == 0 || length >= size || length < MAX_PATH) return path;
+  full.resize(length);
+  return ExtendedLengthPath(full);
+}
+
 // True when a file (not a folder) exists at `path`.
 bool IsFile(const std::wstring& path) {
   if (path.empty()) return false;
-  const DWORD attributes = GetFileAttributesW(path.c_str());
+  const DWORD attributes = GetFileAttributesW(ReachablePath(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -153,7 +167,7 @@ class Win32FileSystem : public FileSystem {
   bool FileExists(const std::wstring& path) override { return IsFile(path); }
 
   std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ,
+    HANDLE file = CreateFileW(ReachablePath(path).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -167,7 +181,7 @@ class Win32FileSystem : public FileSystem {
     // A wildcard would turn the exact-path probe into a search.
     if (path.empty() || path.find_first_of(L"*?") != std::wstring::npos) return false;
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(path.c_str(), &found);
+    HANDLE search = FindFirstFileW(ReachablePath(path).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     FindClose(search);
     const DWORD unwanted = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -245,7 +259,7 @@ class Win32ProfileStore : public ProfileStore {
   bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold,
                       std::wstring* error) override {
     hold->reset();
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ,
+    HANDLE handle = CreateFileW(ReachablePath(file).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE) {
@@ -259,7 +273,7 @@ class Win32ProfileStore : public ProfileStore {
   }
 
   bool RemoveFile(const std::wstring& file, std::wstring* error) override {
-    if (DeleteFileW(file.c_str())) return true;
+    if (DeleteFileW(ReachablePath(file).c_str())) return true;
     *error = Win32ErrorText(L"DeleteFileW", GetLastError());
     return false;
   }
@@ -271,10 +285,11 @@ class Win32ProfileStore : public ProfileStore {
     // Grow the buffer until the text fits (a cut one comes back one or two short of the
     // size): long paths come back whole.
     std::vector<wchar_t> buffer(256);
+    const std::wstring reachable = ReachablePath(file);
     for (;;) {
       const DWORD size = static_cast<DWORD>(buffer.size());
-      const DWORD length =
-          GetPrivateProfileStringW(section.c_str(), key, L"", buffer.data(), size, file.c_str());
+      const DWORD length = GetPrivateProfileStringW(section.c_str(), key, L"", buffer.data(), size,
+                                                    reachable.c_str());
       if (length + 2 < size || size >= (1u << 20)) return std::wstring(buffer.data(), length);
       buffer.resize(buffer.size() * 4);
     }
@@ -282,7 +297,7 @@ class Win32ProfileStore : public ProfileStore {
 
   static bool WriteProfile(const std::wstring& file, const std::wstring& section,
                            const wchar_t* key, const wchar_t* value, std::wstring* error) {
-    if (!WritePrivateProfileStringW(section.c_str(), key, value, file.c_str())) {
+    if (!WritePrivateProfileStringW(section.c_str(), key, value, ReachablePath(file).c_str())) {
       *error = Win32ErrorText(L"WritePrivateProfileStringW", GetLastError());
       return false;
     }

@@ -53,7 +53,7 @@ TEST(SendToTest, MissingSendToFolderWritesNothingAndSaysSo) {
   EXPECT_TRUE(fake.shell.links.empty());
   ASSERT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].prompt.find(kFailed), 0u);
-  EXPECT_NE(fake.messages.shown[0].prompt.find(L"SHGetFolderPathW"), std::wstring::npos);
+  EXPECT_NE(fake.messages.shown[0].prompt.find(L"SHGetKnownFolderPath"), std::wstring::npos);
   EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kCritical);
   EXPECT_EQ(fake.messages.shown[0].title, L"Talvern");
 }

@@ -64,19 +64,18 @@ bool SaveLink(const std::wstring& link_file, const std::wstring& target, std::ws
 
 class Win32Shell : public Shell {
  public:
-  bool SendToFolder(void* owner, std::wstring* folder, std::wstring* error) override {
-    wchar_t buffer[MAX_PATH] = L"";
-    const HRESULT hr = SHGetFolderPathW(static_cast<HWND>(owner), CSIDL_SENDTO, nullptr,
-                                        SHGFP_TYPE_CURRENT, buffer);
-    // S_FALSE means the folder does not exist: as good as not found.
-    if (hr != S_OK || buffer[0] == L'\0') {
-      *error = SUCCEEDED(hr)
-                   ? Win32ErrorText(L"SHGetFolderPathW(CSIDL_SENDTO)", ERROR_PATH_NOT_FOUND)
-                   : HResultText(L"SHGetFolderPathW(CSIDL_SENDTO)", hr);
-      return false;
+  bool SendToFolder(void* /*owner*/, std::wstring* folder, std::wstring* error) override {
+    // Allocated to fit: a profile in a deep folder does not fit a MAX_PATH buffer. Without
+    // KF_FLAG_DONT_VERIFY a folder that does not exist is an error.
+    wchar_t* path = nullptr;
+    HRESULT hr = SHGetKnownFolderPath(FOLDERID_SendTo, KF_FLAG_DEFAULT, nullptr, &path);
+    if (SUCCEEDED(hr) && (path == nullptr || path[0] == L'\0')) {
+      hr = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
     }
-    *folder = buffer;
-    return true;
+    if (SUCCEEDED(hr)) *folder = path;
+    CoTaskMemFree(path);
+    if (FAILED(hr)) *error = HResultText(L"SHGetKnownFolderPath(FOLDERID_SendTo)", hr);
+    return SUCCEEDED(hr);
   }
 
   bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,

@@ -189,6 +189,19 @@ TEST_F(DispatchTest, NetworkPathsStartNewDocuments) {
   RemoveTree(share);
 }
 
+// Deep folders: a document beyond MAX_PATH is read and handed on with its path as given.
+TEST_F(DispatchTest, DocumentBeyondMaxPathReachesItsProgramWhole) {
+  WriteSettings();
+  const std::wstring folder = L"Deep Folder " + std::wstring(60, L'd') + L"\\";
+  const std::wstring a =
+      Document(folder + folder + folder + folder + L"report.doc", std::string(kCompound, 12));
+  ASSERT_GT(a.size(), 300u);
+  const Outcome outcome = Dispatch(a);
+  ASSERT_TRUE(outcome.ended);
+  EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
+  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, a)));
+}
+
 // Data.ini holds code page 932 bytes; 表 and ソ end in the byte 0x5C, like "\".
 TEST_F(DispatchTest, JapanesePathsInDataIniAndOnTheCommandLine) {
   const std::wstring word = folder_ + L"ワード 表示\\ソフト\\WINWORD.EXE";

@@ -116,7 +116,7 @@ TEST_F(SendToE2E, UnusableSendToFolderGivesCriticalMessageAndNoLinkElsewhere) {
     bool file_in_its_place;
     const wchar_t* failing_call;
   } rows[] = {
-      {"missing", false, L"SHGetFolderPathW"},
+      {"missing", false, L"SHGetKnownFolderPath"},
       {"a file", true, L"IPersistFile::Save"},
   };
   FolderAside aside(send_to_);

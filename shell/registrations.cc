@@ -140,7 +140,7 @@ void FollowMovedExecutable(Platform& p, void* owner) {
     if (!known) old_paths.push_back(r.exe);
   }
   if (moved.empty()) return;
-  std::wstring prompt = L"Talvern の登録が、見つからない場所の Talvern を指しています。";
+  std::wstring prompt = L"Talvern の登録が、今は見つからない Talvern を指しています。";
   for (const std::wstring& path : old_paths) prompt += L"\r\n古い場所: " + path;
   prompt += L"\r\n登録を、この Talvern (" + p.App.ExeFile + L") に向け直しますか?";
   if (!p.Ask(prompt, MsgIcon::kExclamation)) return;

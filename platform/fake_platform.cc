@@ -286,6 +286,22 @@ RegResult FakeRegistry::DeleteKey(KeyRoot root, const std::wstring& key, std::ws
 
 bool FakeRegistry::KeyExists(KeyRoot root, const std::wstring& key) { return Has(root, key); }
 
+bool FakeRegistry::KeyIsEmpty(KeyRoot root, const std::wstring& key) {
+  const KeyRoot target = Target(root, key);
+  const std::wstring name = Lower(key);
+  auto found = keys.find({target, name});
+  if (found == keys.end() || !found->second.empty()) return false;
+  for (const auto& entry : keys) {
+    if (entry.first.first == target && entry.first.second.rfind(name + L"\\", 0) == 0) {
+      return false;
+    }
+  }
+  for (const auto& value : values) {
+    if (std::get<0>(value.first) == target && std::get<1>(value.first) == name) return false;
+  }
+  return true;
+}
+
 RegResult FakeRegistry::SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                                  const std::wstring& value, std::wstring* error) {
   if (name.empty()) return SetDefaultValue(root, key, value, error);
@@ -376,6 +392,22 @@ bool FakeShell::WriteShortcut(const std::wstring& link_file, const std::wstring&
     return false;
   }
   links[link_file] = target;
+  return true;
+}
+
+bool FakeShell::ReadShortcut(const std::wstring& link_file, std::wstring* target,
+                             std::wstring* error) {
+  auto found = links.find(link_file);
+  if (found == links.end()) {
+    error->clear();
+    return false;
+  }
+  *target = found->second;
+  return true;
+}
+
+bool FakeShell::DeleteShortcut(const std::wstring& link_file, std::wstring* /*error*/) {
+  links.erase(link_file);
   return true;
 }
 

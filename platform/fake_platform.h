@@ -141,6 +141,7 @@ class FakeRegistry : public Registry {
                             std::wstring* error) override;
   RegResult DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) override;
   bool KeyExists(KeyRoot root, const std::wstring& key) override;
+  bool KeyIsEmpty(KeyRoot root, const std::wstring& key) override;
   RegResult SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                      const std::wstring& value, std::wstring* error) override;
   bool GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
@@ -188,6 +189,9 @@ class FakeShell : public Shell {
   bool SendToFolder(void* owner, std::wstring* folder, std::wstring* error) override;
   bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
                      std::wstring* error) override;
+  bool ReadShortcut(const std::wstring& link_file, std::wstring* target,
+                    std::wstring* error) override;
+  bool DeleteShortcut(const std::wstring& link_file, std::wstring* error) override;
   std::wstring send_to;                        ///< empty: the folder cannot be found.
   std::wstring write_error;                    ///< when set, writing fails with it.
   std::map<std::wstring, std::wstring> links;  ///< link file -> target.

@@ -162,6 +162,9 @@ class Registry {
   virtual RegResult DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) = 0;
   /// True when `key` exists under `root`.
   virtual bool KeyExists(KeyRoot root, const std::wstring& key) = 0;
+  /// True when `key` exists under `root` with no values (a default one included) and no
+  /// subkeys.
+  virtual bool KeyIsEmpty(KeyRoot root, const std::wstring& key) = 0;
   /// Creates `key` (and missing parents) under `root` and sets its value `name` (empty: the
   /// default value) to the REG_SZ `value`.
   virtual RegResult SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
@@ -199,6 +202,12 @@ class Shell {
   /// Writes (or rewrites) the shell link `link_file` whose only setting is `target`.
   virtual bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
                              std::wstring* error) = 0;
+  /// The target of the shell link `link_file`. False when there is none: `error` says why,
+  /// or stays empty when no file `link_file` exists.
+  virtual bool ReadShortcut(const std::wstring& link_file, std::wstring* target,
+                            std::wstring* error) = 0;
+  /// Deletes the file `link_file`; one that does not exist is no error.
+  virtual bool DeleteShortcut(const std::wstring& link_file, std::wstring* error) = 0;
 };
 
 /// The settings window of this run, made for the run's state (which it reads and changes).

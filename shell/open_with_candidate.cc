@@ -20,7 +20,7 @@ const wchar_t kAppName[] = L"Talvern";
 
 // The keys a set may create, each before its parent. The first kOwnKeys are Talvern's own
 // and go on remove; the others are shared with other programs and go only when a set that
-// made them is undone.
+// made them is undone, or on remove when nothing is left in them.
 const wchar_t* const kKeys[] = {
     kOpen,
     L"Classes\\Talvern.Document\\shell\\open",
@@ -130,6 +130,11 @@ bool OpenWithCandidate::Remove(bool* changed, std::wstring* error) {
          ValueName(entry.key, entry.name), reason);
   }
   for (std::size_t i = 0; i < kOwnKeys; ++i) {
+    note(registry_.DeleteKey(kRoot, kKeys[i], &reason), reg::KeyName(kRoot, kKeys[i]), reason);
+  }
+  // A shared key that holds nothing now only clutters the registry, whoever made it.
+  for (std::size_t i = kOwnKeys; i < sizeof kKeys / sizeof kKeys[0]; ++i) {
+    if (!registry_.KeyIsEmpty(kRoot, kKeys[i])) continue;
     note(registry_.DeleteKey(kRoot, kKeys[i], &reason), reg::KeyName(kRoot, kKeys[i]), reason);
   }
   return ok;

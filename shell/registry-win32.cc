@@ -115,6 +115,19 @@ class Win32Registry : public Registry {
     RegCloseKey(handle);
     return true;
   }
+
+  bool KeyIsEmpty(KeyRoot root, const std::wstring& key) override {
+    const Location at = Locate(root, key);
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(at.root, at.path.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
+      return false;
+    }
+    DWORD subkeys = 0, values = 0;
+    const LONG status = RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &subkeys, nullptr,
+                                         nullptr, &values, nullptr, nullptr, nullptr, nullptr);
+    RegCloseKey(handle);
+    return status == ERROR_SUCCESS && subkeys == 0 && values == 0;
+  }
 };
 
 }  // namespace

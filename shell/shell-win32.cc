@@ -62,6 +62,36 @@ bool SaveLink(const std::wstring& link_file, const std::wstring& target, std::ws
   return true;
 }
 
+bool LoadLinkTarget(const std::wstring& link_file, std::wstring* target, std::wstring* error) {
+  ComRef<IShellLinkW> link;
+  HRESULT hr =
+      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out());
+  if (FAILED(hr)) {
+    *error = HResultText(L"CoCreateInstance(ShellLink)", hr);
+    return false;
+  }
+  ComRef<IPersistFile> file;
+  hr = link->QueryInterface(IID_IPersistFile, file.out());
+  if (FAILED(hr)) {
+    *error = HResultText(L"IShellLinkW::QueryInterface(IPersistFile)", hr);
+    return false;
+  }
+  hr = file->Load(link_file.c_str(), STGM_READ);
+  if (FAILED(hr)) {
+    *error = HResultText(L"IPersistFile::Load", hr);
+    return false;
+  }
+  // The raw path: a moved target must read as the path the link holds, not as a guess.
+  wchar_t path[MAX_PATH] = L"";
+  hr = link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+  if (FAILED(hr)) {
+    *error = HResultText(L"IShellLinkW::GetPath", hr);
+    return false;
+  }
+  *target = path;
+  return true;
+}
+
 class Win32Shell : public Shell {
  public:
   bool SendToFolder(void* /*owner*/, std::wstring* folder, std::wstring* error) override {
@@ -86,6 +116,32 @@ class Win32Shell : public Shell {
       return false;
     }
     return SaveLink(link_file, target, error);
+  }
+
+  bool ReadShortcut(const std::wstring& link_file, std::wstring* target,
+                    std::wstring* error) override {
+    error->clear();
+    if (GetFileAttributesW(link_file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      const DWORD code = GetLastError();
+      if (code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND) {
+        *error = Win32ErrorText(L"GetFileAttributesW", code);
+      }
+      return false;
+    }
+    ComScope com;
+    if (!com.usable()) {
+      *error = HResultText(L"CoInitializeEx", com.result());
+      return false;
+    }
+    return LoadLinkTarget(link_file, target, error);
+  }
+
+  bool DeleteShortcut(const std::wstring& link_file, std::wstring* error) override {
+    if (DeleteFileW(link_file.c_str())) return true;
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
+    *error = Win32ErrorText(L"DeleteFileW", code);
+    return false;
   }
 };
 

@@ -77,28 +77,32 @@ void SetAssociation(Platform& p) {
   ReportDoubleClick(p);
 }
 
-void RemoveAssociation(Platform& p) {
+bool UnregisterVerbAndCandidate(Platform& p, std::wstring* error) {
   Registry& registry = *p.registry;
-  std::wstring error;
   // "Open" first, so the class never has a default verb that is gone. The command goes
   // before the verb: the NT family will not delete a key that still has subkeys.
-  bool ok = reg::SetClassesRootDefault(registry, kShellKey, L"Open", &error);
+  bool ok = reg::SetClassesRootDefault(registry, kShellKey, L"Open", error);
   bool changed = ok;
   if (ok) {
-    ok = reg::DeleteClassesRootKey(registry, kCommandKey, &error);
+    ok = reg::DeleteClassesRootKey(registry, kCommandKey, error);
     std::wstring verb_error;
     if (!reg::DeleteClassesRootKey(registry, kVerbKey, &verb_error) && ok) {
-      error = verb_error;
+      *error = verb_error;
       ok = false;
     }
   }
   std::wstring candidate_error;
   if (!OpenWithCandidate(registry).Remove(&changed, &candidate_error) && ok) {
-    error = candidate_error;
+    *error = candidate_error;
     ok = false;
   }
   if (changed) p.associations->NotifyChanged();
-  if (!ok) {
+  return ok;
+}
+
+void RemoveAssociation(Platform& p) {
+  std::wstring error;
+  if (!UnregisterVerbAndCandidate(p, &error)) {
     p.MsgBox(L"関連付けを解除できませんでした。\r\n" + error, MsgIcon::kCritical);
     return;
   }

@@ -23,6 +23,11 @@ void ReportDoubleClick(Platform& p);
 /// tells the user the outcome.
 void RemoveAssociation(Platform& p);
 
+/// Makes "Open" the default verb again and removes the verb and the choosable program, as
+/// far as allowed, without a message. False with `error` (key, reason) for the first that
+/// stayed.
+bool UnregisterVerbAndCandidate(Platform& p, std::wstring* error);
+
 }  // namespace talvern
 
 #endif  // TALVERN_SHELL_VERB_H_

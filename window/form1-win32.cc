@@ -29,6 +29,8 @@ constexpr UINT kWordFormatsCommand = 0x0010;
 constexpr UINT kAboutCommand = 0x0020;
 const wchar_t kWordFormatsItem[] = L"Word で開ける形式も Word で開く";
 const wchar_t kAboutItem[] = L"バージョン情報";
+constexpr UINT kRemoveAllCommand = 0x0030;
+const wchar_t kRemoveAllItem[] = L"登録をすべて削除(&U)...";
 
 // The click events the window binds, by control; the labels and boxes have none.
 using Click = void (Form1::*)();
@@ -160,8 +162,11 @@ bool Win32Form::PrepareSystemMenu(std::wstring* error) {
   for (UINT command : {SC_RESTORE, SC_SIZE, SC_MINIMIZE, SC_MAXIMIZE}) {
     DeleteMenu(menu, command, MF_BYCOMMAND);
   }
-  // The option and the version live here, so the window's layout stays as it is.
+  // The option and the version live here, so the window's layout stays as it is; the
+  // removal stands apart from them, next to the window's own closing.
   if (!AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) ||
+      !AppendMenuW(menu, MF_STRING, kRemoveAllCommand, kRemoveAllItem) ||
+      !AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) ||
       !AppendMenuW(menu, MF_STRING, kWordFormatsCommand, kWordFormatsItem) ||
       !AppendMenuW(menu, MF_STRING, kAboutCommand, kAboutItem)) {
     *error = Win32ErrorText(L"AppendMenuW", GetLastError());
@@ -255,6 +260,9 @@ LRESULT Win32Form::OnSysCommand(WPARAM wparam, LPARAM lparam) {
       return 0;
     case kAboutCommand:
       form_.mnuAbout_Click();
+      return 0;
+    case kRemoveAllCommand:
+      form_.mnuRemoveAll_Click();
       return 0;
   }
   return DefWindowProcW(hwnd_, WM_SYSCOMMAND, wparam, lparam);

@@ -2,6 +2,7 @@
 
 #include "platform/paths.h"
 #include "settings/ini.h"
+#include "shell/registrations.h"
 #include "shell/sendto.h"
 #include "shell/verb.h"
 
@@ -29,6 +30,8 @@ void Form1::Form_Load() {
   view_.SetText2(m_.TextPath);
   view_.SetWordFormatsChecked(m_.WordFormats);
   view_.SetCaption(p_.App.ProductName);
+  // After the checks' own messages: a moved Talvern is the likelier story once they are told.
+  FollowMovedExecutable(p_, view_.Handle());
 }
 
 void Form1::DetectWordPath() {
@@ -105,6 +108,8 @@ void Form1::Command5_Click() { SetAssociation(p_); }
 void Form1::Command6_Click() { RemoveAssociation(p_); }
 
 void Form1::mnuWordFormats_Click() { view_.SetWordFormatsChecked(!view_.WordFormatsChecked()); }
+
+void Form1::mnuRemoveAll_Click() { RemoveAllRegistrations(p_, view_.Handle()); }
 
 void Form1::mnuAbout_Click() {
   p_.MsgBox(

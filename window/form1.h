@@ -42,7 +42,8 @@ class Form1 {
   /// Runs once before the window is shown: reports invalid settings, detects missing
   /// paths (Word through its automation object, else the program Windows opens ".doc"
   /// files with; Notepad in the Windows folder), fills
-  /// the boxes, the check mark of the other formats and the caption.
+  /// the boxes, the check mark of the other formats and the caption, and offers to point
+  /// registrations that name a Talvern moved away at this one.
   void Form_Load();
   /// Runs before the window closes. Writes both boxes and then the other formats' check
   /// mark only when save-and-close started the closing, all or nothing; when they cannot be
@@ -62,6 +63,8 @@ class Form1 {
   void mnuWordFormats_Click();
   /// System menu: the product name, version and copyright in an information message.
   void mnuAbout_Click();
+  /// System menu: asks, then removes the verb, the Open-with candidate and the SendTo link.
+  void mnuRemoveAll_Click();
 
   /// True while a closing must write the boxes to the settings file.
   bool SaveOnClose = false;

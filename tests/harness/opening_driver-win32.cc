@@ -1,8 +1,9 @@
 // Answers what Talvern shows when it opens, for scripts/run.sh on a screen nobody sees:
 //   opening_driver.exe TALVERN.EXE [ARGUMENT...]
-// starts Talvern, prints each message box (icon and text, UTF-8) and presses its OK, and
-// ends as soon as the settings window shows, leaving it open (exit code 0). When Talvern
-// ends first, exits with Talvern's exit code; when neither happens in time, with 2.
+// starts Talvern, prints each message box (icon and text, UTF-8) and presses its OK (No
+// when it asks Yes or No, so that nothing changes), and ends as soon as the settings
+// window shows, leaving it open (exit code 0). When Talvern ends first, exits with
+// Talvern's exit code; when neither happens in time, with 2.
 #include <string>
 
 #include "tests/harness/window_driver.h"

@@ -208,7 +208,17 @@ bool WaitDestroyed(HWND window, DWORD timeout_ms) {
   return true;
 }
 
+bool AnswerBox(HWND box, int button, DWORD timeout_ms) {
+  HWND answer = GetDlgItem(box, button);
+  if (!answer || !IsWindowVisible(answer)) return false;
+  ClickButton(answer);
+  return WaitDestroyed(box, timeout_ms);
+}
+
 bool DismissMessageBox(HWND box, DWORD timeout_ms) {
+  // A Yes/No question has no OK: No is the answer that changes nothing.
+  HWND no = GetDlgItem(box, IDNO);
+  if (no && IsWindowVisible(no)) return AnswerBox(box, IDNO, timeout_ms);
   HWND ok = GetDlgItem(box, IDOK);
   if (ok) {
     ClickButton(ok);

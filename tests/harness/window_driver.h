@@ -64,7 +64,7 @@ HWND WaitForMessageBox(DWORD pid, HWND owner = nullptr, DWORD timeout_ms = kPati
 MessageBoxInfo ReadMessageBox(HWND box, DWORD timeout_ms = 3000);
 /// The icon kind of `box` from its icon control's screen pixels (kNone without one).
 IconKind MessageBoxIcon(HWND box);
-/// Presses the box's OK button and waits until the box is gone.
+/// Presses the box's OK button (No in a Yes/No question) and waits until the box is gone.
 bool DismissMessageBox(HWND box, DWORD timeout_ms = kPatience);
 /// Waits for the next message box of `pid`, reads it and presses OK. The box's hwnd is
 /// null when none came in time.
@@ -119,6 +119,10 @@ bool SendChord(HWND window, const std::vector<WORD>& vks);
 bool TypeText(HWND window, const std::wstring& text);
 /// The control that has the keyboard focus in `window`'s thread (null when none).
 HWND FocusedControl(HWND window);
+
+/// Presses the button `button` (IDYES, IDNO, ...) of message box `box` and waits until the
+/// box is gone; false when the box has no such button or stays.
+bool AnswerBox(HWND box, int button, DWORD timeout_ms = kPatience);
 
 }  // namespace e2e
 }  // namespace talvern

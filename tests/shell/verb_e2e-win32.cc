@@ -150,6 +150,20 @@ TEST_F(VerbE2E, SetRemoveSetInOneWindow) {
   EXPECT_TRUE(run->Close());
 }
 
+TEST_F(VerbE2E, RemoveLeavesNoEmptySharedKeyBehind) {
+  RegDeleteKeyW(HKEY_CURRENT_USER, kRegisteredKey);
+  ASSERT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kRegisteredKey));
+  std::wstring error;
+  std::unique_ptr<SettingsRun> run = SettingsRun::Open(app_.exe, &error);
+  ASSERT_TRUE(run) << Utf8(error);
+  EXPECT_TRUE(run->Click(kSet).hwnd);
+  EXPECT_TRUE(Shows(run->Click(kRemove), kRemoveDone, IconKind::kInformation));
+  EXPECT_TRUE(run->Close());
+  for (const wchar_t* key : {kOpenWithKey, L"Software\\Classes\\.doc", kRegisteredKey}) {
+    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, key)) << Utf8(key);
+  }
+}
+
 TEST_F(VerbE2E, RefusedMachineWriteFallsBackToPerUserClasses) {
   // Wine refuses writes to a read-only key but deletes it all the same; a subkey is what
   // keeps the machine-wide command from being deleted, as the NT family also refuses then.

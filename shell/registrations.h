@@ -1,0 +1,29 @@
+// Talvern's registrations taken together: the verb's command, the Open-with candidate's
+// command and icon, and the SendTo link. They follow the executable when it was moved, and
+// come off in one go.
+#ifndef TALVERN_SHELL_REGISTRATIONS_H_
+#define TALVERN_SHELL_REGISTRATIONS_H_
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace talvern {
+
+/// The executable that `text` names in a shape Talvern writes: a command `"EXE" %1` or an
+/// icon `"EXE",0` with a full path ending in ".exe". Empty for any other text.
+std::wstring NamedExecutable(const std::wstring& text);
+
+/// When any registration names a Talvern executable that no longer exists, asks once
+/// whether to point them at the running one (SendTo folder asked on behalf of `owner`).
+/// Yes rewrites exactly those, all or nothing; the user is told the outcome.
+void FollowMovedExecutable(Platform& p, void* owner);
+
+/// Asks, then removes the verb (as removing the association does), the Open-with
+/// candidate and the SendTo link when it aims at Talvern, and tells the user what went
+/// and what stayed.
+void RemoveAllRegistrations(Platform& p, void* owner);
+
+}  // namespace talvern
+
+#endif  // TALVERN_SHELL_REGISTRATIONS_H_

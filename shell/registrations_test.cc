@@ -1,0 +1,79 @@
+#include "shell/registrations.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/fake_platform.h"
+
+namespace talvern {
+namespace {
+
+const wchar_t kHere[] = L"C:\\New\\talvern.exe";
+const wchar_t kLink[] = L"C:\\SendTo\\TVern.lnk";
+const std::pair<KeyRoot, std::wstring> kUserVerb = {KeyRoot::kUserClasses,
+                                                    L"word.document.8\\shell\\tvern\\command"};
+const std::pair<KeyRoot, std::wstring> kIcon = {KeyRoot::kUserSoftware,
+                                                L"classes\\talvern.document\\defaulticon"};
+
+TEST(FollowMovedExecutableTest, AsksOnlyForOurMissingExecutableAndMovesAllOrNothing) {
+  struct Row {
+    const char* what;
+    const wchar_t* exe;   // named by the verb command and the icon
+    const wchar_t* link;  // the link's target; null: no link
+    bool exists;
+    bool yes;
+    const wchar_t* write_error;  // of the link
+    bool asked;
+    bool moved;
+  } rows[] = {
+      {"moved, yes", L"C:\\Old\\talvern.exe", L"C:\\Old\\talvern.exe", false, true, L"", true,
+       true},
+      {"moved, no", L"C:\\Old\\talvern.exe", L"C:\\Old\\TALVERN.EXE", false, false, L"", true,
+       false},
+      {"renamed copy moved", L"C:\\Old\\tv.exe", L"C:\\Old\\tv.exe", false, true, L"", true, true},
+      {"another copy in use", L"C:\\Other\\talvern.exe", nullptr, true, true, L"", false, false},
+      {"this copy", kHere, kHere, false, true, L"", false, false},
+      {"link refused: all undone", L"C:\\Old\\talvern.exe", L"C:\\Old\\talvern.exe", false, true,
+       L"IPersistFile::Save: Access is denied.", true, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    FakePlatform fake(kHere);
+    fake.shell.send_to = L"C:\\SendTo";
+    if (row.exists) fake.files.files[row.exe] = "MZ";
+    const std::wstring command = L"\"" + std::wstring(row.exe) + L"\" %1";
+    const std::wstring icon = L"\"" + std::wstring(row.exe) + L"\",0";
+    fake.registry.keys[kUserVerb] = command;
+    fake.registry.keys[kIcon] = icon;
+    if (row.link) fake.shell.links[kLink] = row.link;
+    fake.shell.write_error = row.write_error;
+    fake.messages.answers = {row.yes};
+    FollowMovedExecutable(fake.platform, nullptr);
+
+    const std::wstring here = kHere;
+    EXPECT_EQ(fake.registry.keys[kUserVerb], row.moved ? L"\"" + here + L"\" %1" : command);
+    EXPECT_EQ(fake.registry.keys[kIcon], row.moved ? L"\"" + here + L"\",0" : icon);
+    if (row.link) {
+      EXPECT_EQ(fake.shell.links[kLink], row.moved ? here : row.link);
+    }
+    ASSERT_EQ(fake.messages.shown.size(), row.asked ? (row.yes ? 2u : 1u) : 0u);
+    if (!row.asked) continue;
+    EXPECT_NE(fake.messages.shown[0].prompt.find(L"古い場所: " + std::wstring(row.exe)),
+              std::wstring::npos);
+    if (row.yes) {
+      EXPECT_EQ(fake.messages.shown[1].icon,
+                row.moved ? MsgIcon::kInformation : MsgIcon::kCritical);
+    }
+  }
+}
+
+TEST(NamedExecutableTest, OnlyTheShapesTalvernWrites) {
+  EXPECT_EQ(NamedExecutable(L"\"D:\\a b\\x.EXE\" %1"), L"D:\\a b\\x.EXE");
+  EXPECT_EQ(NamedExecutable(L"\"\\\\srv\\s\\talvern.exe\",0"), L"\\\\srv\\s\\talvern.exe");
+  for (const wchar_t* text : {L"C:\\talvern.exe %1", L"\"C:\\talvern.exe\" \"%1\"",
+                              L"\"talvern.exe\" %1", L"\"C:\\talvern.cmd\" %1", L"\""}) {
+    EXPECT_EQ(NamedExecutable(text), L"") << text;
+  }
+}
+
+}  // namespace
+}  // namespace talvern

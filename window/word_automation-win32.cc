@@ -50,7 +50,7 @@ ServerCommand DefaultText(HKEY key) {
   std::wstring text(MAX_PATH, L'\0');
   for (;;) {
     DWORD type = 0;
-    DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
+    DWORD size = static_cast<DWORD>(text.size()) * static_cast<DWORD>(sizeof(wchar_t));
     const LONG status =
         RegQueryValueExW(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(&text[0]), &size);
     if (status == ERROR_MORE_DATA) {

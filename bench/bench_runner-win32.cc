@@ -14,6 +14,12 @@
 // in ticks (15.6 ms on Windows, 10 ms under Wine), so the mean says more than the median.
 //   bench_runner.exe <pairs> <talvern.exe> <minimal_launcher.exe> <document> [<pairs.csv>]
 // The optional file gets one line per pair: wall and CPU seconds of each launcher.
+// With "window" first it times the opening of the settings window instead, from just before
+// the start to the window shown (then closed as its close box does), of two copies of
+// talvern.exe without arguments: the first run (no Data.ini beside it), which has to find
+// Word, against one beside a valid Data.ini:
+//   bench_runner.exe window <pairs> <first talvern.exe> <configured talvern.exe> [<pairs.csv>]
+// The window's time includes no closing; its CPU time is that of the whole run.
 #include <windows.h>
 
 #include <algorithm>
@@ -68,43 +74,122 @@ double CpuSeconds(const PROCESS_INFORMATION& process) {
   return Seconds(kernel) + Seconds(user);
 }
 
-// One run of `exe` on `document`; false when it could not start (run->error: why) or did
-// not exit with 0 (run->error: its exit code).
-bool TimeOneRun(const std::wstring& exe, const std::wstring& document, Run* run) {
-  HANDLE job = CreateJobObjectW(nullptr, nullptr);
-  std::wstring line = L"\"" + exe + L"\" " + document;
+// A started launcher and everything it starts, held in a job.
+struct Started {
+  PROCESS_INFORMATION process = {};
+  HANDLE job = nullptr;
+  LARGE_INTEGER start;  ///< the performance counter right before CreateProcessW.
+};
+
+// Starts "<exe>" followed by `arguments` (unless empty); false with run->error on failure.
+bool StartInJob(const std::wstring& exe, const std::wstring& arguments, Started* started,
+                Run* run) {
+  started->job = CreateJobObjectW(nullptr, nullptr);
+  std::wstring line = L"\"" + exe + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  LARGE_INTEGER frequency, start, end;
-  QueryPerformanceFrequency(&frequency);
-  QueryPerformanceCounter(&start);
+  QueryPerformanceCounter(&started->start);
   if (!CreateProcessW(exe.c_str(), &line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
-                      nullptr, &startup, &process)) {
+                      nullptr, &startup, &started->process)) {
     run->error = GetLastError();
-    CloseHandle(job);
+    CloseHandle(started->job);
     return false;
   }
-  AssignProcessToJobObject(job, process.hProcess);
-  ResumeThread(process.hThread);
-  const bool ended = WaitForSingleObject(process.hProcess, 30000) == WAIT_OBJECT_0;
-  QueryPerformanceCounter(&end);
+  AssignProcessToJobObject(started->job, started->process.hProcess);
+  ResumeThread(started->process.hThread);
+  return true;
+}
+
+// Seconds from the start to the performance counter now.
+double SecondsSince(const Started& started) {
+  LARGE_INTEGER frequency, now;
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&now);
+  return static_cast<double>(now.QuadPart - started.start.QuadPart) / frequency.QuadPart;
+}
+
+// Waits (up to 30 s) for the launcher's end, ends whatever is left of the job and takes
+// its CPU time and exit code (run->error); true when it exited with 0.
+bool EndRun(Started* started, Run* run) {
+  const bool ended = WaitForSingleObject(started->process.hProcess, 30000) == WAIT_OBJECT_0;
   // A launcher that hangs (a message box nobody answers: Wine now and then fails to start a
   // process and Talvern says so) is ended, with whatever it started, so that it neither
   // outlives the benchmark nor holds its output open.
-  if (!ended) TerminateJobObject(job, 1);
+  if (!ended) TerminateJobObject(started->job, 1);
   DWORD exit_code = 1;
-  GetExitCodeProcess(process.hProcess, &exit_code);
-  run->cpu = CpuSeconds(process);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  WaitForJob(job);
-  TerminateJobObject(job, 1);
-  CloseHandle(job);
-  run->wall = static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
+  GetExitCodeProcess(started->process.hProcess, &exit_code);
+  run->cpu = CpuSeconds(started->process);
+  CloseHandle(started->process.hThread);
+  CloseHandle(started->process.hProcess);
+  WaitForJob(started->job);
+  TerminateJobObject(started->job, 1);
+  CloseHandle(started->job);
   run->error = exit_code;
   return exit_code == 0;
 }
+
+// One run of `exe` on `document`, timed to its end; false when it could not start
+// (run->error: why) or did not exit with 0 (run->error: its exit code).
+bool TimeOneRun(const std::wstring& exe, const std::wstring& document, Run* run) {
+  Started started;
+  if (!StartInJob(exe, document, &started, run)) return false;
+  WaitForSingleObject(started.process.hProcess, 30000);
+  run->wall = SecondsSince(started);
+  return EndRun(&started, run);
+}
+
+struct WindowSearch {
+  DWORD pid;
+  HWND window = nullptr;  ///< a visible window of the process.
+  bool box = false;       ///< it is a message box (or another dialog).
+};
+
+BOOL CALLBACK FindShownWindow(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<WindowSearch*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  if (pid != search->pid || !IsWindowVisible(hwnd)) return TRUE;
+  wchar_t name[16] = {};
+  GetClassNameW(hwnd, name, 16);
+  search->window = hwnd;
+  search->box = lstrcmpW(name, L"#32770") == 0;
+  return FALSE;
+}
+
+// One run of `exe` without arguments, timed until a window of it shows (polled every
+// millisecond); the window then gets WM_CLOSE, as from its close box. False when no window
+// came within 60 s, a message box came first (run->error 1) or the exit code was not 0.
+bool TimeToWindow(const std::wstring& exe, const std::wstring&, Run* run) {
+  Started started;
+  if (!StartInJob(exe, L"", &started, run)) return false;
+  WindowSearch search = {GetProcessId(started.process.hProcess)};
+  while (!search.window && SecondsSince(started) < 60 &&
+         WaitForSingleObject(started.process.hProcess, 0) == WAIT_TIMEOUT) {
+    EnumWindows(FindShownWindow, reinterpret_cast<LPARAM>(&search));
+    if (!search.window) Sleep(1);
+  }
+  run->wall = SecondsSince(started);
+  if (!search.window || search.box) TerminateJobObject(started.job, 1);
+  if (search.window && !search.box) PostMessageW(search.window, WM_CLOSE, 0, 0);
+  return EndRun(&started, run) && search.window && !search.box;
+}
+
+// What is timed, and the names the report gives the two launchers.
+struct Mode {
+  bool (*time_run)(const std::wstring& exe, const std::wstring& argument, Run* run);
+  const char* names[2];
+  const char* adder;  ///< what the first launcher's extra time is called.
+  const char* csv_header;
+};
+
+const Mode kDispatch = {TimeOneRun,
+                        {"talvern.exe", "minimal launcher"},
+                        "Talvern",
+                        "talvern_wall,minimal_wall,talvern_cpu,minimal_cpu"};
+const Mode kWindow = {TimeToWindow,
+                      {"first run", "valid Data.ini"},
+                      "The first run",
+                      "first_wall,configured_wall,first_cpu,configured_cpu"};
 
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
@@ -159,16 +244,16 @@ struct Samples {
 // Under load Wine now and then fails to start a process; such a pair is run again, but
 // more than 2 % failed runs (at least 4) end the benchmark: then something is wrong. Writes
 // each pair to `csv` unless it is null.
-bool RunPairs(int pairs, const std::wstring (&exes)[2], const std::wstring& document, FILE* csv,
-              Samples* out) {
+bool RunPairs(const Mode& mode, int pairs, const std::wstring (&exes)[2],
+              const std::wstring& document, FILE* csv, Samples* out) {
   Run runs[2];
-  TimeOneRun(exes[0], document, &runs[0]);
-  TimeOneRun(exes[1], document, &runs[1]);
+  mode.time_run(exes[0], document, &runs[0]);
+  mode.time_run(exes[1], document, &runs[1]);
   for (int i = 0; i < pairs;) {
     bool ran = true;
     for (int k = 0; k < 2 && ran; ++k) {  // alternate which goes first
       const int which = (i + k) % 2;
-      ran = TimeOneRun(exes[which], document, &runs[which]);
+      ran = mode.time_run(exes[which], document, &runs[which]);
       if (!ran) {
         std::fwprintf(stderr, L"pair %d: the run of %ls failed (%lu)\n", i + 1, exes[which].c_str(),
                       runs[which].error);
@@ -193,14 +278,16 @@ bool RunPairs(int pairs, const std::wstring (&exes)[2], const std::wstring& docu
   return true;
 }
 
-void Report(const Samples& s) {
+void Report(const Mode& mode, const Samples& s) {
   const std::size_t pairs = s.ratios.size();
   std::printf(
       "pairs:                      %zu (interleaved, order alternating; %d failed "
       "runs, their pairs run again)\n",
       pairs, s.failed_runs);
-  std::printf("wall, talvern.exe:          median %.1f ms\n", Median(s.wall[0]) * 1e3);
-  std::printf("wall, minimal launcher:     median %.1f ms\n", Median(s.wall[1]) * 1e3);
+  for (int which = 0; which < 2; ++which) {
+    std::printf("wall, %-21s median %.1f ms\n", (std::string(mode.names[which]) + ":").c_str(),
+                Median(s.wall[which]) * 1e3);
+  }
   PrintWithInterval("R (median of pair ratios): ", s.ratios, 1, 3, "");
   double low = 0, high = 0;
   if (MedianInterval(s.ratios, &low, &high)) {
@@ -213,11 +300,12 @@ void Report(const Samples& s) {
         "(half-width %.1f %%): about %.0f pairs at this spread\n",
         half * 100, wanted * 100, pairs * (half / wanted) * (half / wanted));
   }
-  PrintWithInterval("Talvern adds (median of pair differences): ", s.added, 1e3, 1, " ms");
-  std::printf("CPU (user + kernel), talvern.exe: mean %.1f ms, median %.1f ms\n",
-              Mean(s.cpu[0]) * 1e3, Median(s.cpu[0]) * 1e3);
-  std::printf("CPU (user + kernel), minimal launcher: mean %.1f ms, median %.1f ms\n",
-              Mean(s.cpu[1]) * 1e3, Median(s.cpu[1]) * 1e3);
+  const std::string adds = std::string(mode.adder) + " adds (median of pair differences): ";
+  PrintWithInterval(adds.c_str(), s.added, 1e3, 1, " ms");
+  for (int which = 0; which < 2; ++which) {
+    std::printf("CPU (user + kernel), %s: mean %.1f ms, median %.1f ms\n", mode.names[which],
+                Mean(s.cpu[which]) * 1e3, Median(s.cpu[which]) * 1e3);
+  }
   std::printf("CPU taken from: %s\n",
               UnderWine() ? "GetThreadTimes of the initial thread (Wine)" : "GetProcessTimes");
 }
@@ -225,20 +313,26 @@ void Report(const Samples& s) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  // The window's opening takes no document: "window" stands where the pairs would be.
+  const bool window = argc > 1 && lstrcmpW(argv[1], L"window") == 0;
+  const Mode& mode = window ? kWindow : kDispatch;
   if (argc != 5 && argc != 6) {
     std::fprintf(stderr,
                  "usage: bench_runner <pairs> <talvern.exe> <minimal_launcher.exe> <doc> "
-                 "[<pairs.csv>]\n");
+                 "[<pairs.csv>]\n"
+                 "       bench_runner window <pairs> <first talvern.exe> <configured "
+                 "talvern.exe> [<pairs.csv>]\n");
     return 2;
   }
-  const int pairs = std::max(1, _wtoi(argv[1]));
-  const std::wstring exes[2] = {argv[2], argv[3]};
+  const int at = window ? 2 : 1;
+  const int pairs = std::max(1, _wtoi(argv[at]));
+  const std::wstring exes[2] = {argv[at + 1], argv[at + 2]};
   FILE* csv = argc == 6 ? _wfopen(argv[5], L"w") : nullptr;
-  if (csv) std::fprintf(csv, "talvern_wall,minimal_wall,talvern_cpu,minimal_cpu\n");
+  if (csv) std::fprintf(csv, "%s\n", mode.csv_header);
   Samples samples;
-  const bool ran = RunPairs(pairs, exes, argv[4], csv, &samples);
+  const bool ran = RunPairs(mode, pairs, exes, window ? L"" : argv[4], csv, &samples);
   if (csv) std::fclose(csv);
   if (!ran) return 1;
-  Report(samples);
+  Report(mode, samples);
   return 0;
 }

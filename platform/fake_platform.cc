@@ -221,6 +221,10 @@ bool FakeWord::QueryPath(const std::wstring& prog_id, std::wstring* out) {
   return true;
 }
 
+std::vector<ServerCommand> FakeWord::LocalServers(const std::wstring& prog_id) {
+  return prog_id == L"Word.Application" ? local_servers : std::vector<ServerCommand>();
+}
+
 std::wstring FakeDialog::ShowOpen(void* owner, const std::wstring& filter,
                                   const std::wstring& initial_folder, std::uint32_t flags,
                                   std::wstring* error) {

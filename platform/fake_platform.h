@@ -110,9 +110,11 @@ class FakeEnvironment : public Environment {
 class FakeWord : public WordAutomation {
  public:
   bool QueryPath(const std::wstring& prog_id, std::wstring* folder) override;
+  std::vector<ServerCommand> LocalServers(const std::wstring& prog_id) override;
   bool installed = false;
   std::wstring folder;
-  std::vector<std::wstring> created;  ///< prog ids asked for.
+  std::vector<std::wstring> created;         ///< prog ids asked for.
+  std::vector<ServerCommand> local_servers;  ///< registered for "Word.Application".
 };
 
 struct DialogCall {

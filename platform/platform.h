@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace talvern {
 
@@ -115,14 +116,24 @@ class Environment {
   virtual std::wstring Get(const std::wstring& name) = 0;
 };
 
+/// The command a class's local server is started with (a LocalServer32 default value).
+struct ServerCommand {
+  std::wstring text;
+  bool expandable = false;  ///< REG_EXPAND_SZ: environment variables (%NAME%) still in it.
+};
+
 /// The word processor's automation object ("Word.Application").
 class WordAutomation {
  public:
   virtual ~WordAutomation() = default;
-  /// Creates the object from `prog_id`, reads its Path into `folder`, calls Quit and releases
-  /// it. True when Path was read (a failing Quit does not matter); `folder` is untouched
-  /// otherwise. Never shows a message of its own.
+  /// Creates the object from `prog_id` from an in-process server only, reads its Path into
+  /// `folder`, calls Quit and releases it. True when Path was read (a failing Quit does not
+  /// matter); `folder` is untouched otherwise. Never shows a message of its own.
   virtual bool QueryPath(const std::wstring& prog_id, std::wstring* folder) = 0;
+  /// The local server commands registered for the class of `prog_id`, from the registry's
+  /// 64-bit view and then its 32-bit view: one per view that has the key (empty text when
+  /// it holds no text). Empty when none is registered. Starts nothing.
+  virtual std::vector<ServerCommand> LocalServers(const std::wstring& prog_id) = 0;
 };
 
 /// The common open-file dialog.

@@ -7,10 +7,21 @@
 # talvern / minimal with its 95 % interval (goal at most 1.10), the milliseconds Talvern
 # adds and the CPU time of each. Also lists the DLLs talvern.exe loads in dispatch mode and
 # the bytes it reads from each document, and closes with one summary line per architecture.
-#   scripts/bench.sh [pairs]   (default 1300)
+# Last, the time from start to the settings window shown: the first run (no Data.ini) beside
+# a Word registered as a local server that takes 20 s to start, against an opening with a
+# valid Data.ini, in pairs as for dispatch (goal: R at most 1.20).
+#   scripts/bench.sh [pairs]            (default 1300; the window's opening: 200 pairs)
+#   scripts/bench.sh window [pairs]     only the window's opening (default 200 pairs)
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+only_window=false
+if [[ ${1:-} == window ]]; then
+  only_window=true
+  shift
+fi
 pairs="${1:-1300}"
+window_pairs=200
+if $only_window; then window_pairs="${1:-200}"; fi
 
 bash scripts/deps.sh
 source scripts/arch.sh
@@ -129,6 +140,43 @@ measure_option() {
     "CPU $cpu_t / $cpu_m, bytes asked for: $reads"
 }
 
+# The time to the settings window, first run against configured, as said at the top; prints
+# "window: R = ..." for the summary. The stand-in is registered for the machine (where
+# Wine's COM looks for local servers) and unregistered again.
+measure_window() {
+  local arch="$1" clsid='{5A1E7C3B-2D4F-4B8A-9C6E-1F3A5B7D9E20}' out timing r medians
+  local first="$bench/first" configured="$bench/configured"
+  mkdir -p "$first" "$configured" "$bench/Office"
+  cp "$build/talvern.exe" "$first/"
+  cp "$build/talvern.exe" "$configured/"
+  cp "$build/bench/slow_server.exe" "$bench/Office/WINWORD.EXE"
+  printf '[EXE]\r\nWORD=%s\\Office\\WINWORD.EXE\r\nTEXT=%s\\notepad.exe\r\n' "$win" "$win" \
+    >"$configured/Data.ini"
+  talvern_wine reg add 'HKCR\Word.Application\CLSID' /ve /d "$clsid" /f >/dev/null 2>&1
+  talvern_wine reg add "HKCR\CLSID\\$clsid\\LocalServer32" /ve \
+    /d "\"$win\\Office\\WINWORD.EXE\" /Automation" /f >/dev/null 2>&1
+  echo "== $arch, settings window: start to window shown, $window_pairs pairs, first run" \
+    "(Word's local server takes 20 s to start) / valid Data.ini" \
+    "(each pair: build/bench-$arch-window-pairs.csv)" >&2
+  out="build/bench-$arch-window-runner.txt"
+  local status=0
+  talvern_wine "$build/bench/bench_runner.exe" window "$window_pairs" "$win\\first\\talvern.exe" \
+    "$win\\configured\\talvern.exe" "$win\\window-pairs.csv" >"$out" || status=$?
+  talvern_wine reg delete 'HKCR\Word.Application' /f >/dev/null 2>&1 || true
+  talvern_wine reg delete "HKCR\CLSID\\$clsid" /f >/dev/null 2>&1 || true
+  if ((status != 0)); then
+    echo "bench_runner window failed ($out)" >&2
+    return 1
+  fi
+  timing="$(tr -d '\r' <"$out")"
+  cp "$bench/window-pairs.csv" "build/bench-$arch-window-pairs.csv"
+  echo "$timing" >&2
+  r="$(sed -n 's/^R (median of pair ratios): \([0-9.]*\), 95 % interval \([0-9.]*\) to \([0-9.]*\)$/\1 (\2 to \3)/p' <<<"$timing")"
+  medians="$(sed -n 's/^wall, \([a-zA-Z. ]*\): *median \([0-9.]* ms\)$/\1 \2/p' <<<"$timing" |
+    paste -sd '/' | sed 's|/| / |')"
+  echo "window: R = $r over $window_pairs pairs, medians $medians"
+}
+
 # Everything for one architecture; run in a subshell (its own prefix, wineserver, display).
 # Appends its summary line to $summary.
 bench_arch() {
@@ -152,6 +200,11 @@ bench_arch() {
   printf 'A plain text document.\r\n' >"$bench/plain.doc"
   printf '\xd0\xcf\x11\xe0\xa1\xb1\x1a\xe1\0\0\0\0' >"$bench/compound.doc"
   printf '{\\rtf1\\ansi A document in RTF.}\r\n' >"$bench/rtf.doc"
+
+  if $only_window; then
+    echo "$arch: $(measure_window "$arch")" >>"$summary"
+    return
+  fi
 
   # Traces go to files: Wine's stderr can be held open by the server.
   local trace="build/bench-$arch-loaddll.txt" pid base dlls
@@ -179,6 +232,7 @@ bench_arch() {
     fi
     arch_summary+="${arch_summary:+; }$(measure_option "$arch" "$option" "$image_size")"
   done
+  arch_summary+="; $(measure_window "$arch")"
 
   echo "$arch: $arch_summary; DLLs: ${dlls% }; ${arch_sizes[$arch]}" >>"$summary"
 }
@@ -186,16 +240,22 @@ bench_arch() {
 summary="$(mktemp)"
 trap 'rm -f "$summary"' EXIT
 declare -A arch_sizes
-echo "== priority: $priority; pairs: $pairs"
+if $only_window; then
+  echo "== priority: $priority; the settings window's opening only, pairs: $window_pairs"
+else
+  echo "== priority: $priority; pairs: $pairs (the settings window's opening: $window_pairs)"
+fi
 for arch in x64 x86; do
-  talvern_build_windows "$arch" talvern standin minimal_launcher bench_runner >/dev/null
-  size_arch "$arch"
+  talvern_build_windows "$arch" talvern standin minimal_launcher bench_runner slow_server \
+    >/dev/null
+  $only_window || size_arch "$arch"
   if ! reason="$(talvern_arch_runnable "$arch")"; then
-    echo "$arch: not measured: $reason; ${arch_sizes[$arch]}" >>"$summary"
+    echo "$arch: not measured: $reason${arch_sizes[$arch]:+; ${arch_sizes[$arch]}}" >>"$summary"
     continue
   fi
   (bench_arch "$arch")
 done
 echo "== summary (per option: R = median of pair ratios (95 % interval), the ms Talvern adds," \
-  "mean CPU time talvern.exe / minimal launcher, bytes asked for)"
+  "mean CPU time talvern.exe / minimal launcher, bytes asked for; window: R of the first run" \
+  "to a configured opening, with the median times of each)"
 cat "$summary"

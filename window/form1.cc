@@ -5,6 +5,7 @@
 #include "shell/registrations.h"
 #include "shell/sendto.h"
 #include "shell/verb.h"
+#include "window/word_location.h"
 
 namespace talvern {
 
@@ -35,11 +36,11 @@ void Form1::Form_Load() {
 }
 
 void Form1::DetectWordPath() {
-  // Starting the word processor may fail in many ways; every one of them just leaves
+  // Finding the word processor may fail in many ways; every one of them just leaves
   // WordPath as it was, and only an empty path is worth a message.
   WordProgId = kWordProgId;
   std::wstring folder;
-  if (p_.word->QueryPath(WordProgId, &folder)) {
+  if (FindWordFolder(p_, WordProgId, &folder)) {
     m_.WordPath = AddPathSeparator(folder) + L"Winword.exe";
   }
   if (!m_.WordPath.empty()) return;

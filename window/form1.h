@@ -40,7 +40,7 @@ class Form1 {
   Form1(Module1& m, Platform& p, Form1View& view) : m_(m), p_(p), view_(view) {}
 
   /// Runs once before the window is shown: reports invalid settings, detects missing
-  /// paths (Word through its automation object, else the program Windows opens ".doc"
+  /// paths (Word from its registration, else the program Windows opens ".doc"
   /// files with; Notepad in the Windows folder), fills
   /// the boxes, the check mark of the other formats and the caption, and offers to point
   /// registrations that name a Talvern moved away at this one.

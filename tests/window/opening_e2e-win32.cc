@@ -1,5 +1,6 @@
 // Opening the settings window: the messages it shows first, and how it finds Word
-// (through a registered automation server) and Notepad.
+// (from its registered local server, or through an automation server in process) and
+// Notepad.
 #include "tests/window/window_fixture.h"
 
 namespace talvern {
@@ -103,6 +104,32 @@ TEST_F(OpeningTest, FirstRunAsksTheWordServerForItsFolder) {
   ASSERT_TRUE(Start());
   ExpectBoxes(office + L"Winword.exe", notepad_);
   EXPECT_EQ(server.Calls(), (std::vector<std::string>{"create", "Path", "Quit", "release"}));
+}
+
+// Word registered as a local server is found from its registration and never started:
+// the stand-in records every start.
+TEST_F(OpeningTest, FirstRunReadsWordsLocalServerWithoutStartingIt) {
+  const std::wstring office = folder_ + L"Microsoft Office\\root\\Office16";
+  const std::wstring winword = office + L"\\WINWORD.EXE";
+  ASSERT_TRUE(InstallStandIn(winword));
+  const struct {
+    std::wstring command;
+    REGSAM view;
+  } rows[] = {
+      {L"\"" + winword + L"\" /Automation", KEY_WOW64_64KEY},
+      {winword + L" /Automation", KEY_WOW64_64KEY},  // unquoted, as older installers wrote it
+      {L"\"" + winword + L"\" /Automation", KEY_WOW64_32KEY},  // the other architecture's Word
+  };
+  for (const auto& row : rows) {
+    WordServer::Unregister();
+    ASSERT_TRUE(WordServer::RegisterLocalServer(row.command, row.view));
+    ASSERT_TRUE(Start());
+    ExpectBoxes(office + L"\\Winword.exe", notepad_);
+    ASSERT_TRUE(CloseWindowAndWait(window_));
+    EXPECT_TRUE(WaitEnded());
+    EXPECT_TRUE(ReadRecords({winword}).empty()) << Utf8(row.command);
+  }
+  WordServer::Unregister();
 }
 
 TEST_F(OpeningTest, ValidSettingsOpenQuietlyWithoutStartingWord) {

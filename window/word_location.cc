@@ -1,0 +1,75 @@
+#include "window/word_location.h"
+
+namespace talvern {
+
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// `text` with each %NAME% of a set variable replaced by its value; other percent signs
+// stay, as ExpandEnvironmentStrings leaves them.
+std::wstring Expand(const std::wstring& text, Environment& env) {
+  std::wstring out;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t open = text.find(L'%', at);
+    const std::size_t close = open == std::wstring::npos ? open : text.find(L'%', open + 1);
+    if (close == std::wstring::npos) return out + text.substr(at);
+    const std::wstring value =
+        close > open + 1 ? env.Get(text.substr(open + 1, close - open - 1)) : std::wstring();
+    if (value.empty()) {  // not a variable: the second sign may open one
+      out += text.substr(at, close - at);
+      at = close;
+    } else {
+      out += text.substr(at, open - at) + value;
+      at = close + 1;
+    }
+  }
+}
+
+// Only a full path says where the file is; a bare name would be looked for elsewhere.
+bool IsFullPath(const std::wstring& path) {
+  return (path.size() > 2 && path[1] == L':' && path[2] == L'\\') || path.rfind(L"\\\\", 0) == 0;
+}
+
+bool IsProgram(const std::wstring& path, FileSystem& files) {
+  return IsFullPath(path) && files.FileExists(path);
+}
+
+}  // namespace
+
+std::wstring ServerProgram(const ServerCommand& command, FileSystem& files, Environment& env) {
+  std::wstring text = command.expandable ? Expand(command.text, env) : command.text;
+  const std::size_t start = text.find_first_not_of(L" \t");
+  if (start == std::wstring::npos) return std::wstring();
+  text.erase(0, start);
+  if (text[0] == L'"') {
+    const std::wstring path = text.substr(1, text.find(L'"', 1) - 1);
+    return IsProgram(path, files) ? path : std::wstring();
+  }
+  for (std::size_t end = 0; end <= text.size(); ++end) {
+    if (end < text.size() && !IsBlank(text[end])) continue;
+    if (end > 0 && !IsBlank(text[end - 1]) && IsProgram(text.substr(0, end), files)) {
+      return text.substr(0, end);
+    }
+  }
+  return std::wstring();
+}
+
+bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* folder) {
+  const std::vector<ServerCommand> servers = p.word->LocalServers(prog_id);
+  // A local server is a whole program that may take long to start or never finish
+  // starting, so a class that has one is never created.
+  if (servers.empty()) return p.word->QueryPath(prog_id, folder);
+  for (const ServerCommand& server : servers) {
+    const std::wstring program = ServerProgram(server, *p.files, *p.environment);
+    if (program.empty()) continue;
+    const std::size_t separator = program.find_last_of(L'\\');
+    // A drive root keeps its separator: "C:" alone would mean that drive's current folder.
+    *folder = program.substr(0, separator == 2 ? 3 : separator);
+    return true;
+  }
+  return false;
+}
+
+}  // namespace talvern

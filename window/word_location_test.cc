@@ -1,0 +1,74 @@
+#include "window/word_location.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/fake_platform.h"
+
+namespace talvern {
+namespace {
+
+const wchar_t kWinword[] = L"C:\\Program Files\\Microsoft Office\\Office16\\WINWORD.EXE";
+
+TEST(ServerProgramTest, ReadsTheFileALocalServerCommandStarts) {
+  const struct {
+    const wchar_t* text;
+    bool expandable;
+    const wchar_t* program;  // empty: none
+  } rows[] = {
+      {L"\"C:\\Program Files\\Microsoft Office\\Office16\\WINWORD.EXE\" /Automation", false,
+       kWinword},
+      {L"C:\\Program Files\\Microsoft Office\\Office16\\WINWORD.EXE /Automation", false, kWinword},
+      {L"  C:\\Program Files\\Microsoft Office\\Office16\\WINWORD.EXE", false, kWinword},
+      {L"%ProgramFiles%\\Microsoft Office\\Office16\\WINWORD.EXE /Automation", true, kWinword},
+      {L"\"%ProgramFiles%\\Microsoft Office\\Office16\\WINWORD.EXE\" /Automation", true, kWinword},
+      {L"%ProgramFiles%\\Microsoft Office\\Office16\\WINWORD.EXE", false, L""},  // REG_SZ
+      {L"%Unset%\\Microsoft Office\\Office16\\WINWORD.EXE", true, L""},
+      {L"\"C:\\Program Files\\Microsoft Office\\Office15\\WINWORD.EXE\" /Automation", false, L""},
+      {L"C:\\Program Files\\Microsoft Office\\Office15\\WINWORD.EXE /Automation", false, L""},
+      {L"WINWORD.EXE /Automation", false, L""},  // a bare name says nothing of where
+      {L"", false, L""},
+  };
+  for (const auto& row : rows) {
+    FakeFileSystem files;
+    files.files[kWinword] = "MZ";
+    files.files[L"WINWORD.EXE"] = "MZ";
+    FakeEnvironment env;
+    env.variables[L"ProgramFiles"] = L"C:\\Program Files";
+    EXPECT_EQ(ServerProgram({row.text, row.expandable}, files, env), row.program) << row.text;
+  }
+}
+
+// The views' commands in order, what automation would say, and the folder found (empty:
+// none); the automation object is created only when no local server is registered.
+TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
+  const std::wstring gone = L"\"C:\\Office\\gone.exe\" /Automation";
+  const struct {
+    std::vector<ServerCommand> servers;
+    const wchar_t* folder;
+    bool automation;
+  } rows[] = {
+      {{{kWinword}}, L"C:\\Program Files\\Microsoft Office\\Office16", false},
+      {{{gone}, {kWinword}}, L"C:\\Program Files\\Microsoft Office\\Office16", false},
+      {{{L"C:\\WINWORD.EXE /Automation"}}, L"C:\\", false},
+      {{{gone}, {L""}}, L"", false},
+      {{}, L"D:\\Automation", true},
+  };
+  for (const auto& row : rows) {
+    FakePlatform fake;
+    fake.files.files[kWinword] = "MZ";
+    fake.files.files[L"C:\\WINWORD.EXE"] = "MZ";
+    fake.word.installed = true;
+    fake.word.folder = L"D:\\Automation";
+    fake.word.local_servers = row.servers;
+    std::wstring folder = L"unchanged";
+    EXPECT_EQ(FindWordFolder(fake.platform, L"Word.Application", &folder), *row.folder != 0);
+    EXPECT_EQ(folder, *row.folder ? row.folder : L"unchanged");
+    EXPECT_EQ(fake.word.created.size(), row.automation ? 1u : 0u);
+  }
+}
+
+}  // namespace
+}  // namespace talvern

@@ -1,0 +1,90 @@
+# Fails, naming each one, when a text the user's guide quotes in 「」 does not occur in
+# the product sources, so that the guide cannot drift from what Talvern shows.
+#   cmake -DGUIDE=<Readme.ja.txt> -DSOURCE_DIR=<repository> -P guide_quotes.cmake
+# In a quote, "…" and @NAME@ stand for a part filled in at run time or by packaging: each
+# part between them must occur on its own. A quote may wrap across guide lines (the line
+# break and the next line's indent are dropped); it may not span a line break of the
+# message itself, since the guide quotes each message line on its own.
+cmake_minimum_required(VERSION 3.20)
+
+# The product's texts: string literals joined as the compiler joins adjacent ones, escapes
+# read, and the "&" that marks an access key dropped ("参照(&W)" is shown as 参照(W)).
+set(product "")
+foreach(folder platform settings launcher shell window app)
+  file(GLOB_RECURSE files "${SOURCE_DIR}/${folder}/*.cc" "${SOURCE_DIR}/${folder}/*.h"
+       "${SOURCE_DIR}/${folder}/*.rc")
+  foreach(file IN LISTS files)
+    if(NOT file MATCHES "(_test\\.cc|_test_fixture\\.h|/fake_[^/]*)$")
+      file(READ "${file}" text)
+      string(APPEND product "${text}\n")
+    endif()
+  endforeach()
+endforeach()
+string(ASCII 1 mark)
+string(ASCII 2 semicolon)
+string(REGEX REPLACE "\"[ \t\r\n]+L?\"" "" product "${product}")
+string(REPLACE "\\\\" "${mark}" product "${product}")
+foreach(escape "\\r\\n" "\\n" "\\r")
+  string(REPLACE "${escape}" "\n" product "${product}")
+endforeach()
+string(REPLACE "\\\"" "\"" product "${product}")
+string(REPLACE "${mark}" "\\" product "${product}")
+string(REPLACE "&&" "${mark}" product "${product}")
+string(REPLACE "&" "" product "${product}")
+string(REPLACE "${mark}" "&" product "${product}")
+
+file(READ "${GUIDE}" guide)
+set(quotes 0)
+set(missing 0)
+set(lines_before 0) # lines of the guide consumed so far
+while(TRUE)
+  string(FIND "${guide}" "「" open)
+  if(open EQUAL -1)
+    break()
+  endif()
+  # Line number of the quote, for the report.
+  string(SUBSTRING "${guide}" 0 ${open} before)
+  string(REGEX MATCHALL "\n" breaks "${before}")
+  list(LENGTH breaks skipped)
+  math(EXPR line "${lines_before} + ${skipped} + 1")
+  math(EXPR open "${open} + 3") # 「 is three bytes in UTF-8
+  string(SUBSTRING "${guide}" ${open} -1 guide)
+  string(FIND "${guide}" "」" close)
+  string(FIND "${guide}" "「" next)
+  if(close EQUAL -1 OR (NOT next EQUAL -1 AND next LESS close))
+    message(NOTICE "guide line ${line}: 「 without its 」 (quotes do not nest)")
+    math(EXPR missing "${missing} + 1")
+    break()
+  endif()
+  string(SUBSTRING "${guide}" 0 ${close} quote)
+  string(REGEX MATCHALL "\n" inner "${quote}")
+  list(LENGTH inner inner)
+  math(EXPR lines_before "${line} - 1 + ${inner}")
+  math(EXPR close "${close} + 3")
+  string(SUBSTRING "${guide}" ${close} -1 guide)
+
+  string(REGEX REPLACE "\n[ \t]*" "" quote "${quote}")
+  math(EXPR quotes "${quotes} + 1")
+  string(REPLACE ";" "${semicolon}" parts "${quote}")
+  string(REGEX REPLACE "…|@[A-Z_]+@" ";" parts "${parts}")
+  foreach(part IN LISTS parts)
+    string(REPLACE "${semicolon}" ";" part "${part}")
+    string(STRIP "${part}" part)
+    if(NOT part STREQUAL "")
+      string(FIND "${product}" "${part}" found)
+      if(found EQUAL -1)
+        message(NOTICE "guide line ${line}: not in the product: 「${quote}」")
+        math(EXPR missing "${missing} + 1")
+        break()
+      endif()
+    endif()
+  endforeach()
+endwhile()
+
+if(quotes EQUAL 0)
+  message(FATAL_ERROR "no quote 「...」 found in ${GUIDE}")
+endif()
+if(missing GREATER 0)
+  message(FATAL_ERROR "${missing} of ${quotes} quotes of ${GUIDE} differ from the product")
+endif()
+message(STATUS "${quotes} quotes of ${GUIDE} found in the product")

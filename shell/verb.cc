@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cwctype>
+#include <string>
 
 #include "platform/paths.h"
 #include "shell/open_with_candidate.h"
@@ -35,6 +36,11 @@ std::wstring DefaultAppsSteps(unsigned long windows_build) {
   }
   return L"Talvern で開くには、Windows の設定の「既定のアプリ」で「ファイルの種類ごとに既定の"
          L"アプリを選ぶ」をクリックし、.doc の右のアプリをクリックして Talvern を選んでください。";
+}
+
+// A character's value, whatever the sign of wchar_t.
+std::uint32_t CodeUnit(wchar_t c) {
+  return static_cast<std::uint32_t>(std::char_traits<wchar_t>::to_int_type(c));
 }
 
 void AppendUtf8Escaped(std::uint32_t c, std::wstring* uri) {
@@ -73,7 +79,7 @@ bool IsWindowsChooser(const std::wstring& executable) {
 std::wstring DefaultAppsUri(const std::wstring& name) {
   std::wstring uri = L"ms-settings:defaultapps?registeredAppUser=";
   for (std::size_t i = 0; i < name.size(); ++i) {
-    std::uint32_t c = static_cast<std::uint32_t>(name[i]);
+    std::uint32_t c = CodeUnit(name[i]);
     const bool unreserved = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
                             (c >= L'0' && c <= L'9') || c == L'-' || c == L'.' || c == L'_' ||
                             c == L'~';
@@ -82,7 +88,7 @@ std::wstring DefaultAppsUri(const std::wstring& name) {
       continue;
     }
     // 16-bit wchar_t (Windows) holds characters beyond U+FFFF as surrogate pairs.
-    const std::uint32_t next = i + 1 < name.size() ? static_cast<std::uint32_t>(name[i + 1]) : 0;
+    const std::uint32_t next = i + 1 < name.size() ? CodeUnit(name[i + 1]) : 0;
     if (c >= 0xD800 && c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
       c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
       ++i;

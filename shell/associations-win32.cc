@@ -48,8 +48,9 @@ class Win32Associations : public Associations {
     *executable = AssocString(ASSOCSTR_EXECUTABLE, extension, verb, &why);
     *friendly_name = AssocString(ASSOCSTR_FRIENDLYAPPNAME, extension, verb);
     if (!executable->empty()) return true;
-    // A handler without a command (DelegateExecute: packaged apps) has no executable; Windows
-    // names its COM object, Wine only fails otherwise than for "nothing associated".
+    // A handler without a command (DelegateExecute: packaged apps) has no executable.
+    // Windows names its COM object; Wine cannot, but then fails with another error than
+    // "nothing is associated".
     const bool delegated = !AssocString(ASSOCSTR_DELEGATEEXECUTE, extension, verb).empty();
     if (!delegated && why == HRESULT_FROM_WIN32(ERROR_NO_ASSOCIATION)) return false;
     for (ASSOCSTR what : {ASSOCSTR_FRIENDLYDOCNAME, kAssocProgId}) {

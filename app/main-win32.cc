@@ -59,6 +59,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   std::wstring exe_file, error;
   const bool located = RunningExecutable(&exe_file, &error);
   p.App = MakeAppFacts(exe_file);
+  p.App.WindowsBuild = WindowsBuild();
   if (!located) {
     // Without its own folder the program can find neither its settings nor itself.
     p.MsgBox(L"実行ファイルの場所が分かりません。\r\n" + error, MsgIcon::kCritical);

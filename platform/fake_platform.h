@@ -66,8 +66,8 @@ class FakeProfile : public ProfileStore {
               std::wstring* error) override;
   /// True when any key of `file` is stored, or `file` is in `empty_files`.
   bool FileExists(const std::wstring& file) override;
-  bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold,
-                      std::wstring* error) override;
+  bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold, std::wstring* error,
+                      bool* in_use) override;
   bool RemoveFile(const std::wstring& file, std::wstring* error) override;
 
   using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
@@ -79,8 +79,9 @@ class FakeProfile : public ProfileStore {
   std::set<std::wstring> empty_files;  ///< files that exist without a key (written, emptied).
   std::vector<std::wstring> removed;   ///< every file removed, in order.
   std::map<std::wstring, std::wstring> read_locks;  ///< file -> why it cannot be opened to read.
-  std::wstring unstorable;                          ///< characters the code page lacks.
-  std::wstring fail_reason;  ///< when set, every write and delete fails with it.
+  std::set<std::wstring> lasting_read_errors;  ///< files of read_locks that no other program holds.
+  std::wstring unstorable;                     ///< characters the code page lacks.
+  std::wstring fail_reason;                    ///< when set, every write and delete fails with it.
   std::map<std::wstring, std::wstring> key_failures;  ///< key (any case) -> why its writes fail.
   int writes_allowed = -1;  ///< writes and deletes that succeed before all fail; -1: no limit.
 
@@ -150,6 +151,11 @@ class FakeRegistry : public Registry {
                 std::wstring* value) override;
   RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                         std::wstring* error) override;
+  /// Strings as REG_SZ bytes; the values in `typed` as they are.
+  bool GetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                   RawValue* value) override;
+  RegResult SetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                        const RawValue& value, std::wstring* error) override;
 
   /// The default value of `key` as HKEY_CLASSES_ROOT shows it; empty if none.
   std::wstring MergedValue(const std::wstring& key) const;
@@ -164,6 +170,9 @@ class FakeRegistry : public Registry {
       read_only;  ///< kMachineClasses and/or kUserClasses: writes and deletes refused.
   std::set<std::wstring> refused;  ///< lower-cased keys of any root whose writes fail.
   std::vector<std::wstring> log;   ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
+  /// Values that are no REG_SZ string (GetValue does not see them), by root, lower-cased key
+  /// and lower-cased name (empty: the default value).
+  std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, RawValue> typed;
 
  private:
   /// Where an operation on `key` under `root` lands: kClasses resolved as Windows does.
@@ -198,6 +207,9 @@ class FakeShell : public Shell {
   std::wstring write_error;                    ///< when set, writing fails with it.
   std::map<std::wstring, std::wstring> links;  ///< link file -> target.
   std::vector<void*> owners;
+  bool OpenUri(const std::wstring& uri, std::wstring* error) override;
+  std::vector<std::wstring> opened;  ///< every URI opened, in order.
+  std::wstring open_error;           ///< when set, opening fails with it.
 };
 
 /// Counts each showing; runs `on_show` while the window is "open".

@@ -256,8 +256,8 @@ class Win32ProfileStore : public ProfileStore {
 
   bool FileExists(const std::wstring& file) override { return IsFile(file); }
 
-  bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold,
-                      std::wstring* error) override {
+  bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold, std::wstring* error,
+                      bool* in_use) override {
     hold->reset();
     HANDLE handle = CreateFileW(ReachablePath(file).c_str(), GENERIC_READ,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -269,6 +269,7 @@ class Win32ProfileStore : public ProfileStore {
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
     *error = Win32ErrorText(L"CreateFileW", code);
+    *in_use = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
     return false;
   }
 
@@ -341,6 +342,19 @@ class Win32Environment : public Environment {
 }  // namespace
 
 void SetMessageOwner(void* window) { g_message_owner = static_cast<HWND>(window); }
+
+unsigned long WindowsBuild() {
+  // GetVersionExW answers with the newest Windows the manifest names, not the running one.
+  using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const auto get = ntdll ? reinterpret_cast<GetVersion>(
+                               reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                         : nullptr;
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!get || get(&info) != 0) return 0;
+  return info.dwBuildNumber;
+}
 
 std::unique_ptr<MessageBoxes> NewWin32MessageBoxes() {
   return std::make_unique<Win32MessageBoxes>();

@@ -31,6 +31,9 @@ std::unique_ptr<Environment> NewWin32Environment();
 /// Window that message boxes are owned by while the settings window is open (or null).
 void SetMessageOwner(void* window);
 
+/// The running Windows' build number, as ntdll's RtlGetVersion gives it; 0 when unknown.
+unsigned long WindowsBuild();
+
 // window/ (the settings window itself: window/form1-win32.h)
 std::unique_ptr<FileDialog> NewWin32FileDialog();
 std::unique_ptr<WordAutomation> NewWin32WordAutomation();

@@ -21,6 +21,9 @@ struct AppFacts {
   /// The version and copyright texts of the version resource.
   std::wstring Version;
   std::wstring LegalCopyright;
+  /// The build number of the running Windows (22000 and later: Windows 11); 0 when unknown.
+  /// Filled in by the Win32 layer, not by MakeAppFacts.
+  unsigned long WindowsBuild = 0;
 };
 
 /// Builds the facts from the executable's full path (as GetModuleFileName gives it).
@@ -91,9 +94,10 @@ class ProfileStore {
   /// Opens `file` for reading and keeps it open in `hold`, sharing it with readers and
   /// writers, so that no other program can lock the reads out until `hold` is released.
   /// True with `hold` empty when `file` does not exist; false with `error` when it cannot
-  /// be opened.
+  /// be opened, and `*in_use` true when that is because another program has it open or
+  /// locked (which usually passes).
   virtual bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold,
-                              std::wstring* error) = 0;
+                              std::wstring* error, bool* in_use) = 0;
   /// Deletes `file` itself; false with `error` when it cannot.
   virtual bool RemoveFile(const std::wstring& file, std::wstring* error) = 0;
 };
@@ -161,6 +165,15 @@ enum class KeyRoot {
 /// Outcome of a registry write.
 enum class RegResult { kOk, kAccessDenied, kNotFound, kFailed };
 
+/// A registry value as stored: its type (REG_SZ = 1, REG_NONE = 0, ...) and its bytes.
+struct RawValue {
+  std::uint32_t type = 0;
+  std::string bytes;
+  bool operator==(const RawValue& other) const {
+    return type == other.type && bytes == other.bytes;
+  }
+};
+
 /// The registry, as far as the shell verb needs it.
 class Registry {
  public:
@@ -186,6 +199,14 @@ class Registry {
   /// Deletes the value `name` of `key` (kNotFound when it is not there).
   virtual RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                                 std::wstring* error) = 0;
+  /// The value `name` of `key` (empty: the default value) of any type, exactly as stored;
+  /// false when the key or the value is missing.
+  virtual bool GetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                           RawValue* value) = 0;
+  /// Creates `key` (and missing parents) under `root` and sets its value `name` to exactly
+  /// `value`'s type and bytes.
+  virtual RegResult SetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                                const RawValue& value, std::wstring* error) = 0;
 };
 
 /// The shell's file associations: which program opens a type of document.
@@ -194,7 +215,8 @@ class Associations {
   virtual ~Associations() = default;
   /// The program that opens files ending in `extension` with `verb` (empty: the default
   /// verb, what a double-click runs): its full path and its display name (empty when the
-  /// system has none). False when no program is associated.
+  /// system has none). A handler without an executable of its own (a packaged app) gives
+  /// an empty path and its name. False when nothing is associated.
   virtual bool Query(const std::wstring& extension, const std::wstring& verb,
                      std::wstring* executable, std::wstring* friendly_name) = 0;
   /// True when the paths `a` and `b` name the same file (any case, long or short form).
@@ -219,6 +241,9 @@ class Shell {
                             std::wstring* error) = 0;
   /// Deletes the file `link_file`; one that does not exist is no error.
   virtual bool DeleteShortcut(const std::wstring& link_file, std::wstring* error) = 0;
+  /// Opens `uri` ("ms-settings:...") with the program registered for its scheme, as
+  /// ShellExecuteExW does, without waiting. False with `error`.
+  virtual bool OpenUri(const std::wstring& uri, std::wstring* error) = 0;
 };
 
 /// The settings window of this run, made for the run's state (which it reads and changes).

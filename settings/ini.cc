@@ -71,7 +71,7 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
   // be locked against them while they read, so a rollback never deletes a key that was
   // there.
   std::shared_ptr<void> hold;
-  if (!store.HoldForReading(file, &hold, &failure->reason)) {
+  if (!store.HoldForReading(file, &hold, &failure->reason, &failure->in_use)) {
     failure->unread = true;
     return false;
   }

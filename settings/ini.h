@@ -39,6 +39,7 @@ struct SaveFailure {
   std::vector<std::wstring> restored;    ///< keys written before it, put back as they were.
   std::vector<std::wstring> unrestored;  ///< "KEY: reason" for keys that stay changed.
   bool unread = false;  ///< the old values could not be read, so nothing was written.
+  bool in_use = false;  ///< unread because another program has the file open or locked.
 };
 
 /// Saves `settings` in order, all or nothing: every one is checked, and the old values are

@@ -5,6 +5,9 @@
 #include "shell/reg.h"
 
 namespace talvern {
+
+const wchar_t kRegisteredAppName[] = L"Talvern";
+
 namespace {
 
 constexpr KeyRoot kRoot = KeyRoot::kUserSoftware;
@@ -16,7 +19,7 @@ const wchar_t kOpenWith[] = L"Classes\\.doc\\OpenWithProgids";
 const wchar_t kCapabilities[] = L"Talvern\\Capabilities";
 const wchar_t kFileAssociations[] = L"Talvern\\Capabilities\\FileAssociations";
 const wchar_t kRegistered[] = L"RegisteredApplications";
-const wchar_t kAppName[] = L"Talvern";
+constexpr const wchar_t* kAppName = kRegisteredAppName;
 
 // The keys a set may create, each before its parent. The first kOwnKeys are Talvern's own
 // and go on remove; the others are shared with other programs and go only when a set that
@@ -60,14 +63,8 @@ std::wstring ValueName(const wchar_t* key, const wchar_t* name) {
 
 }  // namespace
 
-OpenWithCandidate::OpenWithCandidate(Registry& registry) : registry_(registry) {
-  for (const Entry& entry : kEntries) {
-    Value value{entry.key, entry.name, false, std::wstring()};
-    value.existed = registry_.GetValue(kRoot, entry.key, entry.name, &value.old);
-    values_.push_back(value);
-  }
-  for (const wchar_t* key : kKeys) keys_existed_.push_back(registry_.KeyExists(kRoot, key));
-}
+OpenWithCandidate::OpenWithCandidate(Registry& registry)
+    : registry_(registry), journal_(registry) {}
 
 bool OpenWithCandidate::Write(const std::wstring& exe, const std::wstring& command,
                               std::wstring* error) {
@@ -81,39 +78,21 @@ bool OpenWithCandidate::Write(const std::wstring& exe, const std::wstring& comma
       L"",  // only the name matters under OpenWithProgids
       std::wstring(L"Software\\") + kCapabilities,
   };
-  for (written_ = 0; written_ < values_.size(); ++written_) {
+  for (std::size_t i = 0; i < sizeof(kEntries) / sizeof(kEntries[0]); ++i) {
     std::wstring reason;
-    const Value& value = values_[written_];
-    if (registry_.SetValue(kRoot, value.key, value.name, data[written_], &reason) ==
-        RegResult::kOk) {
+    const Entry& entry = kEntries[i];
+    journal_.Remember(kRoot, entry.key, entry.name);
+    if (registry_.SetValue(kRoot, entry.key, entry.name, data[i], &reason) == RegResult::kOk) {
       continue;
     }
-    *error = ValueName(value.key, value.name) + L"\r\n" + reason;
+    *error = ValueName(entry.key, entry.name) + L"\r\n" + reason;
     Undo(error);
     return false;
   }
   return true;
 }
 
-void OpenWithCandidate::Undo(std::wstring* error) {
-  std::wstring reason;
-  for (auto value = values_.rend() - static_cast<std::ptrdiff_t>(written_); value != values_.rend();
-       ++value) {
-    const RegResult result =
-        value->existed ? registry_.SetValue(kRoot, value->key, value->name, value->old, &reason)
-                       : registry_.DeleteValue(kRoot, value->key, value->name, &reason);
-    if (result != RegResult::kOk && result != RegResult::kNotFound) {
-      *error += L"\r\n元に戻せなかった設定: " + ValueName(value->key, value->name);
-    }
-  }
-  for (std::size_t i = 0; i < keys_existed_.size(); ++i) {
-    if (keys_existed_[i]) continue;
-    const RegResult result = registry_.DeleteKey(kRoot, kKeys[i], &reason);
-    if (result != RegResult::kOk && result != RegResult::kNotFound) {
-      *error += L"\r\n元に戻せなかった設定: " + reg::KeyName(kRoot, kKeys[i]);
-    }
-  }
-}
+void OpenWithCandidate::Undo(std::wstring* error) { journal_.Undo(error); }
 
 bool OpenWithCandidate::Remove(bool* changed, std::wstring* error) {
   bool ok = true;

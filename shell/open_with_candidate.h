@@ -4,17 +4,19 @@
 #ifndef TALVERN_SHELL_OPEN_WITH_CANDIDATE_H_
 #define TALVERN_SHELL_OPEN_WITH_CANDIDATE_H_
 
-#include <cstddef>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
+#include "shell/reg.h"
 
 namespace talvern {
 
+/// The name Talvern is registered under in HKEY_CURRENT_USER\Software\RegisteredApplications.
+extern const wchar_t kRegisteredAppName[];
+
 /// The keys that make Talvern a candidate in "Open with" for ".doc", for one set or remove.
-/// Made just before writing: it remembers what was there, so that a set that fails half-way
-/// can put it back.
+/// It remembers what was there before it writes, so that a set that fails half-way can put
+/// it back.
 class OpenWithCandidate {
  public:
   explicit OpenWithCandidate(Registry& registry);
@@ -33,16 +35,8 @@ class OpenWithCandidate {
   bool Remove(bool* changed, std::wstring* error);
 
  private:
-  struct Value {
-    const wchar_t* key;
-    const wchar_t* name;
-    bool existed;
-    std::wstring old;
-  };
   Registry& registry_;
-  std::vector<Value> values_;
-  std::vector<bool> keys_existed_;
-  std::size_t written_ = 0;  ///< values_ written so far by Write.
+  reg::Journal journal_;
 };
 
 }  // namespace talvern

@@ -1,5 +1,7 @@
 #include "shell/reg.h"
 
+#include <algorithm>
+
 namespace talvern {
 namespace reg {
 
@@ -25,16 +27,58 @@ std::wstring Describe(KeyRoot root, const std::wstring& key, const std::wstring&
 
 }  // namespace
 
+void Journal::Remember(KeyRoot root, const std::wstring& key, const std::wstring& name) {
+  Value value{root, key, name, false, RawValue()};
+  value.existed = registry_.GetRawValue(root, key, name, &value.old);
+  values_.push_back(value);
+  for (std::size_t end = key.find(L'\\');; end = key.find(L'\\', end + 1)) {
+    const std::wstring part = key.substr(0, end);
+    const bool known = std::any_of(created_.begin(), created_.end(), [&](const Key& created) {
+      return created.root == root && created.key == part;
+    });
+    if (!known && !registry_.KeyExists(root, part)) created_.push_back({root, part});
+    if (end == std::wstring::npos) break;
+  }
+}
+
+void Journal::Undo(std::wstring* error) {
+  std::wstring reason;
+  for (auto value = values_.rbegin(); value != values_.rend(); ++value) {
+    // A value still as it was needs no write (the refused write that started the undo).
+    RawValue now;
+    const bool exists = registry_.GetRawValue(value->root, value->key, value->name, &now);
+    if (exists == value->existed && (!exists || now == value->old)) continue;
+    const RegResult result =
+        value->existed
+            ? registry_.SetRawValue(value->root, value->key, value->name, value->old, &reason)
+            : registry_.DeleteValue(value->root, value->key, value->name, &reason);
+    if (result == RegResult::kOk || result == RegResult::kNotFound) continue;
+    const std::wstring name = KeyName(value->root, value->key);
+    *error += L"\r\n元に戻せなかった設定: " +
+              (value->name.empty() ? name : name + L" (" + value->name + L")");
+  }
+  for (auto key = created_.rbegin(); key != created_.rend(); ++key) {
+    const RegResult result = registry_.DeleteKey(key->root, key->key, &reason);
+    if (result != RegResult::kOk && result != RegResult::kNotFound) {
+      *error += L"\r\n元に戻せなかった設定: " + KeyName(key->root, key->key);
+    }
+  }
+  values_.clear();
+  created_.clear();
+}
+
 bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const std::wstring& value,
-                           std::wstring* error) {
+                           std::wstring* error, Journal* journal) {
   // Machine-wide by name: a write through HKEY_CLASSES_ROOT would land in the per-user copy
   // whenever one exists and leave the machine-wide value, which other users see, behind.
   std::wstring machine_error;
+  if (journal) journal->Remember(KeyRoot::kMachineClasses, key, L"");
   if (registry.SetDefaultValue(KeyRoot::kMachineClasses, key, value, &machine_error) ==
       RegResult::kOk) {
     // A per-user copy of the key would hide the value just written; keep it in step.
     if (!registry.KeyExists(KeyRoot::kUserClasses, key)) return true;
     std::wstring user_error;
+    if (journal) journal->Remember(KeyRoot::kUserClasses, key, L"");
     if (registry.SetDefaultValue(KeyRoot::kUserClasses, key, value, &user_error) ==
         RegResult::kOk) {
       return true;
@@ -45,6 +89,7 @@ bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const st
   // Standard users may not write the machine-wide classes; HKEY_CLASSES_ROOT merges in
   // the per-user ones, so the value takes effect for this user all the same.
   std::wstring user_error;
+  if (journal) journal->Remember(KeyRoot::kUserClasses, key, L"");
   if (registry.SetDefaultValue(KeyRoot::kUserClasses, key, value, &user_error) == RegResult::kOk) {
     return true;
   }

@@ -106,6 +106,49 @@ class Win32Registry : public Registry {
     return RegResult::kOk;
   }
 
+  bool GetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                   RawValue* value) override {
+    // RegQueryValueExW, not RegGetValueW: the bytes come back exactly as stored, with no
+    // terminator added to a string and nothing expanded.
+    const Location at = Locate(root, key);
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(at.root, at.path.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
+      return false;
+    }
+    const wchar_t* value_name = name.empty() ? nullptr : name.c_str();
+    DWORD type = 0, bytes = 0;
+    LONG status = RegQueryValueExW(handle, value_name, nullptr, &type, nullptr, &bytes);
+    std::string data;
+    // The value may grow between the calls: ask again until it fits.
+    while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
+      data.resize(bytes);
+      status = RegQueryValueExW(handle, value_name, nullptr, &type,
+                                reinterpret_cast<BYTE*>(&data[0]), &bytes);
+      if (status == ERROR_SUCCESS) break;
+    }
+    RegCloseKey(handle);
+    if (status != ERROR_SUCCESS) return false;
+    data.resize(bytes);
+    value->type = type;
+    value->bytes = data;
+    return true;
+  }
+
+  RegResult SetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                        const RawValue& value, std::wstring* error) override {
+    const Location at = Locate(root, key);
+    HKEY handle = nullptr;
+    LONG status = RegCreateKeyExW(at.root, at.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                  KEY_SET_VALUE, nullptr, &handle, nullptr);
+    if (status != ERROR_SUCCESS) return Fail(L"RegCreateKeyExW", status, error);
+    status = RegSetValueExW(handle, name.empty() ? nullptr : name.c_str(), 0, value.type,
+                            reinterpret_cast<const BYTE*>(value.bytes.data()),
+                            static_cast<DWORD>(value.bytes.size()));
+    RegCloseKey(handle);
+    if (status != ERROR_SUCCESS) return Fail(L"RegSetValueExW", status, error);
+    return RegResult::kOk;
+  }
+
   bool KeyExists(KeyRoot root, const std::wstring& key) override {
     const Location at = Locate(root, key);
     HKEY handle = nullptr;

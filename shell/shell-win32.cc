@@ -1,6 +1,7 @@
 // The SendTo folder and shell links through shell32 and COM, loaded on first use: only the
 // settings window gets here.
 #include <objidl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 #include <windows.h>
 
@@ -141,6 +142,19 @@ class Win32Shell : public Shell {
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
     *error = Win32ErrorText(L"DeleteFileW", code);
+    return false;
+  }
+
+  bool OpenUri(const std::wstring& uri, std::wstring* error) override {
+    // The protocol's handler may be a shell extension, which wants COM on this thread.
+    ComScope com;
+    SHELLEXECUTEINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SEE_MASK_FLAG_NO_UI;
+    info.lpFile = uri.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (ShellExecuteExW(&info)) return true;
+    *error = Win32ErrorText(L"ShellExecuteExW", GetLastError());
     return false;
   }
 };

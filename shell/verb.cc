@@ -1,6 +1,8 @@
 #include "shell/verb.h"
 
+#include <cstdint>
 #include <cwctype>
+#include <string>
 
 #include "platform/paths.h"
 #include "shell/open_with_candidate.h"
@@ -17,15 +19,84 @@ std::wstring ExePath(const AppFacts& app) {
   return AddPathSeparator(app.Path) + app.EXEName + L".exe";
 }
 
-// Windows 8 and later name their "How do you want to open this file?" dialog as the
-// program of a type that has none.
-bool IsOpenWithDialog(const std::wstring& executable) {
+const wchar_t kWindowsAsks[] =
+    L"次に .doc ファイルをダブルクリックすると、使うプログラムを Windows が尋ねます。"
+    L"そこに表示される Talvern を選んでください。";
+const wchar_t kOpenWithSteps[] =
+    L"Talvern で開くには、.doc ファイルを右クリックして"
+    L"「プログラムから開く」→「別のプログラムを選択」で Talvern を選び、"
+    L"「常にこのアプリを使って .doc ファイルを開く」をオンにしてください。";
+
+// What to do on the default-apps page, in the words of the running Windows: 11 (build
+// 22000 on) opens Talvern's own page, 10 the general one.
+std::wstring DefaultAppsSteps(unsigned long windows_build) {
+  if (windows_build >= 22000) {
+    return L"Talvern で開くには、Windows の設定の「既定のアプリ」で Talvern のページの .doc を"
+           L"クリックし、Talvern を選んで「既定値を設定」を押してください。";
+  }
+  return L"Talvern で開くには、Windows の設定の「既定のアプリ」で「ファイルの種類ごとに既定の"
+         L"アプリを選ぶ」をクリックし、.doc の右のアプリをクリックして Talvern を選んでください。";
+}
+
+// A character's value, whatever the sign of wchar_t.
+std::uint32_t CodeUnit(wchar_t c) {
+  return static_cast<std::uint32_t>(std::char_traits<wchar_t>::to_int_type(c));
+}
+
+void AppendUtf8Escaped(std::uint32_t c, std::wstring* uri) {
+  const wchar_t kHex[] = L"0123456789ABCDEF";
+  auto escape = [&](std::uint32_t byte) {
+    *uri += L'%';
+    *uri += kHex[(byte >> 4) & 0xF];
+    *uri += kHex[byte & 0xF];
+  };
+  if (c < 0x80) {
+    escape(c);
+  } else if (c < 0x800) {
+    escape(0xC0 | c >> 6);
+    escape(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    escape(0xE0 | c >> 12);
+    escape(0x80 | (c >> 6 & 0x3F));
+    escape(0x80 | (c & 0x3F));
+  } else {
+    escape(0xF0 | c >> 18);
+    escape(0x80 | (c >> 12 & 0x3F));
+    escape(0x80 | (c >> 6 & 0x3F));
+    escape(0x80 | (c & 0x3F));
+  }
+}
+
+}  // namespace
+
+bool IsWindowsChooser(const std::wstring& executable) {
+  // Windows 8 and later name it as the program of a type that has none.
   std::wstring name = executable.substr(executable.find_last_of(L"\\/") + 1);
   for (wchar_t& c : name) c = static_cast<wchar_t>(std::towlower(c));
   return name == L"openwith.exe";
 }
 
-}  // namespace
+std::wstring DefaultAppsUri(const std::wstring& name) {
+  std::wstring uri = L"ms-settings:defaultapps?registeredAppUser=";
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    std::uint32_t c = CodeUnit(name[i]);
+    const bool unreserved = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
+                            (c >= L'0' && c <= L'9') || c == L'-' || c == L'.' || c == L'_' ||
+                            c == L'~';
+    if (unreserved) {
+      uri += name[i];
+      continue;
+    }
+    // 16-bit wchar_t (Windows) holds characters beyond U+FFFF as surrogate pairs.
+    const std::uint32_t next = i + 1 < name.size() ? CodeUnit(name[i + 1]) : 0;
+    if (c >= 0xD800 && c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
+      ++i;
+    }
+    AppendUtf8Escaped(c, &uri);
+  }
+  return uri;
+}
 
 std::wstring VerbCommandLine(const AppFacts& app) {
   // Quoted, or "C:\Program Files\..." would let C:\Program.exe run; %1 stays bare because
@@ -36,23 +107,35 @@ std::wstring VerbCommandLine(const AppFacts& app) {
 void ReportDoubleClick(Platform& p) {
   const std::wstring done = L"関連付けを設定しました";
   std::wstring executable, name;
-  const bool found = p.associations->Query(L".doc", L"", &executable, &name);
-  if (found && p.associations->SameFile(executable, p.App.ExeFile)) {
+  bool found = p.associations->Query(L".doc", L"", &executable, &name) &&
+               !IsWindowsChooser(executable) && !(executable.empty() && name.empty());
+  if (found && !executable.empty() && p.associations->SameFile(executable, p.App.ExeFile)) {
     p.MsgBox(done, MsgIcon::kInformation);
-  } else if (!found || IsOpenWithDialog(executable)) {
-    p.MsgBox(done +
-                 L"\r\n.doc ファイルを開くプログラムはまだ決まっていません。次に .doc "
-                 L"ファイルをダブルクリックすると、使うプログラムを Windows が尋ねます。"
-                 L"そこに表示される Talvern を選んでください。",
-             MsgIcon::kInformation);
-  } else {
+    return;
+  }
+  std::wstring prompt = done + L"\r\n";
+  MsgIcon icon = MsgIcon::kInformation;
+  if (found) {
+    // A packaged app comes with a name and without an executable of its own.
     if (name.empty()) name = executable.substr(executable.find_last_of(L"\\/") + 1);
-    p.MsgBox(done + L"\r\nただし、.doc ファイルをダブルクリックすると、今は " + name + L" (" +
-                 executable +
-                 L") が開きます。\r\nTalvern で開くには、.doc ファイルを右クリックして"
-                 L"「プログラムから開く」→「別のプログラムを選択」で Talvern を選び、"
-                 L"「常にこのアプリを使って .doc ファイルを開く」をオンにしてください。",
-             MsgIcon::kExclamation);
+    if (!executable.empty()) name += L" (" + executable + L")";
+    prompt += L"ただし、.doc ファイルをダブルクリックすると、今は " + name + L" が開きます。";
+    icon = MsgIcon::kExclamation;
+  } else {
+    prompt += L".doc ファイルを開くプログラムはまだ決まっていません。";
+  }
+  // Without a Settings app (Windows 7 and 8, some Server editions) "Open with" is the way.
+  if (!p.registry->KeyExists(KeyRoot::kClasses, L"ms-settings")) {
+    p.MsgBox(prompt + (found ? L"\r\n" + std::wstring(kOpenWithSteps) : kWindowsAsks), icon);
+    return;
+  }
+  prompt += L"\r\n" + DefaultAppsSteps(p.App.WindowsBuild) +
+            L"\r\n「既定のアプリ」の設定を今すぐ開きますか?";
+  if (!p.Ask(prompt, icon)) return;
+  std::wstring error;
+  if (!p.shell->OpenUri(DefaultAppsUri(kRegisteredAppName), &error)) {
+    p.MsgBox(L"「既定のアプリ」の設定を開けませんでした。\r\n" + error + L"\r\n" + kOpenWithSteps,
+             MsgIcon::kCritical);
   }
 }
 
@@ -64,10 +147,15 @@ void SetAssociation(Platform& p) {
   // verb then fails. The verb and its command exist before the verb becomes the default.
   bool ok = candidate.Write(ExePath(p.App), VerbCommandLine(p.App), &error);
   if (ok) {
-    ok = reg::SetClassesRootDefault(registry, kVerbKey, L"判別", &error) &&
-         reg::SetClassesRootDefault(registry, kCommandKey, VerbCommandLine(p.App), &error) &&
-         reg::SetClassesRootDefault(registry, kShellKey, L"TVern", &error);
-    if (!ok) candidate.Undo(&error);
+    reg::Journal journal(registry);
+    ok = reg::SetClassesRootDefault(registry, kVerbKey, L"判別", &error, &journal) &&
+         reg::SetClassesRootDefault(registry, kCommandKey, VerbCommandLine(p.App), &error,
+                                    &journal) &&
+         reg::SetClassesRootDefault(registry, kShellKey, L"TVern", &error, &journal);
+    if (!ok) {
+      journal.Undo(&error);
+      candidate.Undo(&error);
+    }
   }
   if (!ok) {
     p.MsgBox(L"関連付けを設定できませんでした。\r\n" + error, MsgIcon::kCritical);

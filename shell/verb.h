@@ -16,8 +16,18 @@ std::wstring VerbCommandLine(const AppFacts& app);
 void SetAssociation(Platform& p);
 
 /// Tells the user that the association is set, and whether a double-click on a ".doc" file
-/// now runs this executable, another program (and how to choose Talvern) or nothing yet.
+/// now runs this executable, another program or nothing yet. For the last two it says how
+/// to choose Talvern and, where Windows has a Settings app, offers to open its default-apps
+/// page for Talvern.
 void ReportDoubleClick(Platform& p);
+
+/// True when `executable` is Windows' own "Open with" chooser (OpenWith.exe in any folder,
+/// any case), which is no program that opens a document.
+bool IsWindowsChooser(const std::wstring& executable);
+
+/// Windows' default-apps settings page of the program registered as `name` (under
+/// HKEY_CURRENT_USER\Software\RegisteredApplications), the name escaped as a URI component.
+std::wstring DefaultAppsUri(const std::wstring& name);
 
 /// Makes "Open" the default verb again, removes the verb and the choosable program, and
 /// tells the user the outcome.

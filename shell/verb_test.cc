@@ -198,37 +198,77 @@ TEST_F(VerbTest, VerbThatCannotBeDeletedMachineWideIsReportedAfterCleaningPerUse
             L"RegDeleteKeyW: Access is denied.");
 }
 
-TEST_F(VerbTest, SetSaysWhatADoubleClickNowRuns) {
+TEST_F(VerbTest, SetSaysWhatADoubleClickNowRunsAndOffersTheDefaultAppsPage) {
   const wchar_t kAsks[] = L"Windows が尋ねます";
+  const wchar_t kWindows10[] = L"「ファイルの種類ごとに既定のアプリを選ぶ」";
+  const wchar_t kWindows11[] = L"Talvern のページの .doc をクリックし";
+  const wchar_t kCannotOpen[] = L"「既定のアプリ」の設定を開けませんでした。\r\nno handler";
+  const wchar_t kPage[] = L"ms-settings:defaultapps?registeredAppUser=Talvern";
+  const wchar_t kSoffice[] = L"D:\\LO\\soffice.exe";
+  enum Offer { kNoSettings, kWindows10Build, kWindows11Build };
   struct Row {
     const wchar_t* executable;  // null: no program
     const wchar_t* friendly_name;
+    Offer offer;
+    bool yes;
+    const wchar_t* open_error;
     const wchar_t* says;  // empty: the plain message
     MsgIcon icon;
   } rows[] = {
-      {L"C:\\PROGRAM FILES\\TALVERN\\TALVERN.EXE", L"", L"", MsgIcon::kInformation},
-      {nullptr, L"", kAsks, MsgIcon::kInformation},
-      {L"C:\\Windows\\system32\\OpenWith.exe", L"", kAsks, MsgIcon::kInformation},
-      {L"D:\\LO\\soffice.exe", L"LibreOffice", L"今は LibreOffice (D:\\LO\\soffice.exe) が開きます",
+      {L"C:\\PROGRAM FILES\\TALVERN\\TALVERN.EXE", L"", kWindows11Build, true, L"", L"",
+       MsgIcon::kInformation},
+      {nullptr, L"", kNoSettings, true, L"", kAsks, MsgIcon::kInformation},
+      {L"C:\\Windows\\system32\\OpenWith.exe", L"", kNoSettings, true, L"", kAsks,
+       MsgIcon::kInformation},
+      {L"", L"", kNoSettings, true, L"", kAsks, MsgIcon::kInformation},
+      {kSoffice, L"LibreOffice", kNoSettings, true, L"",
+       L"今は LibreOffice (D:\\LO\\soffice.exe) が開きます。\r\nTalvern で開くには、.doc",
        MsgIcon::kExclamation},
-      {L"D:\\LO\\soffice.exe", L"", L"今は soffice.exe (D:\\LO\\soffice.exe) が開きます",
+      {kSoffice, L"", kNoSettings, true, L"", L"今は soffice.exe (D:\\LO\\soffice.exe) が開きます",
        MsgIcon::kExclamation},
+      {L"", L"フォト", kNoSettings, true, L"", L"今は フォト が開きます。", MsgIcon::kExclamation},
+      {nullptr, L"", kWindows10Build, true, L"", kWindows10, MsgIcon::kInformation},
+      {L"", L"フォト", kWindows11Build, false, L"", kWindows11, MsgIcon::kExclamation},
+      {kSoffice, L"", kWindows11Build, true, L"no handler", kCannotOpen, MsgIcon::kCritical},
   };
   for (const Row& row : rows) {
-    fake_.associations.programs.clear();
+    FakePlatform fake(L"C:\\Program Files\\Talvern\\talvern.exe");
     if (row.executable) {
-      fake_.associations.programs[{L".doc", L""}] = {row.executable, row.friendly_name};
+      fake.associations.programs[{L".doc", L""}] = {row.executable, row.friendly_name};
     }
-    ReportDoubleClick(fake_.platform);
-    const std::wstring& prompt = LastMessage().prompt;
-    EXPECT_EQ(prompt.rfind(kSetDone, 0), 0u) << prompt;
+    if (row.offer != kNoSettings) fake.registry.keys[{KeyRoot::kMachineClasses, L"ms-settings"}];
+    fake.platform.App.WindowsBuild = row.offer == kWindows11Build ? 22000 : 19045;
+    fake.messages.answers = {row.yes};
+    fake.shell.open_error = row.open_error;
+    ReportDoubleClick(fake.platform);
+    const ShownMessage& first = fake.messages.shown.front();
+    const std::wstring& prompt = fake.messages.shown.back().prompt;
+    EXPECT_EQ(first.prompt.rfind(kSetDone, 0), 0u) << first.prompt;
     EXPECT_EQ(*row.says ? prompt.find(row.says) != std::wstring::npos : prompt == kSetDone, true)
         << prompt;
-    EXPECT_EQ(LastMessage().icon, row.icon) << prompt;
+    EXPECT_EQ(fake.messages.shown.back().icon, row.icon) << prompt;
+    // Only a question that was answered Yes opens the page.
+    const bool asked = first.question;
+    EXPECT_EQ(asked, row.offer != kNoSettings && *row.says) << prompt;
+    const bool opened = asked && row.yes && !*row.open_error;
+    EXPECT_EQ(fake.shell.opened,
+              opened ? std::vector<std::wstring>{kPage} : std::vector<std::wstring>())
+        << prompt;
+    if (asked) {
+      EXPECT_NE(first.prompt.find(L"今すぐ開きますか?"), std::wstring::npos);
+    }
   }
 }
 
-TEST_F(VerbTest, RefusedCandidateWriteLeavesTheRegistryAsItWas) {
+TEST(DefaultAppsUriTest, EscapesTheNameAsAUriComponent) {
+  EXPECT_EQ(DefaultAppsUri(L"Talvern"), L"ms-settings:defaultapps?registeredAppUser=Talvern");
+  EXPECT_EQ(DefaultAppsUri(L"A b&c/d~é表"),
+            L"ms-settings:defaultapps?registeredAppUser=A%20b%26c%2Fd~%C3%A9%E8%A1%A8");
+  EXPECT_EQ(DefaultAppsUri(std::wstring(1, static_cast<wchar_t>(0x1F600))),
+            L"ms-settings:defaultapps?registeredAppUser=%F0%9F%98%80");
+}
+
+TEST_F(VerbTest, RefusedWriteLeavesTheRegistryAsItWas) {
   const wchar_t* const refused[] = {
       L"classes\\talvern.document",
       L"classes\\talvern.document\\defaulticon",
@@ -237,22 +277,43 @@ TEST_F(VerbTest, RefusedCandidateWriteLeavesTheRegistryAsItWas) {
       L"talvern\\capabilities\\fileassociations",
       L"classes\\.doc\\openwithprogids",
       L"registeredapplications",
+      L"word.document.8\\shell\\tvern",
+      L"word.document.8\\shell\\tvern\\command",
+      L"word.document.8\\shell",
   };
+  // Values that are no strings come back with their type and bytes.
+  FakeRegistry& registry = fake_.registry;
+  const std::wstring open_with = L"classes\\.doc\\openwithprogids";
+  const std::wstring icon = L"classes\\talvern.document\\defaulticon";
+  for (const wchar_t* key :
+       {L"classes\\.doc", open_with.c_str(), L"classes\\talvern.document", icon.c_str()}) {
+    registry.keys[{KeyRoot::kUserSoftware, key}];
+  }
+  registry.typed[{KeyRoot::kUserSoftware, open_with, L"talvern.document"}] = {0, ""};
+  registry.typed[{KeyRoot::kUserSoftware, icon, L""}] = {2, std::string("%\0S\0\0\0", 6)};
   for (bool set_before : {false, true}) {
-    fake_.platform.App = MakeAppFacts(L"C:\\Old\\talvern.exe");
-    if (set_before) SetAssociation(fake_.platform);
-    fake_.platform.App = MakeAppFacts(L"D:\\New\\talvern.exe");
-    const auto keys = fake_.registry.keys;
-    const auto values = fake_.registry.values;
-    for (const wchar_t* key : refused) {
-      fake_.registry.refused = {key};
-      SetAssociation(fake_.platform);
-      EXPECT_EQ(fake_.registry.keys, keys) << key;
-      EXPECT_EQ(fake_.registry.values, values) << key;
-      EXPECT_EQ(LastMessage().icon, MsgIcon::kCritical) << key;
-      EXPECT_EQ(LastMessage().prompt.rfind(L"関連付けを設定できませんでした。\r\n", 0), 0u);
+    for (bool per_user : {false, true}) {
+      registry.read_only.clear();
+      fake_.platform.App = MakeAppFacts(L"C:\\Old\\talvern.exe");
+      if (set_before) SetAssociation(fake_.platform);
+      fake_.platform.App = MakeAppFacts(L"D:\\New\\talvern.exe");
+      if (per_user) registry.read_only = {KeyRoot::kMachineClasses};
+      const auto keys = registry.keys;
+      const auto values = registry.values;
+      const auto typed = registry.typed;
+      for (const wchar_t* key : refused) {
+        registry.refused = {key};
+        SetAssociation(fake_.platform);
+        EXPECT_EQ(registry.keys, keys) << key;
+        EXPECT_EQ(registry.values, values) << key;
+        EXPECT_EQ(registry.typed, typed) << key;
+        EXPECT_EQ(LastMessage().icon, MsgIcon::kCritical) << key;
+        EXPECT_EQ(LastMessage().prompt.rfind(L"関連付けを設定できませんでした。\r\n", 0), 0u);
+        EXPECT_EQ(LastMessage().prompt.find(L"元に戻せなかった"), std::wstring::npos)
+            << key << LastMessage().prompt;
+      }
+      registry.refused.clear();
     }
-    fake_.registry.refused.clear();
   }
 }
 

@@ -44,10 +44,11 @@ void Form1::DetectWordPath() {
     m_.WordPath = AddPathSeparator(folder) + L"Winword.exe";
   }
   if (!m_.WordPath.empty()) return;
-  // Without Word, compound documents are best opened by what Windows already opens them with.
+  // Without Word, compound documents are best opened by what Windows already opens them with;
+  // Windows' chooser is no such program (picking Talvern there would only bring it back).
   std::wstring program, name;
   if (p_.associations->Query(L".doc", L"open", &program, &name) && p_.files->FileExists(program) &&
-      !p_.associations->SameFile(program, p_.App.ExeFile) &&
+      !IsWindowsChooser(program) && !p_.associations->SameFile(program, p_.App.ExeFile) &&
       !p_.associations->SameFile(program, TextEditor())) {
     if (name.empty()) name = program.substr(program.find_last_of(L'\\') + 1);
     p_.MsgBox(
@@ -143,11 +144,12 @@ bool Form1::SaveSettings() {
   ini::SaveFailure failure;
   if (ini::SaveSettings(p_, settings, &failure)) return true;
   std::wstring prompt = failure.key + L"の設定を保存できませんでした。\r\n";
-  // A lock by another program (a virus scanner, a sync client) is usually brief.
   if (failure.unread) {
     prompt =
-        L"設定ファイルを読み取れないため、設定を保存しませんでした。何も書き込んでいません。\r\n"
-        L"しばらくしてから、もう一度保存してください。\r\n";
+        L"設定ファイルを読み取れないため、設定を保存しませんでした。何も書き込んでいません。\r\n";
+    // A lock by another program (a virus scanner, a sync client) is usually brief; any
+    // other reason does not pass by waiting, and the reason line says what it is.
+    if (failure.in_use) prompt += L"しばらくしてから、もう一度保存してください。\r\n";
   }
   prompt += L"保存先: " + ini::SettingsFile(p_.App);
   if (!failure.reason.empty()) prompt += L"\r\n理由: " + failure.reason;

@@ -129,17 +129,17 @@ std::unique_ptr<SettingsRun> SettingsRun::Open(const std::wstring& exe, std::wst
 
 SettingsRun::~SettingsRun() { Close(); }
 
-MessageBoxInfo SettingsRun::Click(const std::wstring& caption) {
+MessageBoxInfo SettingsRun::Click(const std::wstring& caption, int answer) {
   HWND button = FindControl(window_, caption);
   if (!button) return MessageBoxInfo();
   ClickButton(button);
-  return TakeMessageBox(run_->pid());
+  return AnswerMessageBox(run_->pid(), answer);
 }
 
 bool SettingsRun::Close() {
   if (window_ && IsWindow(window_)) CloseWindowAndWait(window_);
   window_ = nullptr;
-  return run_->WaitEnded();
+  return run_->WaitAllEnded();
 }
 
 std::wstring SendToFolder() {

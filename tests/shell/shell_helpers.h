@@ -66,9 +66,10 @@ class SettingsRun {
   /// Closes the window (when still open) and waits for the program to end.
   ~SettingsRun();
   /// Clicks the button captioned `caption`; the message box it brought up, read and
-  /// dismissed (hwnd null when none came or no such button exists).
-  MessageBoxInfo Click(const std::wstring& caption);
-  /// Closes the window without saving; true when the program ended.
+  /// answered with `answer` (hwnd null when none came or no such button exists).
+  MessageBoxInfo Click(const std::wstring& caption, int answer = IDOK);
+  /// Closes the window without saving; true when the program and whatever it started
+  /// ended.
   bool Close();
   HWND window() const { return window_; }
 

@@ -18,6 +18,10 @@ const std::wstring kSetAsks =
     L"ファイルをダブルクリックすると、使うプログラムを Windows が尋ねます。"
     L"そこに表示される Talvern を選んでください。";
 const std::wstring kUserClass = std::wstring(kUserClasses);
+const wchar_t kOpenWithSteps[] =
+    L"Talvern で開くには、.doc ファイルを右クリックして"
+    L"「プログラムから開く」→「別のプログラムを選択」で Talvern を選び、"
+    L"「常にこのアプリを使って .doc ファイルを開く」をオンにしてください。";
 
 /// The REG_SZ value `name` of `key` under HKEY_CURRENT_USER; "(absent)" when missing.
 std::wstring UserValue(const std::wstring& key, const wchar_t* name) {
@@ -28,6 +32,19 @@ std::wstring UserValue(const std::wstring& key, const wchar_t* name) {
     return L"(absent)";
   }
   return data;
+}
+
+/// Type and bytes of the value `name` of `key` under HKEY_CURRENT_USER (type REG_NONE and
+/// "(absent)" when missing).
+std::pair<DWORD, std::string> TypedValue(const std::wstring& key, const wchar_t* name) {
+  DWORD type = 0;
+  char data[64] = {};
+  DWORD size = sizeof(data);
+  if (RegGetValueW(HKEY_CURRENT_USER, key.c_str(), name, RRF_RT_ANY | RRF_NOEXPAND, &type, data,
+                   &size) != ERROR_SUCCESS) {
+    return {REG_NONE, "(absent)"};
+  }
+  return {type, std::string(data, size)};
 }
 
 ::testing::AssertionResult HasString(HKEY root, const std::wstring& key,
@@ -75,13 +92,14 @@ class VerbE2E : public ::testing::Test {
     ASSERT_TRUE(Install(folder_ + L"Talvern", L"talvern.exe", &app_));
   }
 
-  /// Opens the settings window, clicks `caption` and closes the window again.
-  MessageBoxInfo ClickOnce(const std::wstring& caption) {
+  /// Opens the settings window, clicks `caption`, answers the message box with `answer`
+  /// and closes the window again.
+  MessageBoxInfo ClickOnce(const std::wstring& caption, int answer = IDOK) {
     std::wstring error;
     std::unique_ptr<SettingsRun> run = SettingsRun::Open(app_.exe, &error);
     EXPECT_TRUE(run) << Utf8(error);
     if (!run) return MessageBoxInfo();
-    MessageBoxInfo box = run->Click(caption);
+    MessageBoxInfo box = run->Click(caption, answer);
     EXPECT_TRUE(run->Close());
     return box;
   }
@@ -195,6 +213,15 @@ TEST_F(VerbE2E, RefusedMachineWriteFallsBackToPerUserClasses) {
 }
 
 TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
+  // Values of Talvern's names that are no strings come back exactly when a set is undone.
+  const std::wstring icon = std::wstring(kTalvernClass) + L"\\DefaultIcon";
+  const std::string none("\x01\x00\x02", 3), expand("%\0S\0\0\0", 6);
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kOpenWithKey, L"Talvern.Document", REG_NONE,
+                            none.data(), 3),
+            ERROR_SUCCESS);
+  ASSERT_EQ(
+      RegSetKeyValueW(HKEY_CURRENT_USER, icon.c_str(), nullptr, REG_EXPAND_SZ, expand.data(), 6),
+      ERROR_SUCCESS);
   const std::vector<std::wstring> keys = {kClassKey, kShellKey, kVerbKey, kCommandKey};
   std::vector<std::wstring> user_keys;
   for (const std::wstring& key : keys) user_keys.push_back(kUserClass + key);
@@ -203,6 +230,8 @@ TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
 
   EXPECT_TRUE(Fails(ClickOnce(kSet), L"関連付けを設定できませんでした",
                     L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\\TVern\r\n"));
+  EXPECT_EQ(TypedValue(kOpenWithKey, L"Talvern.Document"), std::make_pair(DWORD{REG_NONE}, none));
+  EXPECT_EQ(TypedValue(icon, nullptr), std::make_pair(DWORD{REG_EXPAND_SZ}, expand));
   EXPECT_TRUE(Fails(ClickOnce(kRemove), L"関連付けを解除できませんでした",
                     L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\r\n"));
   std::wstring value;
@@ -210,6 +239,80 @@ TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
     EXPECT_FALSE(RegistryDefault(HKEY_CLASSES_ROOT, key, &value)) << Utf8(key);
     EXPECT_FALSE(RegistryDefault(HKEY_CURRENT_USER, kUserClass + key, &value)) << Utf8(key);
   }
+}
+
+/// Windows' Settings app as far as the shell sees it: the "ms-settings" URL protocol, run
+/// by a stand-in that records the URI it gets. Removed again with the object.
+class SettingsAppStandIn {
+ public:
+  explicit SettingsAppStandIn(const std::wstring& exe) {
+    const wchar_t kEmpty[] = L"";
+    ok_ = InstallStandIn(exe) &&
+          SetRegistryDefault(HKEY_CLASSES_ROOT, L"ms-settings", L"URL:ms-settings") &&
+          RegSetKeyValueW(HKEY_CLASSES_ROOT, L"ms-settings", L"URL Protocol", REG_SZ, kEmpty,
+                          sizeof(kEmpty)) == ERROR_SUCCESS &&
+          SetRegistryDefault(HKEY_CLASSES_ROOT, L"ms-settings\\shell\\open\\command",
+                             L"\"" + exe + L"\" \"%1\"");
+  }
+  ~SettingsAppStandIn() { RegDeleteTreeW(HKEY_CLASSES_ROOT, L"ms-settings"); }
+  SettingsAppStandIn(const SettingsAppStandIn&) = delete;
+  SettingsAppStandIn& operator=(const SettingsAppStandIn&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  bool ok_ = false;
+};
+
+TEST_F(VerbE2E, OfferOpensTheDefaultAppsPageOnYesOnly) {
+  const std::wstring settings = folder_ + L"Settings\\SystemSettings.exe";
+  const std::wstring other = folder_ + L"Other\\other.exe";
+  SettingsAppStandIn settings_app(settings);
+  ASSERT_TRUE(settings_app.ok());
+  ASSERT_TRUE(InstallStandIn(other));
+  const std::wstring page =
+      L"\"" + settings + L"\" \"ms-settings:defaultapps?registeredAppUser=Talvern\"";
+  const struct {
+    bool other_program;  // else nothing opens ".doc" files yet
+    int answer;
+  } rows[] = {{false, IDNO}, {false, IDYES}, {true, IDNO}, {true, IDYES}};
+  std::size_t pages = 0;
+  for (const auto& row : rows) {
+    RegDeleteTreeW(HKEY_CLASSES_ROOT, L".doc");
+    if (row.other_program) ASSERT_TRUE(classes_.doc.Map(L"\"" + other + L"\" \"%1\""));
+    const MessageBoxInfo box = ClickOnce(kSet, row.answer);
+    const std::wstring start =
+        std::wstring(kSetDone) + (row.other_program ? L"\r\nただし、" : L"\r\n.doc ファイルを開く");
+    EXPECT_EQ(box.text.rfind(start, 0), 0u) << Utf8(box.text);
+    // Wine says it is Windows 7: the steps are Windows 10's.
+    EXPECT_NE(
+        box.text.find(L"「ファイルの種類ごとに既定のアプリを選ぶ」をクリックし、.doc の右のアプリ"
+                      L"をクリックして Talvern を選んでください。\r\n「既定のアプリ」の設定を今"
+                      L"すぐ開きますか?"),
+        std::wstring::npos)
+        << Utf8(box.text);
+    EXPECT_TRUE(box.yes_no);
+    EXPECT_EQ(box.icon, row.other_program ? IconKind::kExclamation : IconKind::kInformation);
+    // Talvern and what it started have ended: every page it opened is on record.
+    if (row.answer == IDYES) ++pages;
+    EXPECT_EQ(CommandLines(ReadRecords({settings})), std::vector<std::wstring>(pages, page));
+  }
+}
+
+TEST_F(VerbE2E, HandlerWithoutAnExecutableIsAnotherProgram) {
+  // As a packaged app registers itself: its verb names a COM object instead of a command.
+  const std::wstring verb = std::wstring(kTestDocClass) + L"\\shell\\open";
+  const wchar_t kClsid[] = L"{4ED3A719-CEA8-4BD9-910D-E252F997AFC2}";
+  ASSERT_TRUE(SetRegistryDefault(HKEY_CLASSES_ROOT, kTestDocClass, L"フォト文書"));
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, verb.c_str(), L"DelegateExecute", REG_SZ, kClsid,
+                            sizeof(kClsid)),
+            ERROR_SUCCESS);
+  ASSERT_TRUE(SetRegistryDefault(HKEY_CLASSES_ROOT, L".doc", kTestDocClass));
+  EXPECT_TRUE(Shows(ClickOnce(kSet),
+                    std::wstring(kSetDone) +
+                        L"\r\nただし、.doc ファイルをダブルクリックすると、今は フォト文書 "
+                        L"が開きます。\r\n" +
+                        kOpenWithSteps,
+                    IconKind::kExclamation));
 }
 
 /// Talvern under "C:\Program Files\...", with a C:\Program.exe that an unquoted command

@@ -72,11 +72,20 @@ TEST_F(OpeningTest, FirstRunWithoutWordShowsTheDefaultPath) {
 TEST_F(OpeningTest, WithoutWordTheProgramThatOpensDocFilesIsFilledIn) {
   const std::wstring writer = folder_ + L"Writer\\writer.exe";
   ASSERT_TRUE(InstallStandIn(writer));
+  // Windows' chooser, where Windows 11 without WordPad sends ".doc" files.
+  const std::wstring chooser = L"C:\\windows\\system32\\OpenWith.exe";
+  ASSERT_TRUE(InstallStandIn(chooser));
+  struct Removed {
+    std::wstring file;
+    ~Removed() { DeleteFileW(file.c_str()); }
+  } removed{chooser};
   const struct {
     std::wstring program;
     std::wstring shown;
   } rows[] = {
-      {writer, writer}, {exe_, kDefaultWord},  // Talvern itself is no Word
+      {writer, writer},
+      {exe_, kDefaultWord},  // Talvern itself is no Word
+      {chooser, kDefaultWord},
   };
   for (const auto& row : rows) {
     ASSERT_TRUE(doc_.Map(L"\"" + row.program + L"\" \"%1\""));

@@ -30,6 +30,7 @@ TEST(Resources, VersionInformationInTheJapaneseUnicodeBlock) {
     const wchar_t* name;
     const wchar_t* value;
   } rows[] = {
+      {L"FileDescription", L"Talvern"},  // the name "Open with" and default apps list
       {L"FileVersion", L"1.20.0136"},
       {L"ProductVersion", L"1.20.0136"},
       {L"InternalName", L"Talvern"},

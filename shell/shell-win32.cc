@@ -36,23 +36,29 @@ class ComScope {
   HRESULT hr_;
 };
 
-bool SaveLink(const std::wstring& link_file, const std::wstring& target, std::wstring* error) {
-  ComRef<IShellLinkW> link;
-  HRESULT hr =
-      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out());
+// A shell link object and its file interface; false with `error` when either is missing.
+bool NewLink(ComRef<IShellLinkW>* link, ComRef<IPersistFile>* file, std::wstring* error) {
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                link->out());
   if (FAILED(hr)) {
     *error = HResultText(L"CoCreateInstance(ShellLink)", hr);
     return false;
   }
-  hr = link->SetPath(target.c_str());
-  if (FAILED(hr)) {
-    *error = HResultText(L"IShellLinkW::SetPath", hr);
-    return false;
-  }
-  ComRef<IPersistFile> file;
-  hr = link->QueryInterface(IID_IPersistFile, file.out());
+  hr = (*link)->QueryInterface(IID_IPersistFile, file->out());
   if (FAILED(hr)) {
     *error = HResultText(L"IShellLinkW::QueryInterface(IPersistFile)", hr);
+    return false;
+  }
+  return true;
+}
+
+bool SaveLink(const std::wstring& link_file, const std::wstring& target, std::wstring* error) {
+  ComRef<IShellLinkW> link;
+  ComRef<IPersistFile> file;
+  if (!NewLink(&link, &file, error)) return false;
+  HRESULT hr = link->SetPath(target.c_str());
+  if (FAILED(hr)) {
+    *error = HResultText(L"IShellLinkW::SetPath", hr);
     return false;
   }
   hr = file->Save(link_file.c_str(), TRUE);
@@ -65,30 +71,22 @@ bool SaveLink(const std::wstring& link_file, const std::wstring& target, std::ws
 
 bool LoadLinkTarget(const std::wstring& link_file, std::wstring* target, std::wstring* error) {
   ComRef<IShellLinkW> link;
-  HRESULT hr =
-      CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.out());
-  if (FAILED(hr)) {
-    *error = HResultText(L"CoCreateInstance(ShellLink)", hr);
-    return false;
-  }
   ComRef<IPersistFile> file;
-  hr = link->QueryInterface(IID_IPersistFile, file.out());
-  if (FAILED(hr)) {
-    *error = HResultText(L"IShellLinkW::QueryInterface(IPersistFile)", hr);
-    return false;
-  }
-  hr = file->Load(link_file.c_str(), STGM_READ);
+  if (!NewLink(&link, &file, error)) return false;
+  HRESULT hr = file->Load(link_file.c_str(), STGM_READ);
   if (FAILED(hr)) {
     *error = HResultText(L"IPersistFile::Load", hr);
     return false;
   }
-  // The raw path: a moved target must read as the path the link holds, not as a guess.
-  wchar_t path[MAX_PATH] = L"";
-  hr = link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+  // The raw path: a moved target must read as the path the link holds, not as a guess. A
+  // link may hold a path longer than MAX_PATH, so the buffer takes the longest there is.
+  std::wstring path(32768, L'\0');
+  hr = link->GetPath(&path[0], static_cast<int>(path.size()), nullptr, SLGP_RAWPATH);
   if (FAILED(hr)) {
     *error = HResultText(L"IShellLinkW::GetPath", hr);
     return false;
   }
+  path.resize(wcslen(path.c_str()));
   *target = path;
   return true;
 }

@@ -29,7 +29,6 @@ TEST(FollowMovedExecutableTest, AsksOnlyForOurMissingExecutableAndMovesAllOrNoth
        true},
       {"moved, no", L"C:\\Old\\talvern.exe", L"C:\\Old\\TALVERN.EXE", false, false, L"", true,
        false},
-      {"renamed copy moved", L"C:\\Old\\tv.exe", L"C:\\Old\\tv.exe", false, true, L"", true, true},
       {"another copy in use", L"C:\\Other\\talvern.exe", nullptr, true, true, L"", false, false},
       {"this copy", kHere, kHere, false, true, L"", false, false},
       {"link refused: all undone", L"C:\\Old\\talvern.exe", L"C:\\Old\\talvern.exe", false, true,

@@ -23,11 +23,9 @@ TEST(ServerProgramTest, ReadsTheFileALocalServerCommandStarts) {
       {L"C:\\Program Files\\Microsoft Office\\Office16\\WINWORD.EXE /Automation", false, kWinword},
       {L"  C:\\Program Files\\Microsoft Office\\Office16\\WINWORD.EXE", false, kWinword},
       {L"%ProgramFiles%\\Microsoft Office\\Office16\\WINWORD.EXE /Automation", true, kWinword},
-      {L"\"%ProgramFiles%\\Microsoft Office\\Office16\\WINWORD.EXE\" /Automation", true, kWinword},
       {L"%ProgramFiles%\\Microsoft Office\\Office16\\WINWORD.EXE", false, L""},  // REG_SZ
       {L"%Unset%\\Microsoft Office\\Office16\\WINWORD.EXE", true, L""},
       {L"\"C:\\Program Files\\Microsoft Office\\Office15\\WINWORD.EXE\" /Automation", false, L""},
-      {L"C:\\Program Files\\Microsoft Office\\Office15\\WINWORD.EXE /Automation", false, L""},
       {L"WINWORD.EXE /Automation", false, L""},  // a bare name says nothing of where
       {L"", false, L""},
   };

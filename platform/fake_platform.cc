@@ -428,12 +428,9 @@ bool FakeShell::WriteShortcut(const std::wstring& link_file, const std::wstring&
 bool FakeShell::ReadShortcut(const std::wstring& link_file, std::wstring* target,
                              std::wstring* error) {
   auto found = links.find(link_file);
-  if (found == links.end()) {
-    error->clear();
-    return false;
-  }
-  *target = found->second;
-  return true;
+  error->clear();  // a missing link is no failure
+  if (found != links.end()) *target = found->second;
+  return found != links.end();
 }
 
 bool FakeShell::DeleteShortcut(const std::wstring& link_file, std::wstring* /*error*/) {
@@ -442,12 +439,9 @@ bool FakeShell::DeleteShortcut(const std::wstring& link_file, std::wstring* /*er
 }
 
 bool FakeShell::OpenUri(const std::wstring& uri, std::wstring* error) {
-  if (!open_error.empty()) {
-    *error = open_error;
-    return false;
-  }
-  opened.push_back(uri);
-  return true;
+  *error = open_error;
+  if (open_error.empty()) opened.push_back(uri);
+  return open_error.empty();
 }
 
 void FakeWindow::ShowModal() {

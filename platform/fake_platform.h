@@ -166,8 +166,7 @@ class FakeRegistry : public Registry {
   std::map<std::pair<KeyRoot, std::wstring>, std::wstring> keys;
   /// Named values by root, lower-cased key and lower-cased name (default values: `keys`).
   std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, std::wstring> values;
-  std::set<KeyRoot>
-      read_only;  ///< kMachineClasses and/or kUserClasses: writes and deletes refused.
+  std::set<KeyRoot> read_only;     ///< kMachineClasses/kUserClasses: writes, deletes refused.
   std::set<std::wstring> refused;  ///< lower-cased keys of any root whose writes fail.
   std::vector<std::wstring> log;   ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
 

@@ -51,9 +51,7 @@ TEST(FollowMovedExecutableTest, AsksOnlyForOurMissingExecutableAndMovesAllOrNoth
     const std::wstring here = kHere;
     EXPECT_EQ(fake.registry.keys[kUserVerb], row.moved ? L"\"" + here + L"\" %1" : command);
     EXPECT_EQ(fake.registry.keys[kIcon], row.moved ? L"\"" + here + L"\",0" : icon);
-    if (row.link) {
-      EXPECT_EQ(fake.shell.links[kLink], row.moved ? here : row.link);
-    }
+    if (row.link) EXPECT_EQ(fake.shell.links[kLink], row.moved ? here : row.link);
     ASSERT_EQ(fake.messages.shown.size(), row.asked ? (row.yes ? 2u : 1u) : 0u);
     if (!row.asked) continue;
     EXPECT_NE(fake.messages.shown[0].prompt.find(L"古い場所: " + std::wstring(row.exe)),

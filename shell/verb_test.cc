@@ -219,7 +219,6 @@ TEST_F(VerbTest, SetSaysWhatADoubleClickNowRunsAndOffersTheDefaultAppsPage) {
        MsgIcon::kInformation},
       {L"C:\\Windows\\system32\\OpenWith.exe", L"", kNoSettings, true, L"", kAsks,
        MsgIcon::kInformation},
-      {L"", L"", kNoSettings, true, L"", kAsks, MsgIcon::kInformation},
       {kSoffice, L"LibreOffice", kNoSettings, true, L"",
        L"今は LibreOffice (D:\\LO\\soffice.exe) が開きます。\r\nTalvern で開くには、.doc",
        MsgIcon::kExclamation},

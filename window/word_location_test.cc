@@ -29,12 +29,12 @@ TEST(ServerProgramTest, ReadsTheFileALocalServerCommandStarts) {
       {L"WINWORD.EXE /Automation", false, L""},  // a bare name says nothing of where
       {L"", false, L""},
   };
+  FakeFileSystem files;
+  files.files[kWinword] = "MZ";
+  files.files[L"WINWORD.EXE"] = "MZ";
+  FakeEnvironment env;
+  env.variables[L"ProgramFiles"] = L"C:\\Program Files";
   for (const auto& row : rows) {
-    FakeFileSystem files;
-    files.files[kWinword] = "MZ";
-    files.files[L"WINWORD.EXE"] = "MZ";
-    FakeEnvironment env;
-    env.variables[L"ProgramFiles"] = L"C:\\Program Files";
     EXPECT_EQ(ServerProgram({row.text, row.expandable}, files, env), row.program) << row.text;
   }
 }

@@ -83,8 +83,7 @@ class VerbE2E : public ::testing::Test {
     ASSERT_TRUE(Install(folder_ + L"Talvern", L"talvern.exe", &app_));
   }
 
-  /// Opens the settings window, clicks `caption`, answers the message box with `answer`
-  /// and closes the window again.
+  /// Opens the settings window, clicks `caption` and closes the window again.
   MessageBoxInfo ClickOnce(const std::wstring& caption, int answer = IDOK) {
     std::wstring error;
     std::unique_ptr<SettingsRun> run = SettingsRun::Open(app_.exe, &error);
@@ -259,7 +258,7 @@ TEST_F(VerbE2E, OfferOpensTheDefaultAppsPageOnYesOnly) {
           other_program
               ? L"\r\nただし、.doc ファイルをダブルクリックすると、今は フォト文書 が開きます。"
               : L"\r\n.doc ファイルを開く";
-      // A box without Yes and No, a question, comes back without its hwnd.
+      // Only a Yes/No question is answered: any other box comes back without its hwnd.
       const MessageBoxInfo box = ClickOnce(kSet, answer);
       EXPECT_TRUE(box.hwnd);
       EXPECT_EQ(box.text.rfind(kSetDone + start, 0), 0u) << Utf8(box.text);

@@ -205,36 +205,34 @@ TEST_F(VerbTest, SetSaysWhatADoubleClickNowRunsAndOffersTheDefaultAppsPage) {
   const wchar_t kCannotOpen[] = L"「既定のアプリ」の設定を開けませんでした。\r\nno handler";
   const wchar_t kPage[] = L"ms-settings:defaultapps?registeredAppUser=Talvern";
   const wchar_t kSoffice[] = L"D:\\LO\\soffice.exe";
-  enum Offer { kNoSettings, kWindows10Build, kWindows11Build };
   struct Row {
     const wchar_t* executable;  // null: no program
     const wchar_t* friendly_name;
-    Offer offer;
+    int build;  // 0: no Settings app
     bool yes;
     const wchar_t* open_error;
     const wchar_t* says;  // empty: the plain message
     MsgIcon icon;
   } rows[] = {
-      {L"C:\\PROGRAM FILES\\TALVERN\\TALVERN.EXE", L"", kWindows11Build, true, L"", L"",
+      {L"C:\\PROGRAM FILES\\TALVERN\\TALVERN.EXE", L"", 22000, true, L"", L"",
        MsgIcon::kInformation},
-      {L"C:\\Windows\\system32\\OpenWith.exe", L"", kNoSettings, true, L"", kAsks,
-       MsgIcon::kInformation},
-      {kSoffice, L"LibreOffice", kNoSettings, true, L"",
+      {L"C:\\Windows\\system32\\OpenWith.exe", L"", 0, true, L"", kAsks, MsgIcon::kInformation},
+      {kSoffice, L"LibreOffice", 0, true, L"",
        L"今は LibreOffice (D:\\LO\\soffice.exe) が開きます。\r\nTalvern で開くには、.doc",
        MsgIcon::kExclamation},
-      {kSoffice, L"", kNoSettings, true, L"", L"今は soffice.exe (D:\\LO\\soffice.exe) が開きます",
+      {kSoffice, L"", 0, true, L"", L"今は soffice.exe (D:\\LO\\soffice.exe) が開きます",
        MsgIcon::kExclamation},
-      {nullptr, L"", kWindows10Build, true, L"", kWindows10, MsgIcon::kInformation},
-      {L"", L"フォト", kWindows11Build, false, L"", kWindows11, MsgIcon::kExclamation},
-      {kSoffice, L"", kWindows11Build, true, L"no handler", kCannotOpen, MsgIcon::kCritical},
+      {nullptr, L"", 19045, true, L"", kWindows10, MsgIcon::kInformation},
+      {L"", L"フォト", 22000, false, L"", kWindows11, MsgIcon::kExclamation},
+      {kSoffice, L"", 22000, true, L"no handler", kCannotOpen, MsgIcon::kCritical},
   };
   for (const Row& row : rows) {
     FakePlatform fake(L"C:\\Program Files\\Talvern\\talvern.exe");
     if (row.executable) {
       fake.associations.programs[{L".doc", L""}] = {row.executable, row.friendly_name};
     }
-    if (row.offer != kNoSettings) fake.registry.keys[{KeyRoot::kMachineClasses, L"ms-settings"}];
-    fake.platform.App.WindowsBuild = row.offer == kWindows11Build ? 22000 : 19045;
+    if (row.build != 0) fake.registry.keys[{KeyRoot::kMachineClasses, L"ms-settings"}];
+    fake.platform.App.WindowsBuild = row.build;
     fake.messages.answers = {row.yes};
     fake.shell.open_error = row.open_error;
     ReportDoubleClick(fake.platform);
@@ -246,7 +244,7 @@ TEST_F(VerbTest, SetSaysWhatADoubleClickNowRunsAndOffersTheDefaultAppsPage) {
     EXPECT_EQ(fake.messages.shown.back().icon, row.icon) << prompt;
     // Only a question that was answered Yes opens the page.
     const bool asked = first.question;
-    EXPECT_EQ(asked, row.offer != kNoSettings && *row.says) << prompt;
+    EXPECT_EQ(asked, row.build != 0 && *row.says) << prompt;
     const bool opened = asked && row.yes && !*row.open_error;
     EXPECT_EQ(fake.shell.opened,
               opened ? std::vector<std::wstring>{kPage} : std::vector<std::wstring>())

@@ -259,7 +259,6 @@ RegResult FakeRegistry::SetDefaultValue(KeyRoot root, const std::wstring& key,
     keys.emplace(std::make_pair(target, name.substr(0, cut)), std::wstring());
   }
   keys[{target, name}] = value;
-  typed.erase({target, name, std::wstring()});
   log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key + L"=" + value);
   return RegResult::kOk;
 }
@@ -285,10 +284,6 @@ RegResult FakeRegistry::DeleteKey(KeyRoot root, const std::wstring& key, std::ws
   for (auto value = values.begin(); value != values.end();) {
     const bool below = std::get<0>(value->first) == target && std::get<1>(value->first) == name;
     value = below ? values.erase(value) : std::next(value);
-  }
-  for (auto value = typed.begin(); value != typed.end();) {
-    const bool below = std::get<0>(value->first) == target && std::get<1>(value->first) == name;
-    value = below ? typed.erase(value) : std::next(value);
   }
   log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key);
   return RegResult::kOk;
@@ -324,14 +319,12 @@ RegResult FakeRegistry::SetValue(KeyRoot root, const std::wstring& key, const st
     return RegResult::kAccessDenied;
   }
   values[{root, Lower(key), Lower(name)}] = value;
-  typed.erase({root, Lower(key), Lower(name)});
   log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key + L":" + name + L"=" + value);
   return RegResult::kOk;
 }
 
 bool FakeRegistry::GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                             std::wstring* value) {
-  if (typed.count({root, Lower(key), Lower(name)})) return false;
   if (name.empty()) {
     auto found = keys.find({root, Lower(key)});
     if (found == keys.end()) return false;
@@ -346,11 +339,6 @@ bool FakeRegistry::GetValue(KeyRoot root, const std::wstring& key, const std::ws
 
 RegResult FakeRegistry::DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                                     std::wstring* error) {
-  if (typed.count({root, Lower(key), Lower(name)}) && !read_only.count(root)) {
-    typed.erase({root, Lower(key), Lower(name)});
-    log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key + L":" + name);
-    return RegResult::kOk;
-  }
   auto found = values.find({root, Lower(key), Lower(name)});
   if (found == values.end()) {
     *error = L"RegDeleteKeyValueW: The system cannot find the file specified.";
@@ -367,11 +355,6 @@ RegResult FakeRegistry::DeleteValue(KeyRoot root, const std::wstring& key, const
 
 bool FakeRegistry::GetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                                RawValue* value) {
-  auto found = typed.find({root, Lower(key), Lower(name)});
-  if (found != typed.end()) {
-    *value = found->second;
-    return true;
-  }
   std::wstring text;
   if (!GetValue(root, key, name, &text)) return false;
   value->type = 1;  // REG_SZ: UTF-16LE with its terminating NUL
@@ -385,26 +368,14 @@ bool FakeRegistry::GetRawValue(KeyRoot root, const std::wstring& key, const std:
 
 RegResult FakeRegistry::SetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                                     const RawValue& value, std::wstring* error) {
-  // Written as a string first, so that keys are made and refusals apply as for strings.
+  // Only strings: GetRawValue reads no other kind.
   std::wstring text;
   for (std::size_t i = 0; i + 1 < value.bytes.size(); i += 2) {
     text += static_cast<wchar_t>(static_cast<unsigned char>(value.bytes[i]) |
                                  static_cast<unsigned char>(value.bytes[i + 1]) << 8);
   }
   if (!text.empty() && text.back() == L'\0') text.pop_back();
-  const RegResult result = SetValue(root, key, name, text, error);
-  RawValue as_string;
-  if (result != RegResult::kOk ||
-      (GetRawValue(root, key, name, &as_string) && as_string == value)) {
-    return result;
-  }
-  if (name.empty()) {
-    keys[{root, Lower(key)}] = L"";
-  } else {
-    values.erase({root, Lower(key), Lower(name)});
-  }
-  typed[{root, Lower(key), Lower(name)}] = value;
-  return RegResult::kOk;
+  return SetValue(root, key, name, text, error);
 }
 
 bool FakeRegistry::Has(KeyRoot root, const std::wstring& key) const {
@@ -457,12 +428,9 @@ bool FakeShell::WriteShortcut(const std::wstring& link_file, const std::wstring&
 bool FakeShell::ReadShortcut(const std::wstring& link_file, std::wstring* target,
                              std::wstring* error) {
   auto found = links.find(link_file);
-  if (found == links.end()) {
-    error->clear();
-    return false;
-  }
-  *target = found->second;
-  return true;
+  error->clear();  // a missing link is no failure
+  if (found != links.end()) *target = found->second;
+  return found != links.end();
 }
 
 bool FakeShell::DeleteShortcut(const std::wstring& link_file, std::wstring* /*error*/) {
@@ -471,12 +439,9 @@ bool FakeShell::DeleteShortcut(const std::wstring& link_file, std::wstring* /*er
 }
 
 bool FakeShell::OpenUri(const std::wstring& uri, std::wstring* error) {
-  if (!open_error.empty()) {
-    *error = open_error;
-    return false;
-  }
-  opened.push_back(uri);
-  return true;
+  *error = open_error;
+  if (open_error.empty()) opened.push_back(uri);
+  return open_error.empty();
 }
 
 void FakeWindow::ShowModal() {

@@ -151,7 +151,7 @@ class FakeRegistry : public Registry {
                 std::wstring* value) override;
   RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                         std::wstring* error) override;
-  /// Strings as REG_SZ bytes; the values in `typed` as they are.
+  /// Strings only, as REG_SZ bytes.
   bool GetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                    RawValue* value) override;
   RegResult SetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
@@ -166,13 +166,9 @@ class FakeRegistry : public Registry {
   std::map<std::pair<KeyRoot, std::wstring>, std::wstring> keys;
   /// Named values by root, lower-cased key and lower-cased name (default values: `keys`).
   std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, std::wstring> values;
-  std::set<KeyRoot>
-      read_only;  ///< kMachineClasses and/or kUserClasses: writes and deletes refused.
+  std::set<KeyRoot> read_only;     ///< kMachineClasses/kUserClasses: writes, deletes refused.
   std::set<std::wstring> refused;  ///< lower-cased keys of any root whose writes fail.
   std::vector<std::wstring> log;   ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
-  /// Values that are no REG_SZ string (GetValue does not see them), by root, lower-cased key
-  /// and lower-cased name (empty: the default value).
-  std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, RawValue> typed;
 
  private:
   /// Where an operation on `key` under `root` lands: kClasses resolved as Windows does.

@@ -16,7 +16,6 @@ const std::pair<KeyRoot, std::wstring> kIcon = {KeyRoot::kUserSoftware,
 
 TEST(FollowMovedExecutableTest, AsksOnlyForOurMissingExecutableAndMovesAllOrNothing) {
   struct Row {
-    const char* what;
     const wchar_t* exe;   // named by the verb command and the icon
     const wchar_t* link;  // the link's target; null: no link
     bool exists;
@@ -25,18 +24,15 @@ TEST(FollowMovedExecutableTest, AsksOnlyForOurMissingExecutableAndMovesAllOrNoth
     bool asked;
     bool moved;
   } rows[] = {
-      {"moved, yes", L"C:\\Old\\talvern.exe", L"C:\\Old\\talvern.exe", false, true, L"", true,
-       true},
-      {"moved, no", L"C:\\Old\\talvern.exe", L"C:\\Old\\TALVERN.EXE", false, false, L"", true,
-       false},
-      {"renamed copy moved", L"C:\\Old\\tv.exe", L"C:\\Old\\tv.exe", false, true, L"", true, true},
-      {"another copy in use", L"C:\\Other\\talvern.exe", nullptr, true, true, L"", false, false},
-      {"this copy", kHere, kHere, false, true, L"", false, false},
-      {"link refused: all undone", L"C:\\Old\\talvern.exe", L"C:\\Old\\talvern.exe", false, true,
+      {L"C:\\Old\\talvern.exe", L"C:\\Old\\talvern.exe", false, true, L"", true, true},
+      {L"C:\\Old\\talvern.exe", L"C:\\Old\\TALVERN.EXE", false, false, L"", true, false},
+      {L"C:\\Other\\talvern.exe", nullptr, true, true, L"", false, false},  // another copy
+      {kHere, kHere, false, true, L"", false, false},                       // this copy
+      {L"C:\\Old\\talvern.exe", L"C:\\Old\\talvern.exe", false, true,
        L"IPersistFile::Save: Access is denied.", true, false},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.what);
+    SCOPED_TRACE(testing::Message() << &row - rows);
     FakePlatform fake(kHere);
     fake.shell.send_to = L"C:\\SendTo";
     if (row.exists) fake.files.files[row.exe] = "MZ";

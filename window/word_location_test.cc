@@ -23,20 +23,18 @@ TEST(ServerProgramTest, ReadsTheFileALocalServerCommandStarts) {
       {L"C:\\Program Files\\Microsoft Office\\Office16\\WINWORD.EXE /Automation", false, kWinword},
       {L"  C:\\Program Files\\Microsoft Office\\Office16\\WINWORD.EXE", false, kWinword},
       {L"%ProgramFiles%\\Microsoft Office\\Office16\\WINWORD.EXE /Automation", true, kWinword},
-      {L"\"%ProgramFiles%\\Microsoft Office\\Office16\\WINWORD.EXE\" /Automation", true, kWinword},
       {L"%ProgramFiles%\\Microsoft Office\\Office16\\WINWORD.EXE", false, L""},  // REG_SZ
       {L"%Unset%\\Microsoft Office\\Office16\\WINWORD.EXE", true, L""},
       {L"\"C:\\Program Files\\Microsoft Office\\Office15\\WINWORD.EXE\" /Automation", false, L""},
-      {L"C:\\Program Files\\Microsoft Office\\Office15\\WINWORD.EXE /Automation", false, L""},
       {L"WINWORD.EXE /Automation", false, L""},  // a bare name says nothing of where
       {L"", false, L""},
   };
+  FakeFileSystem files;
+  files.files[kWinword] = "MZ";
+  files.files[L"WINWORD.EXE"] = "MZ";
+  FakeEnvironment env;
+  env.variables[L"ProgramFiles"] = L"C:\\Program Files";
   for (const auto& row : rows) {
-    FakeFileSystem files;
-    files.files[kWinword] = "MZ";
-    files.files[L"WINWORD.EXE"] = "MZ";
-    FakeEnvironment env;
-    env.variables[L"ProgramFiles"] = L"C:\\Program Files";
     EXPECT_EQ(ServerProgram({row.text, row.expandable}, files, env), row.program) << row.text;
   }
 }

@@ -191,7 +191,6 @@ MessageBoxInfo ReadMessageBox(HWND box, DWORD timeout_ms) {
   wchar_t text[4096] = {};
   GetDlgItemTextW(box, 0xFFFF, text, 4096);
   info.text = text;
-  info.yes_no = GetDlgItem(box, IDYES) && GetDlgItem(box, IDNO);
   const ULONGLONG deadline = GetTickCount64() + timeout_ms;
   // The box may not have painted yet.
   while ((info.icon = MessageBoxIcon(box)) == IconKind::kUnknown && GetTickCount64() < deadline) {
@@ -234,19 +233,6 @@ MessageBoxInfo TakeMessageBox(DWORD pid, DWORD timeout_ms) {
   if (!box) return MessageBoxInfo();
   MessageBoxInfo info = ReadMessageBox(box);
   DismissMessageBox(box);
-  return info;
-}
-
-MessageBoxInfo AnswerMessageBox(DWORD pid, int button, DWORD timeout_ms) {
-  if (button == IDOK) return TakeMessageBox(pid, timeout_ms);
-  HWND box = WaitForMessageBox(pid, nullptr, timeout_ms);
-  if (!box) return MessageBoxInfo();
-  MessageBoxInfo info = ReadMessageBox(box);
-  // A box without that button is left open: the test fails on its missing answer.
-  if (HWND control = GetDlgItem(box, button)) {
-    ClickButton(control);
-    WaitDestroyed(box, timeout_ms);
-  }
   return info;
 }
 

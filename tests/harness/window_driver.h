@@ -54,7 +54,6 @@ struct MessageBoxInfo {
   std::wstring caption;
   std::wstring text;
   IconKind icon = IconKind::kNone;
-  bool yes_no = false;  ///< a question: Yes and No buttons instead of OK.
 };
 
 /// Polls for a visible message box (class "#32770") of process `pid` (any when 0), owned by
@@ -70,9 +69,6 @@ bool DismissMessageBox(HWND box, DWORD timeout_ms = kPatience);
 /// Waits for the next message box of `pid`, reads it and presses OK. The box's hwnd is
 /// null when none came in time.
 MessageBoxInfo TakeMessageBox(DWORD pid, DWORD timeout_ms = kPatience);
-/// Waits for the next message box of `pid`, reads it and presses its button `button`
-/// (IDYES, IDNO, ...). The box's hwnd is null when none came in time.
-MessageBoxInfo AnswerMessageBox(DWORD pid, int button, DWORD timeout_ms = kPatience);
 
 /// Something a run showed: a message box, or a window captioned kWindowCaption (the
 /// settings window, or until it exists a plain box with that caption).

@@ -133,7 +133,10 @@ MessageBoxInfo SettingsRun::Click(const std::wstring& caption, int answer) {
   HWND button = FindControl(window_, caption);
   if (!button) return MessageBoxInfo();
   ClickButton(button);
-  return AnswerMessageBox(run_->pid(), answer);
+  const HWND box = WaitForMessageBox(run_->pid());
+  MessageBoxInfo info = box ? ReadMessageBox(box) : MessageBoxInfo();
+  if (box && !(answer == IDOK ? DismissMessageBox(box) : AnswerBox(box, answer))) info.hwnd = {};
+  return info;
 }
 
 bool SettingsRun::Close() {

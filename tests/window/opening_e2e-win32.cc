@@ -121,22 +121,16 @@ TEST_F(OpeningTest, FirstRunReadsWordsLocalServerWithoutStartingIt) {
   const std::wstring office = folder_ + L"Microsoft Office\\root\\Office16";
   const std::wstring winword = office + L"\\WINWORD.EXE";
   ASSERT_TRUE(InstallStandIn(winword));
-  const struct {
-    std::wstring command;
-    REGSAM view;
-  } rows[] = {
-      {L"\"" + winword + L"\" /Automation", KEY_WOW64_64KEY},
-      {winword + L" /Automation", KEY_WOW64_64KEY},  // unquoted, as older installers wrote it
-      {L"\"" + winword + L"\" /Automation", KEY_WOW64_32KEY},  // the other architecture's Word
-  };
-  for (const auto& row : rows) {
+  // Quoted with an argument, and unquoted with spaces as older installers wrote it.
+  for (const std::wstring& command :
+       {L"\"" + winword + L"\" /Automation", winword + L" /Automation"}) {
     WordServer::Unregister();
-    ASSERT_TRUE(WordServer::RegisterLocalServer(row.command, row.view));
+    ASSERT_TRUE(WordServer::RegisterLocalServer(command));
     ASSERT_TRUE(Start());
     ExpectBoxes(office + L"\\Winword.exe", notepad_);
     ASSERT_TRUE(CloseWindowAndWait(window_));
     EXPECT_TRUE(WaitEnded());
-    EXPECT_TRUE(ReadRecords({winword}).empty()) << Utf8(row.command);
+    EXPECT_TRUE(ReadRecords({winword}).empty()) << Utf8(command);
   }
   WordServer::Unregister();
 }

@@ -60,30 +60,17 @@ WordServer::~WordServer() { Unregister(); }
 
 void WordServer::Unregister() {
   RegDeleteTreeW(HKEY_CLASSES_ROOT, L"Word.Application");
-  for (const REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY}) {
-    HKEY classes = nullptr;
-    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, L"CLSID", 0, KEY_ALL_ACCESS | view, &classes) ==
-        ERROR_SUCCESS) {
-      RegDeleteTreeW(classes, kWordServerClsidText);
-      RegCloseKey(classes);
-    }
-  }
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, (std::wstring(L"CLSID\\") + kWordServerClsidText).c_str());
   RegDeleteTreeW(HKEY_CURRENT_USER, kWordServerKey);
 }
 
-bool WordServer::RegisterLocalServer(const std::wstring& command, REGSAM view) {
+bool WordServer::RegisterLocalServer(const std::wstring& command) {
   bool ok = true;
   SetRegistryString(HKEY_CLASSES_ROOT, L"Word.Application\\CLSID", nullptr, kWordServerClsidText,
                     &ok);
-  HKEY server = nullptr;
-  const std::wstring key = std::wstring(L"CLSID\\") + kWordServerClsidText + L"\\LocalServer32";
-  if (RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE | view, nullptr,
-                      &server, nullptr) != ERROR_SUCCESS) {
-    ADD_FAILURE() << "cannot create the local server's key";
-    return false;
-  }
-  SetRegistryString(server, L"", nullptr, command, &ok);
-  RegCloseKey(server);
+  SetRegistryString(HKEY_CLASSES_ROOT,
+                    std::wstring(L"CLSID\\") + kWordServerClsidText + L"\\LocalServer32", nullptr,
+                    command, &ok);
   return ok;
 }
 

@@ -48,12 +48,10 @@ class WordServer {
   bool ok() const { return ok_; }
   /// The calls logged so far ("create", "Path", "Quit", "release").
   std::vector<std::string> Calls() const;
-  /// Removes every trace of the server in both registry views (also what a crashed run
-  /// left behind).
+  /// Removes every trace of the server (also what a crashed run left behind).
   static void Unregister();
-  /// Registers `command` alone as the server of "Word.Application", as a local server in
-  /// the registry view `view` (KEY_WOW64_64KEY or KEY_WOW64_32KEY).
-  static bool RegisterLocalServer(const std::wstring& command, REGSAM view);
+  /// Registers `command` alone as the local server of "Word.Application".
+  static bool RegisterLocalServer(const std::wstring& command);
 
  private:
   std::wstring log_;

@@ -60,7 +60,7 @@ if ! $virtual; then
 fi
 
 echo "run.sh: no DISPLAY, so Talvern runs on the virtual screen $DISPLAY; its messages are" \
-  "printed and answered with OK, and a picture of the screen goes to build/screenshot.png."
+  "printed and answered (OK, or No to a question), and a picture of the screen goes to build/screenshot.png."
 status=0
 # No pipe: Talvern inherits the driver's output and would hold a pipe open.
 talvern_wine "$build/tests/harness/opening_driver.exe" \

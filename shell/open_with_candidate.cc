@@ -7,14 +7,17 @@
 namespace talvern {
 
 const wchar_t kRegisteredAppName[] = L"Talvern";
+const wchar_t kCandidateClassKey[] = L"Classes\\Talvern.Document";
+const wchar_t kCandidateIconKey[] = L"Classes\\Talvern.Document\\DefaultIcon";
+const wchar_t kCandidateCommandKey[] = L"Classes\\Talvern.Document\\shell\\open\\command";
 
 namespace {
 
 constexpr KeyRoot kRoot = KeyRoot::kUserSoftware;
 const wchar_t kProgId[] = L"Talvern.Document";
-const wchar_t kClass[] = L"Classes\\Talvern.Document";
-const wchar_t kIcon[] = L"Classes\\Talvern.Document\\DefaultIcon";
-const wchar_t kOpen[] = L"Classes\\Talvern.Document\\shell\\open\\command";
+constexpr const wchar_t* kClass = kCandidateClassKey;
+constexpr const wchar_t* kIcon = kCandidateIconKey;
+constexpr const wchar_t* kOpen = kCandidateCommandKey;
 const wchar_t kOpenWith[] = L"Classes\\.doc\\OpenWithProgids";
 const wchar_t kCapabilities[] = L"Talvern\\Capabilities";
 const wchar_t kFileAssociations[] = L"Talvern\\Capabilities\\FileAssociations";

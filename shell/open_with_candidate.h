@@ -13,6 +13,11 @@ namespace talvern {
 
 /// The name Talvern is registered under in HKEY_CURRENT_USER\Software\RegisteredApplications.
 extern const wchar_t kRegisteredAppName[];
+/// The keys (under HKEY_CURRENT_USER\Software) of Talvern's document class, its icon and
+/// its open command.
+extern const wchar_t kCandidateClassKey[];
+extern const wchar_t kCandidateIconKey[];
+extern const wchar_t kCandidateCommandKey[];
 
 /// The keys that make Talvern a candidate in "Open with" for ".doc", for one set or remove.
 /// It remembers what was there before it writes, so that a set that fails half-way can put

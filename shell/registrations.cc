@@ -4,27 +4,26 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "shell/open_with_candidate.h"
 #include "shell/reg.h"
+#include "shell/sendto.h"
 #include "shell/verb.h"
 
 namespace talvern {
 namespace {
 
 // Where the verb and the Open-with candidate name the executable, as they write it.
-const wchar_t kVerbCommand[] = L"Word.Document.8\\shell\\TVern\\command";
-const wchar_t kCandidateClass[] = L"Classes\\Talvern.Document";
 const wchar_t kCandidateKey[] = L"Talvern";
 struct Place {
   KeyRoot root;
   const wchar_t* key;
 };
 const Place kPlaces[] = {
-    {KeyRoot::kMachineClasses, kVerbCommand},
-    {KeyRoot::kUserClasses, kVerbCommand},
-    {KeyRoot::kUserSoftware, L"Classes\\Talvern.Document\\shell\\open\\command"},
-    {KeyRoot::kUserSoftware, L"Classes\\Talvern.Document\\DefaultIcon"},
+    {KeyRoot::kMachineClasses, kCommandKey},
+    {KeyRoot::kUserClasses, kCommandKey},
+    {KeyRoot::kUserSoftware, kCandidateCommandKey},
+    {KeyRoot::kUserSoftware, kCandidateIconKey},
 };
-const wchar_t kLinkName[] = L"TVern.lnk";
 
 /// One registration that names an executable.
 struct Registration {
@@ -55,7 +54,7 @@ std::wstring Describe(const Registration& r) {
 std::wstring LinkFile(Platform& p, void* owner, std::wstring* error) {
   std::wstring folder;
   if (!p.shell->SendToFolder(owner, &folder, error) || folder.empty()) return L"";
-  return AddPathSeparator(folder) + kLinkName;
+  return AddPathSeparator(folder) + kSendToLinkName;
 }
 
 /// Every registration that names an executable. The link counts when it aims at a
@@ -158,12 +157,12 @@ void FollowMovedExecutable(Platform& p, void* owner) {
 namespace {
 
 bool VerbExists(Registry& registry) {
-  return registry.KeyExists(KeyRoot::kMachineClasses, kVerbCommand) ||
-         registry.KeyExists(KeyRoot::kUserClasses, kVerbCommand);
+  return registry.KeyExists(KeyRoot::kMachineClasses, kCommandKey) ||
+         registry.KeyExists(KeyRoot::kUserClasses, kCommandKey);
 }
 
 bool CandidateExists(Registry& registry) {
-  return registry.KeyExists(KeyRoot::kUserSoftware, kCandidateClass) ||
+  return registry.KeyExists(KeyRoot::kUserSoftware, kCandidateClassKey) ||
          registry.KeyExists(KeyRoot::kUserSoftware, kCandidateKey);
 }
 

@@ -13,6 +13,8 @@ void ShowFailure(Platform& p, const std::wstring& reason) {
 
 }  // namespace
 
+const wchar_t kSendToLinkName[] = L"TVern.lnk";
+
 void CreateSendToShortcut(Platform& p, void* owner) {
   std::wstring folder;
   std::wstring error;
@@ -22,7 +24,7 @@ void CreateSendToShortcut(Platform& p, void* owner) {
     return;
   }
   // The running executable itself, so a renamed copy still gets a working link.
-  const std::wstring link_file = AddPathSeparator(folder) + L"TVern.lnk";
+  const std::wstring link_file = AddPathSeparator(folder) + kSendToLinkName;
   if (!p.shell->WriteShortcut(link_file, p.App.ExeFile, &error)) {
     ShowFailure(p, error);
     return;

@@ -13,7 +13,6 @@ namespace {
 
 const wchar_t kShellKey[] = L"Word.Document.8\\shell";
 const wchar_t kVerbKey[] = L"Word.Document.8\\shell\\TVern";
-const wchar_t kCommandKey[] = L"Word.Document.8\\shell\\TVern\\command";
 
 std::wstring ExePath(const AppFacts& app) {
   return AddPathSeparator(app.Path) + app.EXEName + L".exe";
@@ -68,6 +67,8 @@ void AppendUtf8Escaped(std::uint32_t c, std::wstring* uri) {
 }
 
 }  // namespace
+
+const wchar_t kCommandKey[] = L"Word.Document.8\\shell\\TVern\\command";
 
 bool IsWindowsChooser(const std::wstring& executable) {
   // Windows 8 and later name it as the program of a type that has none.

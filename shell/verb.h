@@ -8,6 +8,9 @@
 
 namespace talvern {
 
+/// The key (relative to HKEY_CLASSES_ROOT) whose default value is the verb's command.
+extern const wchar_t kCommandKey[];
+
 /// The command the verb runs: the running executable's path in quotes, then " %1".
 std::wstring VerbCommandLine(const AppFacts& app);
 

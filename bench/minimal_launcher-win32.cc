@@ -1,6 +1,6 @@
 // The lower bound for the benchmark: a launcher that does nothing but start the text
 // editor beside it on the one document named on its command line, the way Talvern does
-// (executable as the application, "<editor> "<document>"", a normal window), and exit.
+// (executable as the application, ""<editor>" "<document>"", a normal window), and exit.
 // kernel32 only.
 #include <windows.h>
 
@@ -36,7 +36,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     document = document.substr(1, document.size() - 2);
   }
   const std::wstring editor = EditorBesideMe();
-  std::wstring line = editor + L" \"" + document + L"\"";
+  std::wstring line = L"\"" + editor + L"\" \"" + document + L"\"";
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;

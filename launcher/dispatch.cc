@@ -87,9 +87,10 @@ HandOffResult StartProgram(const Module1& m, Platform& p, const std::wstring& ex
     p.window->ShowModal();
     return HandOffResult::kSettingsShown;
   }
-  // The stored path is the application itself, so an unquoted "C:\Program Files\..."
-  // can never let "C:\Program.exe" run instead.
-  const std::wstring command_line = executable + m.QuotedDocument;
+  // The stored path is the application itself, so "C:\Program.exe" can never run instead;
+  // it is quoted on the command line too, since the started program splits that line
+  // itself and would take the words after a space in its own path for documents.
+  const std::wstring command_line = L"\"" + executable + L"\"" + m.QuotedDocument;
   std::wstring error;
   if (!p.processes->Start(executable, command_line, &error)) {
     p.MsgBox(L"プログラムを起動できませんでした。\r\n" + command_line + L"\r\n\r\n" + error,

@@ -38,7 +38,8 @@ enum class HandOffResult {
   kSettingsShown,  ///< its program is missing: the settings window was shown, the run ends.
 };
 
-/// Tests `document` and starts Word or the text editor for it.
+/// Tests `document` and starts Word or the text editor for it, with the command line
+/// `"<program>" "<document>"`.
 HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& document);
 
 }  // namespace talvern

@@ -115,13 +115,14 @@ TEST_F(DispatchTest, NameAndExtensionPlayNoPart) {
   EXPECT_EQ(LastStarted().application, kText);
 }
 
-TEST_F(DispatchTest, CommandLineIsStoredPathSpaceAndQuotedDocument) {
+TEST_F(DispatchTest, CommandLineIsQuotedProgramSpaceAndQuotedDocument) {
   Send(L"C:\\My Documents\\memo.doc", "text");
-  EXPECT_EQ(LastStarted().command_line, L"C:\\WINDOWS\\notepad.exe \"C:\\My Documents\\memo.doc\"");
+  EXPECT_EQ(LastStarted().command_line,
+            L"\"C:\\WINDOWS\\notepad.exe\" \"C:\\My Documents\\memo.doc\"");
   Send(L"D:\\a.doc", kCompound);
-  // The executable path stays unquoted on the command line but is the application itself,
-  // so "C:\Program.exe" can never run in its place.
-  EXPECT_EQ(LastStarted().command_line, L"C:\\Program Files\\Office\\WINWORD.EXE \"D:\\a.doc\"");
+  // The executable is the application too, so "C:\Program.exe" can never run in its place.
+  EXPECT_EQ(LastStarted().command_line,
+            L"\"C:\\Program Files\\Office\\WINWORD.EXE\" \"D:\\a.doc\"");
   EXPECT_EQ(LastStarted().application, kWord);
   EXPECT_EQ(m.QuotedDocument, L" \"D:\\a.doc\"");
 }
@@ -241,7 +242,7 @@ TEST_F(DispatchTest, ProgramThatCannotStartIsReportedWithItsCommandLine) {
   EXPECT_EQ(Send(L"C:\\a.txt", "abc"), HandOffResult::kSkipped);
   ASSERT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kCritical);
-  EXPECT_NE(fake.messages.shown[0].prompt.find(L"C:\\WINDOWS\\notepad.exe \"C:\\a.txt\""),
+  EXPECT_NE(fake.messages.shown[0].prompt.find(L"\"C:\\WINDOWS\\notepad.exe\" \"C:\\a.txt\""),
             std::wstring::npos);
   EXPECT_NE(fake.messages.shown[0].prompt.find(L"Bad EXE format"), std::wstring::npos);
   EXPECT_FALSE(m.NotCompound);

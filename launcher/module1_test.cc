@@ -88,9 +88,9 @@ TEST_F(MainTest, DocumentsAreDispatchedInOrder) {
   fake.files.files[L"\\\\srv\\s\\c.doc"] = kCompound;
   Run(L"C:\\My Docs\\a b.doc D:\\plain.doc \\\\srv\\s\\c.doc");
   EXPECT_EQ(Started(),
-            (std::vector<std::wstring>{L"C:\\Office\\WINWORD.EXE \"C:\\My Docs\\a b.doc\"",
-                                       L"C:\\Windows\\notepad.exe \"D:\\plain.doc\"",
-                                       L"C:\\Office\\WINWORD.EXE \"\\\\srv\\s\\c.doc\""}));
+            (std::vector<std::wstring>{L"\"C:\\Office\\WINWORD.EXE\" \"C:\\My Docs\\a b.doc\"",
+                                       L"\"C:\\Windows\\notepad.exe\" \"D:\\plain.doc\"",
+                                       L"\"C:\\Office\\WINWORD.EXE\" \"\\\\srv\\s\\c.doc\""}));
   EXPECT_EQ(fake.window.shown, 0);
 }
 
@@ -115,7 +115,7 @@ TEST_F(MainTest, MissingTextEditorStopsTheRunAtThatDocument) {
   fake.files.files[L"C:\\2.doc"] = "text";
   fake.files.files[L"C:\\3.doc"] = kCompound;
   Run(L"C:\\1.doc C:\\2.doc C:\\3.doc");
-  EXPECT_EQ(Started(), (std::vector<std::wstring>{L"C:\\Office\\WINWORD.EXE \"C:\\1.doc\""}));
+  EXPECT_EQ(Started(), (std::vector<std::wstring>{L"\"C:\\Office\\WINWORD.EXE\" \"C:\\1.doc\""}));
   EXPECT_EQ(fake.window.shown, 1);
   EXPECT_TRUE(text_invalid_when_shown);
   EXPECT_FALSE(word_invalid_when_shown);
@@ -127,7 +127,7 @@ TEST_F(MainTest, MissingWordKeyLetsTextDocumentsThroughFirst) {
   fake.files.files[L"C:\\1.txt"] = "text";
   fake.files.files[L"C:\\2.doc"] = kCompound;
   Run(L"C:\\1.txt C:\\2.doc");
-  EXPECT_EQ(Started(), (std::vector<std::wstring>{L"C:\\Windows\\notepad.exe \"C:\\1.txt\""}));
+  EXPECT_EQ(Started(), (std::vector<std::wstring>{L"\"C:\\Windows\\notepad.exe\" \"C:\\1.txt\""}));
   EXPECT_TRUE(word_invalid_when_shown);
 }
 
@@ -136,7 +136,7 @@ TEST_F(MainTest, UnreadableDocumentDoesNotStopTheOthers) {
   fake.files.files[L"C:\\b.doc"] = "text";
   Run(L"C:\\missing.doc C:\\b.doc");
   EXPECT_EQ(fake.messages.shown.size(), 1u);
-  EXPECT_EQ(Started(), (std::vector<std::wstring>{L"C:\\Windows\\notepad.exe \"C:\\b.doc\""}));
+  EXPECT_EQ(Started(), (std::vector<std::wstring>{L"\"C:\\Windows\\notepad.exe\" \"C:\\b.doc\""}));
 }
 
 // The value of [OPTION] WORDFORMATS (null: no such key) and where an RTF document goes.

@@ -66,7 +66,7 @@ class CorpusTest : public DispatchTest {
   // Dispatches every file of `files` in one run and checks where each went.
   void ExpectEachReachesItsProgram(const std::vector<CorpusFile>& files) {
     std::wstring arguments;
-    std::vector<std::wstring> expected;
+    std::vector<Launch> expected;
     for (const CorpusFile& file : files) {
       const std::wstring document = docs_ + file.name;
       ASSERT_TRUE(CopyFileW((corpus_ + file.name).c_str(), document.c_str(), FALSE))
@@ -77,10 +77,10 @@ class CorpusTest : public DispatchTest {
     const Outcome outcome = Dispatch(arguments);
     ASSERT_TRUE(outcome.ended);
     EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-    const std::vector<std::wstring> lines = Lines(outcome);
-    EXPECT_EQ(lines.size(), expected.size());
-    for (std::size_t i = 0; i < lines.size() && i < expected.size(); ++i) {
-      ASSERT_EQ(Utf8(lines[i]), Utf8(expected[i])) << "document " << i + 1;
+    const std::vector<Launch> launches = Launches(outcome);
+    EXPECT_EQ(launches.size(), expected.size());
+    for (std::size_t i = 0; i < launches.size() && i < expected.size(); ++i) {
+      ASSERT_EQ(launches[i], expected[i]) << "document " << i + 1;
     }
     for (const StandInRecord& start : outcome.starts) EXPECT_EQ(start.show, SW_SHOWNORMAL);
   }

@@ -1,5 +1,5 @@
-// talvern.exe run for real: each document reaches Word or the text editor with exactly
-// "<executable as stored> "<document>"" in a normal window, in command-line order.
+// talvern.exe run for real: each document reaches Word or the text editor, which receives
+// it whole as its one argument, in a normal window, in command-line order.
 #include "tests/dispatch/dispatch_fixture.h"
 
 namespace talvern {
@@ -34,7 +34,7 @@ INSTANTIATE_TEST_SUITE_P(
         RoutingCase{"SevenSignatureBytes", L"seven.doc", std::string(kCompound, 7), false}),
     [](const ::testing::TestParamInfo<RoutingCase>& info) { return info.param.label; });
 
-TEST_P(Routing, StartsTheRightProgramWithTheDocumentQuoted) {
+TEST_P(Routing, StartsTheRightProgramWithTheDocumentAsItsOneArgument) {
   WriteSettings();
   const std::wstring document = Document(GetParam().name, GetParam().bytes);
   const Outcome outcome = Dispatch(document);
@@ -42,8 +42,7 @@ TEST_P(Routing, StartsTheRightProgramWithTheDocumentQuoted) {
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
   ASSERT_EQ(outcome.starts.size(), 1u);
   const std::wstring& program = GetParam().to_word ? word_ : text_;
-  EXPECT_EQ(outcome.starts[0].exe, program);
-  EXPECT_EQ(outcome.starts[0].command_line, Started(program, document));
+  EXPECT_EQ(Launches(outcome)[0], Started(program, document));
   EXPECT_EQ(outcome.starts[0].show, SW_SHOWNORMAL);
 }
 
@@ -72,7 +71,7 @@ TEST_F(DispatchTest, OnlyWordFormatsOneSendsTheOtherFormatsToWord) {
     const Outcome outcome = Dispatch(document);
     ASSERT_TRUE(outcome.ended);
     EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-    EXPECT_THAT(Lines(outcome), ElementsAre(Started(row.to_word ? word_ : text_, document)));
+    EXPECT_THAT(Launches(outcome), ElementsAre(Started(row.to_word ? word_ : text_, document)));
   }
 }
 
@@ -87,8 +86,9 @@ TEST_F(DispatchTest, SeveralDocumentsGoInCommandLineOrder) {
   const Outcome outcome = Dispatch(a + L" " + b + L" " + c + L" " + d + L" " + e);
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, a), Started(text_, b), Started(text_, c),
-                                          Started(text_, d), Started(word_, e)));
+  EXPECT_THAT(Launches(outcome),
+              ElementsAre(Started(word_, a), Started(text_, b), Started(text_, c),
+                          Started(text_, d), Started(word_, e)));
   for (const StandInRecord& start : outcome.starts) EXPECT_EQ(start.show, SW_SHOWNORMAL);
 }
 
@@ -100,7 +100,7 @@ TEST_F(DispatchTest, UnquotedPathsWithSpacesComeBackWhole) {
   const Outcome outcome = Dispatch(a + L" " + b);
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(word_, b)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a), Started(word_, b)));
 }
 
 TEST_F(DispatchTest, QuotedFirstPathLosesItsQuotes) {
@@ -110,7 +110,7 @@ TEST_F(DispatchTest, QuotedFirstPathLosesItsQuotes) {
   const Outcome outcome = Dispatch(L"\"" + a + L"\" " + b);
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(text_, b)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a), Started(text_, b)));
 }
 
 // The SendTo shortcut quotes every path that holds a space.
@@ -122,8 +122,8 @@ TEST_F(DispatchTest, QuotedLaterPathsStartNewDocuments) {
   const Outcome outcome = Dispatch(L"\"" + a + L"\" \"" + b + L"\" " + c + L" \"" + a + L"\"");
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(word_, b), Started(text_, c),
-                                          Started(text_, a)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a), Started(word_, b),
+                                             Started(text_, c), Started(text_, a)));
 }
 
 // Spaces between documents and at the end of the line are separators, never part of a path.
@@ -134,7 +134,8 @@ TEST_F(DispatchTest, ExtraSpacesBetweenAndAfterDocumentsAreDropped) {
   const Outcome outcome = Dispatch(L"\"" + a + L"\"  \"" + b + L"\"  " + a + L" ");
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(word_, b), Started(text_, a)));
+  EXPECT_THAT(Launches(outcome),
+              ElementsAre(Started(text_, a), Started(word_, b), Started(text_, a)));
 }
 
 // An empty document names no file: with nothing else on the line the run ends quietly.
@@ -167,7 +168,7 @@ TEST_F(DispatchTest, OwnPathUnquotedWithSpacesIsSkippedWhole) {
     const Outcome outcome = DispatchLine(program + L" " + a);
     ASSERT_TRUE(outcome.ended);
     EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-    EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a)));
+    EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a)));
     DeleteFileW(RecordLog(text_).c_str());
   }
 }
@@ -185,7 +186,7 @@ TEST_F(DispatchTest, NetworkPathsStartNewDocuments) {
   const Outcome outcome = Dispatch(a + L" " + b);
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, a), Started(text_, b)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(word_, a), Started(text_, b)));
   RemoveTree(share);
 }
 
@@ -199,7 +200,7 @@ TEST_F(DispatchTest, DocumentBeyondMaxPathReachesItsProgramWhole) {
   const Outcome outcome = Dispatch(a);
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, a)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(word_, a)));
 }
 
 // Data.ini holds code page 932 bytes; 表 and ソ end in the byte 0x5C, like "\".
@@ -214,7 +215,7 @@ TEST_F(DispatchTest, JapanesePathsInDataIniAndOnTheCommandLine) {
   const Outcome outcome = DispatchWith(exe_, a + L" " + b, {word, text});
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word, a), Started(text, b)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(word, a), Started(text, b)));
 }
 
 // The command line is read as Unicode, so names code page 932 cannot hold still work.
@@ -225,7 +226,7 @@ TEST_F(DispatchTest, DocumentNamesOutsideTheAnsiCodePage) {
   const Outcome outcome = Dispatch(a + L" " + b);
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(word_, b)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a), Started(word_, b)));
 }
 
 // T: is a drive of its own (scripts/wine-env.sh): the settings file is T:\Data.ini.
@@ -247,7 +248,7 @@ TEST_F(DispatchTest, ProgramInADriveRootReadsDataIniThere) {
   const Outcome outcome = DispatchWith(exe, a, {word_, text_});
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a)));
 }
 
 }  // namespace

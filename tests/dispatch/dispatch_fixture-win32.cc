@@ -13,8 +13,10 @@ void DispatchTest::SetUp() {
   app_ = folder_ + L"app\\";
   exe_ = CopyTalvern(app_);
   ASSERT_FALSE(exe_.empty()) << "cannot copy " << Utf8(TalvernExe());
-  word_ = folder_ + L"Program Files\\Office\\WINWORD.EXE";
-  text_ = folder_ + L"windows\\notepad.exe";
+  // Where they usually live: folders with spaces, which the programs' own command-line
+  // splitting must not take for arguments.
+  word_ = folder_ + L"Program Files\\Microsoft Office\\root\\Office16\\WINWORD.EXE";
+  text_ = folder_ + L"Program Files\\Ed\\editor.exe";
   ASSERT_TRUE(InstallStandIn(word_));
   ASSERT_TRUE(InstallStandIn(text_));
   docs_ = folder_ + L"docs\\";
@@ -64,8 +66,21 @@ Outcome DispatchTest::DispatchLine(const std::wstring& command_line) {
   return Observe(std::move(run), error, {word_, text_});
 }
 
-std::wstring DispatchTest::Started(const std::wstring& exe, const std::wstring& document) {
-  return exe + L" \"" + document + L"\"";
+Launch DispatchTest::Started(const std::wstring& exe, const std::wstring& document) {
+  return Launch{exe, {document}};
+}
+
+std::wstring DispatchTest::CommandLine(const std::wstring& exe, const std::wstring& document) {
+  return L"\"" + exe + L"\" \"" + document + L"\"";
+}
+
+bool operator==(const Launch& a, const Launch& b) {
+  return a.exe == b.exe && a.arguments == b.arguments;
+}
+
+void PrintTo(const Launch& launch, std::ostream* os) {
+  *os << Utf8(launch.exe) << " given " << launch.arguments.size() << " argument(s):";
+  for (const std::wstring& argument : launch.arguments) *os << " [" << Utf8(argument) << "]";
 }
 
 std::string Describe(const std::vector<Popup>& popups) {
@@ -78,7 +93,13 @@ std::string Describe(const std::vector<Popup>& popups) {
   return text.empty() ? "no message box or window" : text;
 }
 
-std::vector<std::wstring> Lines(const Outcome& outcome) { return CommandLines(outcome.starts); }
+std::vector<Launch> Launches(const Outcome& outcome) {
+  std::vector<Launch> launches;
+  for (const StandInRecord& start : outcome.starts) {
+    launches.push_back(Launch{start.exe, start.arguments});
+  }
+  return launches;
+}
 
 }  // namespace e2e
 }  // namespace talvern

@@ -18,6 +18,15 @@ namespace e2e {
 /// First bytes of a compound file (the Word document container).
 extern const char kCompound[];  // D0 CF 11 E0 A1 B1 1A E1 and a little more
 
+/// One start as the started program saw it: which program ran, and the arguments it made of
+/// its command line (its own name left out).
+struct Launch {
+  std::wstring exe;
+  std::vector<std::wstring> arguments;
+};
+bool operator==(const Launch& a, const Launch& b);
+void PrintTo(const Launch& launch, std::ostream* os);
+
 /// What one run of talvern.exe did.
 struct Outcome {
   bool ended = false;                 ///< it and what it started ended in time.
@@ -43,22 +52,24 @@ class DispatchTest : public ::testing::Test {
   /// `Dispatch` with exactly `command_line`, program name included, for the test's copy.
   Outcome DispatchLine(const std::wstring& command_line);
 
-  /// The command line Talvern must start: the executable unquoted, a space, the document
-  /// in quotes.
-  static std::wstring Started(const std::wstring& exe, const std::wstring& document);
+  /// What Talvern must start: `exe`, receiving `document` as its one argument.
+  static Launch Started(const std::wstring& exe, const std::wstring& document);
+  /// The command line Talvern builds for that start, as its messages show it.
+  static std::wstring CommandLine(const std::wstring& exe, const std::wstring& document);
 
   std::wstring folder_;  ///< this test's folder, ends in "\".
   std::wstring app_;     ///< folder of talvern.exe (and Data.ini), ends in "\".
   std::wstring exe_;     ///< talvern.exe.
-  std::wstring word_;    ///< Word stand-in ("...\Program Files\Office\WINWORD.EXE").
-  std::wstring text_;    ///< text editor stand-in ("...\windows\notepad.exe").
-  std::wstring docs_;    ///< documents folder, ends in "\".
+  /// Word stand-in ("...\Program Files\Microsoft Office\root\Office16\WINWORD.EXE").
+  std::wstring word_;
+  std::wstring text_;  ///< text editor stand-in ("...\Program Files\Ed\editor.exe").
+  std::wstring docs_;  ///< documents folder, ends in "\".
 };
 
 /// Text of the popups for failure messages.
 std::string Describe(const std::vector<Popup>& popups);
-/// The command lines of `starts`.
-std::vector<std::wstring> Lines(const Outcome& outcome);
+/// The starts of `outcome` as the started programs saw them.
+std::vector<Launch> Launches(const Outcome& outcome);
 
 }  // namespace e2e
 }  // namespace talvern

@@ -67,7 +67,7 @@ TEST_P(UnreadableDocument, IsReportedAndTheNextDocumentStillOpens) {
   if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
   ASSERT_TRUE(outcome.ended) << Describe(outcome.popups);
   ExpectOneCriticalMessageNaming(outcome, bad);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, next)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(word_, next)));
   if (GetParam().kind == Unreadable::kMissing) {
     EXPECT_FALSE(Exists(bad)) << "the missing document was created";
   }
@@ -82,8 +82,8 @@ TEST_F(DispatchTest, ProgramThatCannotStartIsReportedAndTheNextDocumentStillOpen
   const std::wstring b = Document(L"b.doc", std::string(kCompound, 12));
   const Outcome outcome = Dispatch(a + L" " + b);
   ASSERT_TRUE(outcome.ended) << Describe(outcome.popups);
-  ExpectOneCriticalMessageNaming(outcome, Started(text_, a));
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, b)));
+  ExpectOneCriticalMessageNaming(outcome, CommandLine(text_, a));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(word_, b)));
 }
 
 // DLLs named like those it loads late, lying beside talvern.exe (a Downloads folder), are
@@ -126,7 +126,7 @@ TEST_F(DecoyTest, ProgramExeInTheDriveRootNeverRuns) {
   const Outcome outcome = DispatchWith(exe_, a, {word, text_, decoy, decoy2});
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word, a)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(word, a)));
   ASSERT_EQ(outcome.starts.size(), 1u);
   EXPECT_EQ(outcome.starts[0].exe, word);
 }

@@ -66,7 +66,7 @@ TEST_F(DispatchTest, MissingWordKeyStopsAtTheFirstCompoundDocument) {
   const Outcome outcome = Dispatch(a + L" " + b + L" " + c + L" " + d);
   ExpectEndsInWindow(outcome);
   ExpectReportedBeforeWindow(outcome, L"WORDの設定が不正です");
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a), Started(text_, b)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a), Started(text_, b)));
 }
 
 TEST_F(DispatchTest, MissingTextEditorStopsAtTheFirstPlainDocument) {
@@ -77,7 +77,7 @@ TEST_F(DispatchTest, MissingTextEditorStopsAtTheFirstPlainDocument) {
   const Outcome outcome = Dispatch(a + L" " + b + L" " + c);
   ExpectEndsInWindow(outcome);
   ExpectReportedBeforeWindow(outcome, L"TEXTの設定が不正です");
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word_, a)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(word_, a)));
 }
 
 // Data.ini written by other programs or by hand, read through GetPrivateProfileString.
@@ -133,7 +133,7 @@ TEST_P(DataIni, ReadsTheTextEditorPath) {
   if (GetParam().dispatched) {
     ASSERT_TRUE(outcome.ended);
     EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-    EXPECT_THAT(Lines(outcome), ElementsAre(Started(text_, a)));
+    EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a)));
   } else {
     ExpectEndsInWindow(outcome);
     ExpectReportedBeforeWindow(outcome, L"TEXTの設定が不正です");
@@ -156,7 +156,7 @@ TEST_F(DispatchTest, LongestPathInDataIniIsReadWhole) {
   const Outcome outcome = DispatchWith(exe_, a, {word, text_});
   ASSERT_TRUE(outcome.ended);
   EXPECT_TRUE(outcome.popups.empty()) << Describe(outcome.popups);
-  EXPECT_THAT(Lines(outcome), ElementsAre(Started(word, a)));
+  EXPECT_THAT(Launches(outcome), ElementsAre(Started(word, a)));
 }
 
 }  // namespace

@@ -132,7 +132,7 @@ Expected Model(const FakePlatform& fake, const std::vector<std::wstring>& docume
       e.window = 1;
       return e;
     }
-    const std::wstring command_line = program + L" \"" + path + L"\"";
+    const std::wstring command_line = L"\"" + program + L"\" \"" + path + L"\"";
     if (programs[program].fails) {
       e.started_before.push_back(e.started.size());
       e.messages.push_back(command_line);

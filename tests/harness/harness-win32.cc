@@ -192,26 +192,37 @@ std::wstring RecordLog(const std::wstring& exe_path) { return exe_path + L".log"
 
 namespace {
 
-// "<show>\t<created>\t<pid>\t<command line>" lines of one log.
+// One record: "<show>\t<created>\t<pid>\t<n>\t" and n arguments each followed by a tab,
+// then the command line. False when the line is not complete.
+bool ParseRecord(const std::string& line, StandInRecord* record) {
+  std::vector<std::string> fields;
+  std::size_t from = 0;
+  int wanted = 4;
+  while (static_cast<int>(fields.size()) < wanted) {
+    const std::size_t tab = line.find('\t', from);
+    if (tab == std::string::npos) return false;
+    fields.push_back(line.substr(from, tab - from));
+    from = tab + 1;
+    if (fields.size() == 4) wanted += std::max(0, std::atoi(fields[3].c_str()));
+  }
+  record->show = std::atoi(fields[0].c_str());
+  record->created = std::strtoull(fields[1].c_str(), nullptr, 10);
+  record->pid = std::strtoul(fields[2].c_str(), nullptr, 10);
+  for (std::size_t i = 4; i < fields.size(); ++i) record->arguments.push_back(FromUtf8(fields[i]));
+  record->command_line = FromUtf8(line.substr(from));
+  return true;
+}
+
 void ParseRecords(const std::wstring& exe, const std::string& log,
                   std::vector<StandInRecord>* records) {
   std::size_t start = 0;
   while (start < log.size()) {
     std::size_t end = log.find('\n', start);
     if (end == std::string::npos) break;  // a line still being written
-    const std::string line = log.substr(start, end - start);
-    start = end + 1;
-    const std::size_t t1 = line.find('\t');
-    const std::size_t t2 = line.find('\t', t1 + 1);
-    const std::size_t t3 = line.find('\t', t2 + 1);
-    if (t1 == std::string::npos || t2 == std::string::npos || t3 == std::string::npos) continue;
     StandInRecord record;
     record.exe = exe;
-    record.show = std::atoi(line.substr(0, t1).c_str());
-    record.created = std::strtoull(line.substr(t1 + 1, t2 - t1 - 1).c_str(), nullptr, 10);
-    record.pid = std::strtoul(line.substr(t2 + 1, t3 - t2 - 1).c_str(), nullptr, 10);
-    record.command_line = FromUtf8(line.substr(t3 + 1));
-    records->push_back(record);
+    if (ParseRecord(log.substr(start, end - start), &record)) records->push_back(record);
+    start = end + 1;
   }
 }
 

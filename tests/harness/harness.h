@@ -67,8 +67,11 @@ bool WriteDataIni(const std::wstring& folder, const std::string& bytes);
 
 /// One start of a stand-in, as it recorded it.
 struct StandInRecord {
-  std::wstring exe;                ///< the stand-in's path (whose log held the record).
-  std::wstring command_line;       ///< GetCommandLineW() of the started process, exactly.
+  std::wstring exe;           ///< the stand-in's path (whose log held the record).
+  std::wstring command_line;  ///< GetCommandLineW() of the started process, exactly.
+  /// What the started program makes of `command_line` (CommandLineToArgvW), its own name
+  /// left out: the arguments it really received.
+  std::vector<std::wstring> arguments;
   int show = -1;                   ///< STARTUPINFO wShowWindow, -1 when none was requested.
   unsigned long long created = 0;  ///< process creation time; orders the records.
   DWORD pid = 0;

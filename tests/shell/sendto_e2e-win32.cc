@@ -151,8 +151,8 @@ TEST_F(SendToE2E, StartingTheLinkWithDocumentsDispatchesThem) {
   // A link gives no process to wait for: the stand-ins' records tell when it is done.
   EXPECT_EQ(CommandLines(WaitForRecords({app_.word, app_.text}, 2)),
             (std::vector<std::wstring>{
-                app_.word + L" \"" + compound + L"\"",
-                app_.text + L" \"" + plain + L"\"",
+                L"\"" + app_.word + L"\" \"" + compound + L"\"",
+                L"\"" + app_.text + L"\" \"" + plain + L"\"",
             }));
 }
 

@@ -324,8 +324,8 @@ TEST_F(VerbThroughShellE2E, DoubleClickRunsTalvernUntilTheVerbIsRemoved) {
   DoubleClick(plain_);
   const std::vector<StandInRecord> handed = WaitForRecords({app_.word, app_.text}, 2);
   EXPECT_EQ(CommandLines(handed), (std::vector<std::wstring>{
-                                      app_.word + L" \"" + compound_ + L"\"",
-                                      app_.text + L" \"" + plain_ + L"\"",
+                                      L"\"" + app_.word + L"\" \"" + compound_ + L"\"",
+                                      L"\"" + app_.text + L"\" \"" + plain_ + L"\"",
                                   }));
   EXPECT_TRUE(ReadRecords({kProgramDecoy, open_program_}).empty());
 

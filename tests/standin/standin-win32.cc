@@ -1,10 +1,15 @@
 // Stand-in for Word and the text editor in end-to-end tests. Copied to any name
 // (WINWORD.EXE, notepad.exe, ...); each run appends one UTF-8 line to
 // "<its own full path>.log" and exits without a window:
-//   <wShowWindow or -1>\t<creation time, 100 ns units>\t<process id>\t<command line>
+//   <wShowWindow or -1>\t<creation time, 100 ns units>\t<process id>\t<n>\t<argument 1>\t
+//   ...<argument n>\t<command line>
 // The creation time orders the records of processes started one after another, which
-// may finish in any order.
+// may finish in any order. The arguments are what the program itself makes of its command
+// line, as the C run time and CommandLineToArgvW split it, its own name left out (n = -1
+// when that fails); the raw command line comes last, as it alone may hold tabs.
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <string>
 
@@ -49,12 +54,22 @@ std::wstring LongForm(const std::wstring& path) {
   return L"\\\\?\\" + path;
 }
 
+std::wstring ArgumentFields() {
+  int count = 0;
+  wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!arguments) return L"-1\t";
+  std::wstring fields = std::to_wstring(count - 1) + L"\t";
+  for (int i = 1; i < count; ++i) fields += arguments[i] + std::wstring(L"\t");
+  LocalFree(arguments);
+  return fields;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::wstring line =
       std::to_wstring(RequestedShowState()) + L"\t" + std::to_wstring(CreationTime()) + L"\t" +
-      std::to_wstring(GetCurrentProcessId()) + L"\t" + GetCommandLineW() + L"\n";
+      std::to_wstring(GetCurrentProcessId()) + L"\t" + ArgumentFields() + GetCommandLineW() + L"\n";
   const std::string bytes = Utf8(line);
   // Several stand-ins may finish at once, and appends of different processes are not atomic
   // under Wine: only one writer may hold the log (readers may share it).

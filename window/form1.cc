@@ -41,7 +41,7 @@ void Form1::DetectWordPath() {
   WordProgId = kWordProgId;
   std::wstring folder;
   if (FindWordFolder(p_, WordProgId, &folder)) {
-    m_.WordPath = AddPathSeparator(folder) + L"Winword.exe";
+    m_.WordPath = AddPathSeparator(folder) + kWordProgramName;
   }
   if (!m_.WordPath.empty()) return;
   // Without Word, compound documents are best opened by what Windows already opens them with;

@@ -1,5 +1,7 @@
 #include "window/word_location.h"
 
+#include "platform/paths.h"
+
 namespace talvern {
 
 namespace {
@@ -66,7 +68,9 @@ bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* fold
     if (program.empty()) continue;
     const std::size_t separator = program.find_last_of(L'\\');
     // A drive root keeps its separator: "C:" alone would mean that drive's current folder.
-    *folder = program.substr(0, separator == 2 ? 3 : separator);
+    const std::wstring found = program.substr(0, separator == 2 ? 3 : separator);
+    if (!p.files->FileExists(AddPathSeparator(found) + kWordProgramName)) continue;
+    *folder = found;
     return true;
   }
   return false;

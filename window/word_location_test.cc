@@ -40,9 +40,11 @@ TEST(ServerProgramTest, ReadsTheFileALocalServerCommandStarts) {
 }
 
 // The views' commands in order, what automation would say, and the folder found (empty:
-// none); the automation object is created only when no local server is registered.
+// none); the automation object is created only when no local server is registered, and a
+// server's folder counts only when Winword.exe is in it.
 TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
   const std::wstring gone = L"\"C:\\Office\\gone.exe\" /Automation";
+  const std::wstring other_suite = L"\"C:\\Suite\\writer.exe\" /Automation";
   const struct {
     std::vector<ServerCommand> servers;
     const wchar_t* folder;
@@ -50,14 +52,19 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
   } rows[] = {
       {{{kWinword}}, L"C:\\Program Files\\Microsoft Office\\Office16", false},
       {{{gone}, {kWinword}}, L"C:\\Program Files\\Microsoft Office\\Office16", false},
+      {{{other_suite}, {kWinword}}, L"C:\\Program Files\\Microsoft Office\\Office16", false},
       {{{L"C:\\WINWORD.EXE /Automation"}}, L"C:\\", false},
       {{{gone}, {L""}}, L"", false},
       {{}, L"D:\\Automation", true},
   };
   for (const auto& row : rows) {
     FakePlatform fake;
-    fake.files.files[kWinword] = "MZ";
-    fake.files.files[L"C:\\WINWORD.EXE"] = "MZ";
+    // The fake's names are case-sensitive, the real file system's are not.
+    for (const wchar_t* file :
+         {kWinword, L"C:\\Program Files\\Microsoft Office\\Office16\\Winword.exe",
+          L"C:\\WINWORD.EXE", L"C:\\Winword.exe", L"C:\\Suite\\writer.exe"}) {
+      fake.files.files[file] = "MZ";
+    }
     fake.word.installed = true;
     fake.word.folder = L"D:\\Automation";
     fake.word.local_servers = row.servers;

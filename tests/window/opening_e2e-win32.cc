@@ -116,21 +116,33 @@ TEST_F(OpeningTest, FirstRunAsksTheWordServerForItsFolder) {
 }
 
 // Word registered as a local server is found from its registration and never started:
-// the stand-in records every start.
+// the stand-ins record every start. Another suite's program serving the class is no Word.
 TEST_F(OpeningTest, FirstRunReadsWordsLocalServerWithoutStartingIt) {
   const std::wstring office = folder_ + L"Microsoft Office\\root\\Office16";
   const std::wstring winword = office + L"\\WINWORD.EXE";
+  const std::wstring suite = folder_ + L"Suite\\writer.exe";
   ASSERT_TRUE(InstallStandIn(winword));
+  ASSERT_TRUE(InstallStandIn(suite));
   // Quoted with an argument, and unquoted with spaces as older installers wrote it.
-  for (const std::wstring& command :
-       {L"\"" + winword + L"\" /Automation", winword + L" /Automation"}) {
+  const struct {
+    std::wstring command;
+    std::wstring word;
+  } rows[] = {
+      {L"\"" + winword + L"\" /Automation", office + L"\\Winword.exe"},
+      {winword + L" /Automation", office + L"\\Winword.exe"},
+      {L"\"" + suite + L"\" /Automation", kDefaultWord},
+  };
+  for (const auto& row : rows) {
     WordServer::Unregister();
-    ASSERT_TRUE(WordServer::RegisterLocalServer(command));
+    ASSERT_TRUE(WordServer::RegisterLocalServer(row.command));
     ASSERT_TRUE(Start());
-    ExpectBoxes(office + L"\\Winword.exe", notepad_);
+    if (row.word == kDefaultWord) {
+      EXPECT_EQ(Utf8(NextMessage().text), "Winword.exeが見つかりませんでした");
+    }
+    ExpectBoxes(row.word, notepad_);
     ASSERT_TRUE(CloseWindowAndWait(window_));
     EXPECT_TRUE(WaitEnded());
-    EXPECT_TRUE(ReadRecords({winword}).empty()) << Utf8(command);
+    EXPECT_TRUE(ReadRecords({winword, suite}).empty()) << Utf8(row.command);
   }
   WordServer::Unregister();
 }

@@ -16,19 +16,18 @@ int Px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 // The name a screen reader hears for `control`: its client object's accessible name.
 std::wstring AccessibleName(HWND control) {
   IAccessible* object = nullptr;
-  const HRESULT got =
-      AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), __uuidof(IAccessible),
-                                 reinterpret_cast<void**>(&object));
-  std::wstring text = L"<AccessibleObjectFromWindow: " + std::to_wstring(got) + L">";
-  if (SUCCEEDED(got)) {
-    VARIANT self = {};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    text = object->get_accName(self, &name) == S_OK && name ? name : L"";
-    SysFreeString(name);
-    object->Release();
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                        __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object)))) {
+    return L"<no accessible object>";
   }
+  VARIANT self = {};
+  self.vt = VT_I4;  // CHILDID_SELF
+  BSTR name = nullptr;
+  object->get_accName(self, &name);
+  std::wstring text = name ? name : L"";
+  SysFreeString(name);
+  object->Release();
   return text;
 }
 

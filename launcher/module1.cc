@@ -14,10 +14,9 @@ const wchar_t kNoChoice[] = L"1";
 bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->FileExists(path); }
 
 std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& initial_folder) {
-  const std::uint32_t kFileMustExistHideReadOnly = 0x1000 | 0x4;
   std::wstring error;
   std::wstring file_name = p.dialog->ShowOpen(owner, L"実行ファイル|*.exe", initial_folder,
-                                              kFileMustExistHideReadOnly, &error);
+                                              FileChoice::kExistingFile, &error);
   // A dialog that failed is no choice either, but the user hears why nothing opened.
   if (!error.empty()) {
     p.MsgBox(L"ファイルを選ぶ画面を開けませんでした。\r\n" + error, MsgIcon::kCritical);

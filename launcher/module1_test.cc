@@ -231,7 +231,7 @@ TEST(BrowseForExecutableTest, FilterFlagsAndNoChoiceMarker) {
   EXPECT_EQ(BrowseForExecutable(fake.platform, &owner, L""), L"1");
   ASSERT_EQ(fake.dialog.calls.size(), 2u);
   EXPECT_EQ(fake.dialog.calls[0].filter, L"実行ファイル|*.exe");
-  EXPECT_EQ(fake.dialog.calls[0].flags, 4100u);
+  EXPECT_EQ(fake.dialog.calls[0].choice, FileChoice::kExistingFile);
   EXPECT_EQ(fake.dialog.calls[0].initial_folder, L"");
   EXPECT_EQ(fake.dialog.calls[0].owner, &owner);
 }

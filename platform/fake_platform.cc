@@ -73,7 +73,8 @@ void FakeMessages::MsgBox(const std::wstring& prompt, MsgIcon icon, const std::w
   if (on_show) on_show();
 }
 
-bool FakeMessages::Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) {
+bool FakeMessages::Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title,
+                       DefaultAnswer /*default_answer*/) {
   shown.push_back({prompt, icon, title, true});
   if (on_show) on_show();
   if (answers.empty()) return false;
@@ -227,9 +228,9 @@ std::vector<ServerCommand> FakeWord::LocalServers(const std::wstring& prog_id) {
 }
 
 std::wstring FakeDialog::ShowOpen(void* owner, const std::wstring& filter,
-                                  const std::wstring& initial_folder, std::uint32_t flags,
+                                  const std::wstring& initial_folder, FileChoice choice,
                                   std::wstring* error) {
-  calls.push_back({owner, filter, initial_folder, flags});
+  calls.push_back({owner, filter, initial_folder, choice});
   if (!failure.empty()) {
     *error = failure;
     return std::wstring();

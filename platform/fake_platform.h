@@ -26,7 +26,8 @@ class FakeMessages : public MessageBoxes {
  public:
   void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override;
   /// Answers from `answers` in turn, then No.
-  bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override;
+  bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title,
+           DefaultAnswer default_answer) override;
   std::vector<ShownMessage> shown;
   std::deque<bool> answers;
   std::function<void()> on_show;  ///< runs while a box is "open".
@@ -122,13 +123,13 @@ struct DialogCall {
   void* owner;
   std::wstring filter;
   std::wstring initial_folder;
-  std::uint32_t flags;
+  FileChoice choice;
 };
 
 class FakeDialog : public FileDialog {
  public:
   std::wstring ShowOpen(void* owner, const std::wstring& filter, const std::wstring& initial_folder,
-                        std::uint32_t flags, std::wstring* error) override;
+                        FileChoice choice, std::wstring* error) override;
   std::deque<std::wstring> answers;  ///< next chosen paths; empty text = cancelled.
   std::wstring failure;              ///< when set, the dialog fails with it.
   std::vector<DialogCall> calls;

@@ -76,8 +76,10 @@ class Win32MessageBoxes : public MessageBoxes {
     Show(prompt, MB_OK | static_cast<UINT>(icon), title);
   }
 
-  bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override {
-    return Show(prompt, MB_YESNO | MB_DEFBUTTON1 | static_cast<UINT>(icon), title) == IDYES;
+  bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title,
+           DefaultAnswer default_answer) override {
+    const UINT button = default_answer == DefaultAnswer::kNo ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
+    return Show(prompt, MB_YESNO | button | static_cast<UINT>(icon), title) == IDYES;
   }
 
  private:

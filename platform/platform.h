@@ -32,14 +32,19 @@ AppFacts MakeAppFacts(const std::wstring& exe_file);
 /// Icon kinds of a message box; the values are those of the Windows styles.
 enum class MsgIcon : int { kCritical = 16, kExclamation = 48, kInformation = 64 };
 
+/// The answer of a question that Enter gives: No where Yes cannot be undone.
+enum class DefaultAnswer { kYes, kNo };
+
 /// Modal message boxes.
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
   /// Shows `prompt` with `icon` and `title` as caption; returns when the user closed it.
   virtual void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) = 0;
-  /// Shows `prompt` with Yes and No buttons (Yes is the default); true when Yes was chosen.
-  virtual bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) = 0;
+  /// Shows `prompt` with Yes and No buttons, `default_answer` the default one; true when Yes
+  /// was chosen.
+  virtual bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title,
+                   DefaultAnswer default_answer) = 0;
 };
 
 /// One open document, read a byte at a time or its first bytes at once.
@@ -140,15 +145,19 @@ class WordAutomation {
   virtual std::vector<ServerCommand> LocalServers(const std::wstring& prog_id) = 0;
 };
 
+/// What the open-file dialog accepts as the choice.
+enum class FileChoice { kAnyName, kExistingFile };
+
 /// The common open-file dialog.
 class FileDialog {
  public:
   virtual ~FileDialog() = default;
-  /// Shows the dialog modally over `owner` with `filter` ("description|pattern"),
-  /// `initial_folder` and `flags` (OFN_*); returns the chosen full path, or empty text when
-  /// nothing was chosen. Empty text with `error` set when the dialog itself failed.
+  /// Shows the dialog modally over `owner` with `filter` ("description|pattern") and
+  /// `initial_folder`, accepting what `choice` allows; returns the chosen full path, or empty
+  /// text when nothing was chosen. Empty text with `error` set when the dialog itself failed.
+  /// The process's current folder is the same afterwards.
   virtual std::wstring ShowOpen(void* owner, const std::wstring& filter,
-                                const std::wstring& initial_folder, std::uint32_t flags,
+                                const std::wstring& initial_folder, FileChoice choice,
                                 std::wstring* error) = 0;
 };
 
@@ -274,8 +283,9 @@ struct Platform {
     messages->MsgBox(prompt, icon, App.Title);
   }
   /// Yes/No question with the application title as caption; true for Yes.
-  bool Ask(const std::wstring& prompt, MsgIcon icon) {
-    return messages->Ask(prompt, icon, App.Title);
+  bool Ask(const std::wstring& prompt, MsgIcon icon,
+           DefaultAnswer default_answer = DefaultAnswer::kYes) {
+    return messages->Ask(prompt, icon, App.Title, default_answer);
   }
 };
 

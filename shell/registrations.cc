@@ -194,7 +194,7 @@ void RemoveAllRegistrations(Platform& p, void* owner) {
   if (!p.Ask(L"Talvern の登録をすべて削除しますか?\r\n"
              L".doc ファイルの関連付け、「プログラムから開く」と既定のアプリに表示される "
              L"Talvern、「送る」のショートカット (TVern.lnk) を削除します。",
-             MsgIcon::kExclamation)) {
+             MsgIcon::kExclamation, DefaultAnswer::kNo)) {
     return;
   }
   Registry& registry = *p.registry;

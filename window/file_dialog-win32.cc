@@ -29,7 +29,7 @@ std::wstring FilterList(const std::wstring& filter) {
 class Win32FileDialog : public FileDialog {
  public:
   std::wstring ShowOpen(void* owner, const std::wstring& filter, const std::wstring& initial_folder,
-                        std::uint32_t flags, std::wstring* error) override {
+                        FileChoice choice, std::wstring* error) override {
     const std::wstring filters = FilterList(filter);
     std::vector<wchar_t> file(kPathRoom, L'\0');  // no preset name
     OPENFILENAMEW ofn = {};
@@ -40,7 +40,11 @@ class Win32FileDialog : public FileDialog {
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = kPathRoom;
     ofn.lpstrInitialDir = initial_folder.empty() ? nullptr : initial_folder.c_str();
-    ofn.Flags = flags;
+    // No read-only check box: the file is only named, never opened. The folder the user goes
+    // to must not become the process's current folder, which would keep a USB stick or a
+    // network folder busy while the window is open.
+    ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    if (choice == FileChoice::kExistingFile) ofn.Flags |= OFN_FILEMUSTEXIST;
     if (!GetOpenFileNameW(&ofn)) {
       // Zero means the user cancelled; anything else is the dialog's own failure, which
       // has no system message text, only its code (CDERR_*, FNERR_*).

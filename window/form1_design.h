@@ -1,16 +1,18 @@
-// The settings window as designed: its controls in tab order, what they are and where they
-// sit, in twips. The Win32 layout builds the window from this table and the end-to-end
+// The settings window as designed: its controls in window order, what they are and where
+// they sit, in twips. The Win32 layout builds the window from this table and the end-to-end
 // tests hold the real window to it.
 #ifndef TALVERN_WINDOW_FORM1_DESIGN_H_
 #define TALVERN_WINDOW_FORM1_DESIGN_H_
 
 namespace talvern {
 
-/// The twelve controls in tab order.
+/// The twelve controls in window order, which is the tab order (labels take no focus).
+/// Each label comes right before its path box: a screen reader names a box after the
+/// label before it.
 enum ControlIndex : int {
   kLabel1,
-  kLabel2,
   kText1,
+  kLabel2,
   kText2,
   kCmdWord,
   kCmdText,
@@ -39,8 +41,8 @@ struct DesignedControl {
 
 inline constexpr DesignedControl kDesign[kControlCount] = {
     {L"Static", L"Wordの場所", 240, 200, 915, 180},
-    {L"Static", L"Textの場所", 240, 650, 885, 180},
     {L"Edit", L"", 1320, 120, 3495, 270},
+    {L"Static", L"Textの場所", 240, 650, 885, 180},
     {L"Edit", L"", 1320, 600, 3495, 270},
     {L"Button", L"参照(&W)", 5040, 80, 1215, 375},
     {L"Button", L"参照(&T)", 5040, 550, 1215, 375},

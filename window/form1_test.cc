@@ -215,7 +215,7 @@ TEST_F(Form1Test, BrowseButtonsFillOnlyTheirOwnBox) {
     EXPECT_EQ(call.owner, kHandle);
     EXPECT_EQ(call.filter, L"実行ファイル|*.exe");
     EXPECT_EQ(call.initial_folder, L"");
-    EXPECT_EQ(call.flags, 0x1004u);
+    EXPECT_EQ(call.choice, FileChoice::kExistingFile);
   }
 }
 

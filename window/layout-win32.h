@@ -30,7 +30,7 @@ class FormLayout {
   FormLayout& operator=(const FormLayout&) = delete;
   ~FormLayout();
 
-  /// Creates the twelve controls in tab order; false with `error` when one fails.
+  /// Creates the twelve controls in window order; false with `error` when one fails.
   bool Create(HWND form, std::wstring* error);
   /// Sizes the window and places every control for `dpi`, with the UI font at that DPI.
   void Apply(HWND form, int dpi);

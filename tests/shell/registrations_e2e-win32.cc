@@ -94,6 +94,8 @@ TEST(RegistrationsE2E, FollowAMovedTalvernAndComeOffInOneGo) {
   question = WaitForMessageBox(0, window);
   EXPECT_EQ(Utf8(ReadMessageBox(question).text).rfind("Talvern の登録をすべて削除しますか?", 0),
             0u);
+  // Enter answers No: removing everything is never the default.
+  EXPECT_EQ(GetWindowLongW(GetDlgItem(question, IDNO), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
   ASSERT_TRUE(AnswerBox(question, IDYES));
   EXPECT_EQ(TakeMessageBox(0).icon, IconKind::kInformation);
   EXPECT_TRUE(CloseWindowAndWait(window));

@@ -43,6 +43,9 @@ TEST_F(CommandsTest, BrowseFillsOnlyItsOwnBox) {
   }
   EXPECT_TRUE(IsWindow(window_));
   EXPECT_EQ(DataIni(), before_);
+  // The folder chosen from is not kept busy as the program's current folder.
+  EXPECT_TRUE(DeleteFileW(chosen.c_str()));
+  EXPECT_TRUE(RemoveDirectoryW((folder_ + L"ソフト 表").c_str())) << GetLastError();
 }
 
 TEST_F(CommandsTest, CancelledDialogChangesNothing) {

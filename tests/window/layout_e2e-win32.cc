@@ -1,4 +1,10 @@
 // The settings window's frame and controls against the design, at two DPIs.
+// windows.h comes before the headers that build on it.
+// clang-format off
+#include <windows.h>
+#include <oleacc.h>
+// clang-format on
+
 #include "tests/window/window_fixture.h"
 
 namespace talvern {
@@ -7,7 +13,25 @@ namespace {
 
 int Px(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
-// Every control of the design, in tab order, at `dpi`. Labels grow with their captions,
+// The name a screen reader hears for `control`: its client object's accessible name.
+std::wstring AccessibleName(HWND control) {
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT),
+                                        __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&object)))) {
+    return L"<no accessible object>";
+  }
+  VARIANT self = {};
+  self.vt = VT_I4;  // CHILDID_SELF
+  BSTR name = nullptr;
+  object->get_accName(self, &name);
+  std::wstring text = name ? name : L"";
+  SysFreeString(name);
+  object->Release();
+  return text;
+}
+
+// Every control of the design, in window order, at `dpi`. Labels grow with their captions,
 // so they are held to their position and at least their designed size.
 void ExpectLayout(HWND window, const std::vector<Control>& controls, int dpi) {
   RECT client;
@@ -39,7 +63,7 @@ void ExpectLayout(HWND window, const std::vector<Control>& controls, int dpi) {
       EXPECT_EQ(height, Px(design.height, dpi));
     }
     // Buttons and boxes take the focus by Tab; labels do not.
-    EXPECT_EQ((control.style & WS_TABSTOP) != 0, i >= kText1);
+    EXPECT_EQ((control.style & WS_TABSTOP) != 0, i != kLabel1 && i != kLabel2);
     if (control.class_name == L"Button") {
       EXPECT_EQ(control.style & BS_TYPEMASK, static_cast<LONG>(BS_PUSHBUTTON))
           << "no default button";
@@ -89,6 +113,9 @@ TEST_F(WindowTest, ControlsMatchTheDesignAt96Dpi) {
   WriteValidSettings();
   ASSERT_TRUE(Open());
   ExpectLayout(window_, Controls(), 96);
+  // Each path box is named after its own label.
+  EXPECT_EQ(Utf8(AccessibleName(ControlAt(kText1))), Utf8(L"Wordの場所"));
+  EXPECT_EQ(Utf8(AccessibleName(ControlAt(kText2))), Utf8(L"Textの場所"));
   // Twips at 96 DPI are exactly 15 to a pixel.
   EXPECT_EQ(Controls()[kCommand6].rect.right, 4200 / 15 + 1695 / 15);
 }

@@ -241,7 +241,9 @@ class Shell {
   /// The current user's SendTo folder, asked on behalf of window `owner`. False with
   /// `error` when it cannot be found.
   virtual bool SendToFolder(void* owner, std::wstring* folder, std::wstring* error) = 0;
-  /// Writes (or rewrites) the shell link `link_file` whose only setting is `target`.
+  /// Points the shell link `link_file` at `target`. An existing link keeps its other settings
+  /// (description, icon, hot key); a new link, also in place of a file that is no link, has
+  /// only the target.
   virtual bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
                              std::wstring* error) = 0;
   /// The target of the shell link `link_file`. False when there is none: `error` says why,

@@ -10,7 +10,8 @@ namespace talvern {
 extern const wchar_t kSendToLinkName[];
 
 /// Writes "TVern.lnk" into the SendTo folder (asked on behalf of window `owner`), aimed at
-/// the running executable, and tells the user the outcome.
+/// the running executable (an existing one keeps its other settings), and tells the user
+/// the outcome.
 void CreateSendToShortcut(Platform& p, void* owner);
 
 }  // namespace talvern

@@ -52,10 +52,17 @@ bool NewLink(ComRef<IShellLinkW>* link, ComRef<IPersistFile>* file, std::wstring
   return true;
 }
 
-bool SaveLink(const std::wstring& link_file, const std::wstring& target, std::wstring* error) {
+// With `load`, the link already at `link_file` gets the new target and keeps what else the
+// user set on it (description, icon, hot key); a file that is no link gets a new one.
+bool SaveLink(const std::wstring& link_file, const std::wstring& target, bool load,
+              std::wstring* error) {
   ComRef<IShellLinkW> link;
   ComRef<IPersistFile> file;
   if (!NewLink(&link, &file, error)) return false;
+  // A failed load may leave the object half filled: the new link starts from a clean one.
+  if (load && FAILED(file->Load(link_file.c_str(), STGM_READ))) {
+    return SaveLink(link_file, target, false, error);
+  }
   HRESULT hr = link->SetPath(target.c_str());
   if (FAILED(hr)) {
     *error = HResultText(L"IShellLinkW::SetPath", hr);
@@ -114,7 +121,7 @@ class Win32Shell : public Shell {
       *error = HResultText(L"CoInitializeEx", com.result());
       return false;
     }
-    return SaveLink(link_file, target, error);
+    return SaveLink(link_file, target, true, error);
   }
 
   bool ReadShortcut(const std::wstring& link_file, std::wstring* target,

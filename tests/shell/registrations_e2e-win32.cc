@@ -67,6 +67,9 @@ TEST(RegistrationsE2E, FollowAMovedTalvernAndComeOffInOneGo) {
   EXPECT_TRUE(settings->Click(L"関連付けを設定").hwnd);
   EXPECT_TRUE(settings->Click(L"送るにショートカット").hwnd);
   EXPECT_TRUE(settings->Close());
+  // What the user set on the link stays when it follows.
+  const std::wstring description = L"文書を判別して開く";
+  ASSERT_TRUE(DescribeLink(link, description, &error)) << Utf8(error);
   ASSERT_TRUE(RemoveTree(folder + L"Old Place"));
   ASSERT_TRUE(Install(folder + L"New Place", L"talvern.exe", &app));
 
@@ -79,13 +82,14 @@ TEST(RegistrationsE2E, FollowAMovedTalvernAndComeOffInOneGo) {
   EXPECT_EQ(TakeMessageBox(run->pid()).icon, IconKind::kInformation);
   const HWND window = WaitForWindow(run->pid(), kWindowCaption);
   ASSERT_TRUE(window);
-  std::wstring command, target;
+  std::wstring command, target, kept;
   EXPECT_TRUE(RegistryDefault(HKEY_CLASSES_ROOT, kCommandKey, &command));
   EXPECT_EQ(Utf8(command), Utf8(L"\"" + app.exe + L"\" %1"));
   EXPECT_TRUE(NoneNames(old_place.exe));
-  EXPECT_TRUE(ResolveLink(link, &target, &error)) << Utf8(error);
+  EXPECT_TRUE(ResolveLink(link, &target, &error, &kept)) << Utf8(error);
   EXPECT_EQ(CompareStringOrdinal(target.c_str(), -1, app.exe.c_str(), -1, TRUE), CSTR_EQUAL)
       << Utf8(target);
+  EXPECT_EQ(Utf8(kept), Utf8(description));
 
   // The system menu's removal item takes them all off, and nothing of other programs.
   ASSERT_TRUE(SendChord(window, {VK_MENU, VK_SPACE}));

@@ -85,15 +85,19 @@ TEST_F(SendToE2E, ClickWritesLinkToTheRunningExecutable) {
   EXPECT_TRUE(LinkAimsAt(app_.exe));
 }
 
-TEST_F(SendToE2E, SecondClickRewritesTheLink) {
+TEST_F(SendToE2E, SecondClickRetargetsTheLinkAndKeepsItsDescription) {
   Installation moved;
   ASSERT_TRUE(Install(folder_ + L"Moved Here", L"talvern.exe", &moved));
   EXPECT_EQ(ClickShortcut(app_.exe).text, kDone);
   EXPECT_TRUE(LinkAimsAt(app_.exe));
+  std::wstring error, target, description;
+  ASSERT_TRUE(DescribeLink(link_, L"Talvern で判別", &error)) << Utf8(error);
   const MessageBoxInfo again = ClickShortcut(moved.exe);
   EXPECT_EQ(again.text, kDone);
   EXPECT_EQ(again.icon, IconKind::kInformation);
   EXPECT_TRUE(LinkAimsAt(moved.exe));
+  EXPECT_TRUE(ResolveLink(link_, &target, &error, &description)) << Utf8(error);
+  EXPECT_EQ(Utf8(description), Utf8(L"Talvern で判別"));
 }
 
 TEST_F(SendToE2E, LinkHeldOpenGivesCriticalMessage) {
@@ -108,6 +112,9 @@ TEST_F(SendToE2E, LinkHeldOpenGivesCriticalMessage) {
   std::string bytes;
   EXPECT_TRUE(ReadBytes(link_, &bytes));
   EXPECT_EQ(bytes, "in use");
+  // Let go, the file that is no link gives way to a new one.
+  EXPECT_EQ(ClickShortcut(app_.exe).text, kDone);
+  EXPECT_TRUE(LinkAimsAt(app_.exe));
 }
 
 TEST_F(SendToE2E, UnusableSendToFolderGivesCriticalMessageAndNoLinkElsewhere) {

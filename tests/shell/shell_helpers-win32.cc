@@ -29,6 +29,24 @@ void DeleteClassTree(HKEY root, const std::wstring& key) {
   RegDeleteTreeW(root, key.c_str());
 }
 
+/// Runs `use` on the shell link loaded from `link_file` with `mode`; false with `error`.
+template <typename Use>
+bool WithLink(const std::wstring& link_file, DWORD mode, Use use, std::wstring* error) {
+  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkW* link = nullptr;
+  IPersistFile* file = nullptr;
+  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                reinterpret_cast<void**>(&link));
+  if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  if (SUCCEEDED(hr)) hr = file->Load(link_file.c_str(), mode);
+  if (SUCCEEDED(hr)) hr = use(link, file);
+  if (FAILED(hr)) *error = ErrorText(L"IShellLinkW", static_cast<DWORD>(hr));
+  if (file) file->Release();
+  if (link) link->Release();
+  if (SUCCEEDED(init)) CoUninitialize();
+  return SUCCEEDED(hr);
+}
+
 void Clean() {
   DeleteClassTree(HKEY_CLASSES_ROOT, kClassKey);
   DeleteClassTree(HKEY_CURRENT_USER, std::wstring(kUserClasses) + kClassKey);
@@ -153,22 +171,30 @@ std::wstring SendToFolder() {
   return folder;
 }
 
-bool ResolveLink(const std::wstring& link_file, std::wstring* target, std::wstring* error) {
-  const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  IShellLinkW* link = nullptr;
-  IPersistFile* file = nullptr;
-  HRESULT hr = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
-                                reinterpret_cast<void**>(&link));
-  if (SUCCEEDED(hr)) hr = link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
-  if (SUCCEEDED(hr)) hr = file->Load(link_file.c_str(), STGM_READ);
-  wchar_t path[MAX_PATH] = L"";
-  if (SUCCEEDED(hr)) hr = link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
-  if (SUCCEEDED(hr)) *target = path;
-  if (FAILED(hr)) *error = ErrorText(L"IShellLinkW", static_cast<DWORD>(hr));
-  if (file) file->Release();
-  if (link) link->Release();
-  if (SUCCEEDED(init)) CoUninitialize();
-  return SUCCEEDED(hr);
+bool ResolveLink(const std::wstring& link_file, std::wstring* target, std::wstring* error,
+                 std::wstring* description) {
+  return WithLink(
+      link_file, STGM_READ,
+      [&](IShellLinkW* link, IPersistFile*) {
+        wchar_t path[MAX_PATH] = L"", text[INFOTIPSIZE] = L"";
+        HRESULT hr = link->GetPath(path, MAX_PATH, nullptr, SLGP_RAWPATH);
+        if (SUCCEEDED(hr)) hr = link->GetDescription(text, INFOTIPSIZE);
+        *target = path;
+        if (description) *description = text;
+        return hr;
+      },
+      error);
+}
+
+bool DescribeLink(const std::wstring& link_file, const std::wstring& description,
+                  std::wstring* error) {
+  return WithLink(
+      link_file, STGM_READWRITE,
+      [&](IShellLinkW* link, IPersistFile* file) {
+        const HRESULT hr = link->SetDescription(description.c_str());
+        return SUCCEEDED(hr) ? file->Save(link_file.c_str(), TRUE) : hr;
+      },
+      error);
 }
 
 bool ShellStart(const std::wstring& link_file, const std::wstring& parameters,

@@ -81,8 +81,13 @@ class SettingsRun {
 
 /// The current user's SendTo folder, without a trailing "\" (empty when unknown).
 std::wstring SendToFolder();
-/// The target of the shell link `link_file`, read through IShellLinkW; false with `error`.
-bool ResolveLink(const std::wstring& link_file, std::wstring* target, std::wstring* error);
+/// The target (and the description) of the shell link `link_file`, read through IShellLinkW;
+/// false with `error`.
+bool ResolveLink(const std::wstring& link_file, std::wstring* target, std::wstring* error,
+                 std::wstring* description = nullptr);
+/// Gives the shell link `link_file` a description, as a user does in its properties.
+bool DescribeLink(const std::wstring& link_file, const std::wstring& description,
+                  std::wstring* error);
 /// Starts the shell link `link_file` with `parameters`, as a double-click with files does.
 bool ShellStart(const std::wstring& link_file, const std::wstring& parameters, std::wstring* error);
 

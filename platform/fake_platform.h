@@ -32,7 +32,10 @@ class FakeMessages : public MessageBoxes {
   std::function<void()> on_show;  ///< runs while a box is "open".
 };
 
-/// Files as byte strings; folders as a set; paths compared exactly.
+class FakeProfile;
+
+/// Files as byte strings; folders as a set; paths compared exactly. A settings file that
+/// `profile` holds exists too.
 class FakeFileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override;
@@ -40,6 +43,7 @@ class FakeFileSystem : public FileSystem {
   bool ProbePlainFile(const std::wstring& path) override;
 
   std::map<std::wstring, std::string> files;
+  const FakeProfile* profile = nullptr;
   std::set<std::wstring> folders;
   std::set<std::wstring> hidden;                      ///< files the plain-file probe skips.
   std::map<std::wstring, std::wstring> open_errors;   ///< path -> reason it cannot be opened.
@@ -64,11 +68,11 @@ class FakeProfile : public ProfileStore {
              const std::wstring& value, std::wstring* error) override;
   bool Delete(const std::wstring& file, const std::wstring& section, const std::wstring& key,
               std::wstring* error) override;
-  /// True when any key of `file` is stored, or `file` is in `empty_files`.
-  bool FileExists(const std::wstring& file) override;
   bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold, std::wstring* error,
                       bool* in_use) override;
   bool RemoveFile(const std::wstring& file, std::wstring* error) override;
+  /// True when any key of `file` is stored, or `file` is in `empty_files`.
+  bool HasFile(const std::wstring& file) const;
 
   using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
   static Key MakeKey(const std::wstring& file, const std::wstring& section,

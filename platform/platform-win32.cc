@@ -254,8 +254,6 @@ class Win32ProfileStore : public ProfileStore {
     return WriteProfile(file, section, key.c_str(), nullptr, error);
   }
 
-  bool FileExists(const std::wstring& file) override { return IsFile(file); }
-
   bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold, std::wstring* error,
                       bool* in_use) override {
     hold->reset();

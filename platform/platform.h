@@ -89,8 +89,6 @@ class ProfileStore {
   /// when the file cannot be written.
   virtual bool Delete(const std::wstring& file, const std::wstring& section,
                       const std::wstring& key, std::wstring* error) = 0;
-  /// True when `file` exists (with any contents).
-  virtual bool FileExists(const std::wstring& file) = 0;
   /// Opens `file` for reading and keeps it open in `hold`, sharing it with readers and
   /// writers, so that no other program can lock the reads out until `hold` is released.
   /// True with `hold` empty when `file` does not exist; false with `error` when it cannot

@@ -87,6 +87,10 @@ bool FakeFileSystem::FileExists(const std::wstring& path) {
   return files.count(path) != 0 || (profile && profile->HasFile(path));
 }
 
+bool FakeFileSystem::SameFile(const std::wstring& a, const std::wstring& b) {
+  return Lower(a) == Lower(b);
+}
+
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,
                                                         std::wstring* error) {
   auto failure = open_errors.find(path);
@@ -397,10 +401,6 @@ bool FakeAssociations::Query(const std::wstring& extension, const std::wstring& 
   *executable = found->second.executable;
   *friendly_name = found->second.friendly_name;
   return true;
-}
-
-bool FakeAssociations::SameFile(const std::wstring& a, const std::wstring& b) {
-  return Lower(a) == Lower(b);
 }
 
 void FakeAssociations::NotifyChanged() { ++notified; }

@@ -34,13 +34,14 @@ class FakeMessages : public MessageBoxes {
 
 class FakeProfile;
 
-/// Files as byte strings; folders as a set; paths compared exactly. A settings file that
-/// `profile` holds exists too.
+/// Files as byte strings; folders as a set; paths compared exactly, but SameFile ignores
+/// case. A settings file that `profile` holds exists too.
 class FakeFileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override;
   std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override;
   bool ProbePlainFile(const std::wstring& path) override;
+  bool SameFile(const std::wstring& a, const std::wstring& b) override;
 
   std::map<std::wstring, std::string> files;
   const FakeProfile* profile = nullptr;
@@ -179,12 +180,11 @@ class FakeRegistry : public Registry {
   KeyRoot Target(KeyRoot root, const std::wstring& key) const;
 };
 
-/// Programs by extension and verb; paths compared without regard to case.
+/// Programs by extension and verb.
 class FakeAssociations : public Associations {
  public:
   bool Query(const std::wstring& extension, const std::wstring& verb, std::wstring* executable,
              std::wstring* friendly_name) override;
-  bool SameFile(const std::wstring& a, const std::wstring& b) override;
   void NotifyChanged() override;
 
   struct Program {

@@ -66,6 +66,8 @@ class FileSystem {
                                                   std::wstring* error) = 0;
   /// True when exactly `path` names a plain file: not a folder, not hidden, not system.
   virtual bool ProbePlainFile(const std::wstring& path) = 0;
+  /// True when the paths `a` and `b` name the same file (any case, long or short form).
+  virtual bool SameFile(const std::wstring& a, const std::wstring& b) = 0;
 };
 
 /// The settings file, in the INI format of the profile functions.
@@ -217,8 +219,6 @@ class Associations {
   /// an empty path and its name. False when nothing is associated.
   virtual bool Query(const std::wstring& extension, const std::wstring& verb,
                      std::wstring* executable, std::wstring* friendly_name) = 0;
-  /// True when the paths `a` and `b` name the same file (any case, long or short form).
-  virtual bool SameFile(const std::wstring& a, const std::wstring& b) = 0;
   /// Tells the shell that associations changed, so Explorer drops what it cached.
   virtual void NotifyChanged() = 0;
 };

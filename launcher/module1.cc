@@ -4,7 +4,6 @@
 
 #include "launcher/arguments.h"
 #include "launcher/dispatch.h"
-#include "platform/paths.h"
 #include "settings/ini.h"
 
 namespace talvern {
@@ -32,7 +31,7 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
   m.WordFormats = ini::ReadSetting(p, L"OPTION", L"WORDFORMATS") == L"1";
 
   const bool no_arguments = argument_text.empty();
-  const bool no_settings = !CheckFileExists(p, AddPathSeparator(p.App.Path) + L"Data.ini");
+  const bool no_settings = !CheckFileExists(p, ini::SettingsFile(p.App));
   if (no_arguments || no_settings) {
     p.window->ShowModal();
     return;

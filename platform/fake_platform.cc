@@ -85,7 +85,11 @@ bool FakeMessages::Ask(const std::wstring& prompt, MsgIcon icon, const std::wstr
 
 bool FakeFileSystem::FileExists(const std::wstring& path) {
   exists_asked.push_back(path);
-  return files.count(path) != 0;
+  return files.count(path) != 0 || (profile && profile->HasFile(path));
+}
+
+bool FakeFileSystem::SameFile(const std::wstring& a, const std::wstring& b) {
+  return Lower(a) == Lower(b);
 }
 
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,
@@ -166,7 +170,7 @@ bool FakeProfile::Delete(const std::wstring& file, const std::wstring& section,
   return true;
 }
 
-bool FakeProfile::FileExists(const std::wstring& file) {
+bool FakeProfile::HasFile(const std::wstring& file) const {
   if (empty_files.count(file)) return true;
   for (const auto& entry : values) {
     if (std::get<0>(entry.first) == file) return true;
@@ -183,7 +187,7 @@ bool FakeProfile::HoldForReading(const std::wstring& file, std::shared_ptr<void>
     return false;
   }
   hold->reset();
-  if (FileExists(file)) *hold = std::make_shared<int>(0);
+  if (HasFile(file)) *hold = std::make_shared<int>(0);
   return true;
 }
 
@@ -400,10 +404,6 @@ bool FakeAssociations::Query(const std::wstring& extension, const std::wstring& 
   return true;
 }
 
-bool FakeAssociations::SameFile(const std::wstring& a, const std::wstring& b) {
-  return Lower(a) == Lower(b);
-}
-
 void FakeAssociations::NotifyChanged() { ++notified; }
 
 bool FakeShell::SendToFolder(void* owner, std::wstring* folder, std::wstring* error) {
@@ -456,6 +456,7 @@ FakePlatform::FakePlatform(const std::wstring& exe_file) {
   platform.App = MakeAppFacts(exe_file);
   platform.messages = &messages;
   platform.files = &files;
+  files.profile = &profile;
   platform.profile = &profile;
   platform.processes = &processes;
   platform.environment = &environment;
@@ -469,7 +470,6 @@ FakePlatform::FakePlatform(const std::wstring& exe_file) {
 
 void FakePlatform::WriteSettings(const std::wstring& word_path, const std::wstring& text_path) {
   const std::wstring file = AddPathSeparator(platform.App.Path) + L"Data.ini";
-  files.files[file] = "[EXE]\r\n";
   profile.values[FakeProfile::MakeKey(file, L"EXE", L"WORD")] = word_path;
   profile.values[FakeProfile::MakeKey(file, L"EXE", L"TEXT")] = text_path;
 }

@@ -33,14 +33,19 @@ class FakeMessages : public MessageBoxes {
   std::function<void()> on_show;  ///< runs while a box is "open".
 };
 
-/// Files as byte strings; folders as a set; paths compared exactly.
+class FakeProfile;
+
+/// Files as byte strings; folders as a set; paths compared exactly, but SameFile ignores
+/// case. A settings file that `profile` holds exists too.
 class FakeFileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override;
   std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override;
   bool ProbePlainFile(const std::wstring& path) override;
+  bool SameFile(const std::wstring& a, const std::wstring& b) override;
 
   std::map<std::wstring, std::string> files;
+  const FakeProfile* profile = nullptr;
   std::set<std::wstring> folders;
   std::set<std::wstring> hidden;                      ///< files the plain-file probe skips.
   std::map<std::wstring, std::wstring> open_errors;   ///< path -> reason it cannot be opened.
@@ -65,11 +70,11 @@ class FakeProfile : public ProfileStore {
              const std::wstring& value, std::wstring* error) override;
   bool Delete(const std::wstring& file, const std::wstring& section, const std::wstring& key,
               std::wstring* error) override;
-  /// True when any key of `file` is stored, or `file` is in `empty_files`.
-  bool FileExists(const std::wstring& file) override;
   bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold, std::wstring* error,
                       bool* in_use) override;
   bool RemoveFile(const std::wstring& file, std::wstring* error) override;
+  /// True when any key of `file` is stored, or `file` is in `empty_files`.
+  bool HasFile(const std::wstring& file) const;
 
   using Key = std::tuple<std::wstring, std::wstring, std::wstring>;
   static Key MakeKey(const std::wstring& file, const std::wstring& section,
@@ -176,12 +181,11 @@ class FakeRegistry : public Registry {
   KeyRoot Target(KeyRoot root, const std::wstring& key) const;
 };
 
-/// Programs by extension and verb; paths compared without regard to case.
+/// Programs by extension and verb.
 class FakeAssociations : public Associations {
  public:
   bool Query(const std::wstring& extension, const std::wstring& verb, std::wstring* executable,
              std::wstring* friendly_name) override;
-  bool SameFile(const std::wstring& a, const std::wstring& b) override;
   void NotifyChanged() override;
 
   struct Program {

@@ -164,6 +164,12 @@ bool IsFile(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Ordinal and case-insensitive, as Windows compares file names.
+bool SameText(const std::wstring& a, const std::wstring& b) {
+  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
 class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override { return IsFile(path); }
@@ -188,6 +194,17 @@ class Win32FileSystem : public FileSystem {
     FindClose(search);
     const DWORD unwanted = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     return (found.dwFileAttributes & unwanted) == 0;
+  }
+
+  bool SameFile(const std::wstring& a, const std::wstring& b) override {
+    const std::vector<std::wstring> forms = PathForms(b);
+    for (const std::wstring& form : PathForms(a)) {
+      if (std::any_of(forms.begin(), forms.end(),
+                      [&](const std::wstring& other) { return SameText(form, other); })) {
+        return true;
+      }
+    }
+    return false;
   }
 };
 
@@ -255,8 +272,6 @@ class Win32ProfileStore : public ProfileStore {
     // A null value removes the key.
     return WriteProfile(file, section, key.c_str(), nullptr, error);
   }
-
-  bool FileExists(const std::wstring& file) override { return IsFile(file); }
 
   bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold, std::wstring* error,
                       bool* in_use) override {

@@ -71,6 +71,8 @@ class FileSystem {
                                                   std::wstring* error) = 0;
   /// True when exactly `path` names a plain file: not a folder, not hidden, not system.
   virtual bool ProbePlainFile(const std::wstring& path) = 0;
+  /// True when the paths `a` and `b` name the same file (any case, long or short form).
+  virtual bool SameFile(const std::wstring& a, const std::wstring& b) = 0;
 };
 
 /// The settings file, in the INI format of the profile functions.
@@ -94,8 +96,6 @@ class ProfileStore {
   /// when the file cannot be written.
   virtual bool Delete(const std::wstring& file, const std::wstring& section,
                       const std::wstring& key, std::wstring* error) = 0;
-  /// True when `file` exists (with any contents).
-  virtual bool FileExists(const std::wstring& file) = 0;
   /// Opens `file` for reading and keeps it open in `hold`, sharing it with readers and
   /// writers, so that no other program can lock the reads out until `hold` is released.
   /// True with `hold` empty when `file` does not exist; false with `error` when it cannot
@@ -228,8 +228,6 @@ class Associations {
   /// an empty path and its name. False when nothing is associated.
   virtual bool Query(const std::wstring& extension, const std::wstring& verb,
                      std::wstring* executable, std::wstring* friendly_name) = 0;
-  /// True when the paths `a` and `b` name the same file (any case, long or short form).
-  virtual bool SameFile(const std::wstring& a, const std::wstring& b) = 0;
   /// Tells the shell that associations changed, so Explorer drops what it cached.
   virtual void NotifyChanged() = 0;
 };

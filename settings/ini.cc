@@ -75,7 +75,7 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
     failure->unread = true;
     return false;
   }
-  const bool file_existed = store.FileExists(file);
+  const bool file_existed = p.files->FileExists(file);
   std::vector<Before> before(settings.size());
   for (std::size_t k = 0; k != settings.size(); ++k) {
     const Setting& setting = settings[k];
@@ -91,7 +91,7 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
       // A file this save created goes again: its existence alone decides how the next run
       // starts.
       std::wstring error;
-      if (!file_existed && failure->unrestored.empty() && store.FileExists(file) &&
+      if (!file_existed && failure->unrestored.empty() && p.files->FileExists(file) &&
           !store.RemoveFile(file, &error)) {
         failure->unrestored.push_back(file);
         failure->unrestored.back().append(L": ").append(error);

@@ -122,7 +122,7 @@ TEST_F(SaveSettingsTest, FileTheFailedSaveCreatedIsRemovedAgain) {
   EXPECT_EQ(failure.restored, std::vector<std::wstring>{L"WORD"});
   EXPECT_TRUE(failure.unrestored.empty());
   EXPECT_EQ(fake.profile.removed, std::vector<std::wstring>{kFile});
-  EXPECT_FALSE(fake.profile.FileExists(kFile));
+  EXPECT_FALSE(fake.files.FileExists(kFile));
 }
 
 TEST_F(SaveSettingsTest, KeysAreRestoredLastWrittenFirst) {

@@ -4,9 +4,6 @@
 #include <shlwapi.h>
 #include <windows.h>
 
-#include <algorithm>
-#include <vector>
-
 #include "platform/platform-win32.h"
 
 namespace talvern {
@@ -35,11 +32,6 @@ std::wstring AssocString(ASSOCSTR what, const std::wstring& extension, const std
   return text;
 }
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 class Win32Associations : public Associations {
  public:
   bool Query(const std::wstring& extension, const std::wstring& verb, std::wstring* executable,
@@ -58,17 +50,6 @@ class Win32Associations : public Associations {
       *friendly_name = AssocString(what, extension, verb);
     }
     return !friendly_name->empty();
-  }
-
-  bool SameFile(const std::wstring& a, const std::wstring& b) override {
-    const std::vector<std::wstring> forms = PathForms(b);
-    for (const std::wstring& form : PathForms(a)) {
-      if (std::any_of(forms.begin(), forms.end(),
-                      [&](const std::wstring& other) { return SameText(form, other); })) {
-        return true;
-      }
-    }
-    return false;
   }
 
   void NotifyChanged() override {

@@ -132,7 +132,7 @@ void FollowMovedExecutable(Platform& p, void* owner) {
   std::vector<std::wstring> old_paths;
   for (const Registration& r : Registrations(p, owner)) {
     // Another copy that exists is in use and stays as it is.
-    if (p.associations->SameFile(r.exe, p.App.ExeFile) || p.files->FileExists(r.exe)) continue;
+    if (p.files->SameFile(r.exe, p.App.ExeFile) || p.files->FileExists(r.exe)) continue;
     moved.push_back(r);
     bool known = false;
     for (const std::wstring& path : old_paths) known = known || Lower(path) == Lower(r.exe);
@@ -179,7 +179,7 @@ void RemoveLink(Platform& p, void* owner, std::vector<std::wstring>* removed,
     if (!error.empty()) kept->push_back(link + L"\r\n" + error);
     return;
   }
-  if (!IsTalvernExe(target) && !p.associations->SameFile(target, p.App.ExeFile)) {
+  if (!IsTalvernExe(target) && !p.files->SameFile(target, p.App.ExeFile)) {
     kept->push_back(link + L"\r\nTalvern ではないプログラム (" + target + L") を指しています。");
   } else if (p.shell->DeleteShortcut(link, &error)) {
     removed->push_back(L"「送る」のショートカット " + link);

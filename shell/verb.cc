@@ -110,7 +110,7 @@ void ReportDoubleClick(Platform& p) {
   std::wstring executable, name;
   bool found = p.associations->Query(L".doc", L"", &executable, &name) &&
                !IsWindowsChooser(executable) && !(executable.empty() && name.empty());
-  if (found && !executable.empty() && p.associations->SameFile(executable, p.App.ExeFile)) {
+  if (found && !executable.empty() && p.files->SameFile(executable, p.App.ExeFile)) {
     p.MsgBox(done, MsgIcon::kInformation);
     return;
   }

@@ -48,8 +48,8 @@ void Form1::DetectWordPath() {
   // Windows' chooser is no such program (picking Talvern there would only bring it back).
   std::wstring program, name;
   if (p_.associations->Query(L".doc", L"open", &program, &name) && p_.files->FileExists(program) &&
-      !IsWindowsChooser(program) && !p_.associations->SameFile(program, p_.App.ExeFile) &&
-      !p_.associations->SameFile(program, TextEditor())) {
+      !IsWindowsChooser(program) && !p_.files->SameFile(program, p_.App.ExeFile) &&
+      !p_.files->SameFile(program, TextEditor())) {
     if (name.empty()) name = program.substr(program.find_last_of(L'\\') + 1);
     p_.MsgBox(
         L"Winword.exeが見つかりませんでした\r\n"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/platform-win32.h"
+#include "shell/services-win32.h"
 
 namespace talvern {
 namespace {

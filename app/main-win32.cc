@@ -8,7 +8,9 @@
 #include "launcher/module1.h"
 #include "platform/decimal.h"
 #include "platform/platform-win32.h"
+#include "shell/services-win32.h"
 #include "window/form1-win32.h"
+#include "window/services-win32.h"
 
 namespace {
 

@@ -257,7 +257,7 @@ class Win32ProfileStore : public ProfileStore {
 
   bool CanStoreExactly(const std::wstring& text, std::wstring* why) override {
     if (FitsAnsiCodePage(text)) return true;
-    *why = L"この Windows の文字コード (コードページ " + DecimalText(GetACP()) +
+    *why = L"この Windows の文字コード (コード ページ " + DecimalText(GetACP()) +
            L") で表せない文字が含まれています。";
     return false;
   }

@@ -1,5 +1,5 @@
-// The Win32 implementations of the platform interfaces. Each folder provides its
-// own factory; app/main-win32.cc wires them together.
+// The Win32 implementations of platform/'s interfaces and the Win32 helpers every folder
+// shares. The folders above declare their own factories; app/main-win32.cc wires them.
 #ifndef TALVERN_PLATFORM_PLATFORM_WIN32_H_
 #define TALVERN_PLATFORM_PLATFORM_WIN32_H_
 
@@ -33,15 +33,6 @@ void SetMessageOwner(void* window);
 
 /// The running Windows' build number, as ntdll's RtlGetVersion gives it; 0 when unknown.
 unsigned long WindowsBuild();
-
-// window/ (the settings window itself: window/form1-win32.h)
-std::unique_ptr<FileDialog> NewWin32FileDialog();
-std::unique_ptr<WordAutomation> NewWin32WordAutomation();
-
-// shell/
-std::unique_ptr<Registry> NewWin32Registry();
-std::unique_ptr<Shell> NewWin32Shell();
-std::unique_ptr<Associations> NewWin32Associations();
 
 }  // namespace talvern
 

@@ -84,6 +84,25 @@ for folder in "${!rank[@]}"; do
     fi
   done < <(grep -r -n -o -E '^#include "[a-z_]+/' --include='*.cc' --include='*.h' "$folder" | sed -E 's|#include "||; s|/$||')
 done | tee -a "$out/findings.txt"
+# platform/ is the bottom, so its headers name nothing a folder above defines: a function
+# defined there (say a Win32 factory) or a type declared there is declared by its own folder.
+echo "== lint: platform/ headers name nothing above them"
+shopt -s nullglob
+above=()
+for folder in "${!rank[@]}"; do
+  [[ $folder != platform ]] && above+=("$folder"/*.cc "$folder"/*.h)
+done
+shopt -u nullglob
+mapfile -t above < <(printf '%s\n' "${above[@]}" | grep -v -E '_test\.cc$|_test_fixture\.h$|/fake_')
+function_head='^[A-Za-z_][^(=;/]*[ *&]([A-Za-z_][A-Za-z0-9_]*)\(.*'
+type_head='^(class|struct) ([A-Za-z_][A-Za-z0-9_]*)[^;]*$'
+names="$({
+  grep -h -E "$function_head" "${above[@]}" | sed -E "s/$function_head/\\1/"
+  grep -h -E "$type_head" "${above[@]}" | sed -E "s/$type_head/\\2/"
+} | sort -u | paste -s -d '|')"
+grep -H -n -v -E '^ *//' platform/*.h | grep -E "^[^:]+:[0-9]+:.*\b($names)\b" |
+  sed -E "s/^([^:]+:[0-9]+):.*\b($names)\b.*/\1: error: names \2, which a folder above defines [platform-names-above]/" |
+  tee -a "$out/findings.txt" || true
 echo "== lint: portable core (native)"
 CC=clang CXX=clang++ configure "$out/native"
 tidy "$out/native"

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs Talvern under Wine on the given documents (Unix or Windows paths); without
 # documents it opens the settings window. Runs the x64 build, or the x86 one with
-# TALVERN_ARCH=x86. Uses $DISPLAY, or a virtual screen whose picture is saved to
-# build/screenshot.png.
+# TALVERN_ARCH=x86. Uses $DISPLAY, or a virtual screen; there a picture of the settings
+# window is saved to build/screenshot.png.
 set -euo pipefail
 caller_dir="$PWD"
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -60,15 +60,16 @@ if ! $virtual; then
 fi
 
 echo "run.sh: no DISPLAY, so Talvern runs on the virtual screen $DISPLAY; its messages are" \
-  "printed and answered (OK, or No to a question), and a picture of the screen goes to build/screenshot.png."
+  "printed and answered (OK, or No to a question), and a picture of the settings window" \
+  "goes to build/screenshot.png."
 status=0
+picture=build/screenshot.png
+rm -f "$picture"
 # No pipe: Talvern inherits the driver's output and would hold a pipe open.
 talvern_wine "$build/tests/harness/opening_driver.exe" \
+  --picture "$(talvern_winepath -w "$PWD/$picture")" \
   "$(talvern_winepath -w "$PWD/$build/talvern.exe")" "${documents[@]}" || status=$?
-sleep 1  # the window paints itself
-if import -display "$DISPLAY" -window root build/screenshot.png 2>/dev/null; then
-  echo "run.sh: saved build/screenshot.png"
-fi
+[[ -f $picture ]] && echo "run.sh: saved $picture"
 # Leaving the script stops wineserver, which ends Talvern and what it started.
 echo "run.sh: nobody can use a window on the virtual screen; the run ends here."
 exit "$status"

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/platform-win32.h"
+#include "shell/services-win32.h"
 
 namespace talvern {
 namespace {

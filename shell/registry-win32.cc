@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "platform/platform-win32.h"
+#include "shell/services-win32.h"
 
 namespace talvern {
 namespace {

@@ -7,6 +7,7 @@
 
 #include "platform/com_ref-win32.h"
 #include "platform/platform-win32.h"
+#include "shell/services-win32.h"
 
 namespace talvern {
 namespace {

@@ -21,17 +21,33 @@ std::wstring ExePath(const AppFacts& app) {
 const wchar_t kWindowsAsks[] =
     L"次に .doc ファイルをダブルクリックすると、使うプログラムを Windows が尋ねます。"
     L"そこに表示される Talvern を選んでください。";
-const wchar_t kOpenWithSteps[] =
-    L"Talvern で開くには、.doc ファイルを右クリックして"
-    L"「プログラムから開く」→「別のプログラムを選択」で Talvern を選び、"
-    L"「常にこのアプリを使って .doc ファイルを開く」をオンにしてください。";
+
+// The steps in "Open with", in the words of the running Windows. An unknown build (0:
+// RtlGetVersion did not answer) gets Windows 10's words: their route is that of Windows 8
+// to 11, and only the last control differs on 11.
+std::wstring OpenWithSteps(unsigned long windows_build) {
+  std::wstring steps = L"Talvern で開くには、.doc ファイルを右クリックして「プログラムから開く」→";
+  if (windows_build != 0 && windows_build < 9200) {  // Windows 7
+    return steps +
+           L"「既定のプログラムの選択...」で Talvern を選び、「この種類のファイルを開くときは、"
+           L"選択したプログラムをいつも使う」をオンにして「OK」を押してください。";
+  }
+  steps += L"「別のプログラムを選択」で Talvern を選び、";
+  const wchar_t kCheckBox[] = L"「常にこのアプリを使って .doc ファイルを開く」をオンにして「OK」";
+  // Windows 11 22H2 replaced the check box with buttons; earlier 11 builds still show the
+  // check box, so both are named there.
+  if (windows_build >= 22621) return steps + L"「常に」を押してください。";
+  if (windows_build >= 22000) steps += L"「常に」を押すか、";
+  return steps + kCheckBox + L"を押してください。";
+}
 
 // What to do on the default-apps page, in the words of the running Windows: 11 (build
-// 22000 on) opens Talvern's own page, 10 the general one.
+// 22000 on) opens Talvern's own page, 10 the general one. The label of 11's confirming
+// button is not quoted: its Japanese wording differs between sources.
 std::wstring DefaultAppsSteps(unsigned long windows_build) {
   if (windows_build >= 22000) {
     return L"Talvern で開くには、Windows の設定の「既定のアプリ」で Talvern のページの .doc を"
-           L"クリックし、Talvern を選んで「既定値を設定」を押してください。";
+           L"クリックし、Talvern を選んで確定してください。";
   }
   return L"Talvern で開くには、Windows の設定の「既定のアプリ」で「ファイルの種類ごとに既定の"
          L"アプリを選ぶ」をクリックし、.doc の右のアプリをクリックして Talvern を選んでください。";
@@ -127,7 +143,7 @@ void ReportDoubleClick(Platform& p) {
   }
   // Without a Settings app (Windows 7 and 8, some Server editions) "Open with" is the way.
   if (!p.registry->KeyExists(KeyRoot::kClasses, L"ms-settings")) {
-    p.MsgBox(prompt + (found ? L"\r\n" + std::wstring(kOpenWithSteps) : kWindowsAsks), icon);
+    p.MsgBox(prompt + (found ? L"\r\n" + OpenWithSteps(p.App.WindowsBuild) : kWindowsAsks), icon);
     return;
   }
   prompt += L"\r\n" + DefaultAppsSteps(p.App.WindowsBuild) +
@@ -135,7 +151,8 @@ void ReportDoubleClick(Platform& p) {
   if (!p.Ask(prompt, icon)) return;
   std::wstring error;
   if (!p.shell->OpenUri(DefaultAppsUri(kRegisteredAppName), &error)) {
-    p.MsgBox(L"「既定のアプリ」の設定を開けませんでした。\r\n" + error + L"\r\n" + kOpenWithSteps,
+    p.MsgBox(L"「既定のアプリ」の設定を開けませんでした。\r\n" + error + L"\r\n" +
+                 OpenWithSteps(p.App.WindowsBuild),
              MsgIcon::kCritical);
   }
 }

@@ -201,37 +201,47 @@ TEST_F(VerbTest, VerbThatCannotBeDeletedMachineWideIsReportedAfterCleaningPerUse
 TEST_F(VerbTest, SetSaysWhatADoubleClickNowRunsAndOffersTheDefaultAppsPage) {
   const wchar_t kAsks[] = L"Windows が尋ねます";
   const wchar_t kWindows10[] = L"「ファイルの種類ごとに既定のアプリを選ぶ」";
-  const wchar_t kWindows11[] = L"Talvern のページの .doc をクリックし";
+  const wchar_t kWindows11[] = L"Talvern のページの .doc をクリックし、Talvern を選んで確定";
   const wchar_t kCannotOpen[] = L"「既定のアプリ」の設定を開けませんでした。\r\nno handler";
   const wchar_t kPage[] = L"ms-settings:defaultapps?registeredAppUser=Talvern";
   const wchar_t kSoffice[] = L"D:\\LO\\soffice.exe";
+  // The "Open with" dialog's last step by Windows generation.
+  const wchar_t kCheckBox[] = L"Talvern を選び、「常にこのアプリを使って .doc ファイルを開く」";
+  const wchar_t kBoth[] = L"「常に」を押すか、「常にこのアプリを使って";
+  const wchar_t kButton[] = L"Talvern を選び、「常に」を押してください。";
+  const wchar_t kWindows7[] = L"「既定のプログラムの選択...」";
   struct Row {
     const wchar_t* executable;  // null: no program
     const wchar_t* friendly_name;
-    int build;  // 0: no Settings app
+    int build;  // below 10240 (Windows 10): no Settings app
     bool yes;
     const wchar_t* open_error;
-    const wchar_t* says;  // empty: the plain message
+    const wchar_t* says;       // empty: the plain message
+    const wchar_t* open_with;  // the "Open with" steps' label, if they are given
     MsgIcon icon;
   } rows[] = {
-      {L"C:\\PROGRAM FILES\\TALVERN\\TALVERN.EXE", L"", 22000, true, L"", L"",
+      {L"C:\\PROGRAM FILES\\TALVERN\\TALVERN.EXE", L"", 22000, true, L"", L"", L"",
        MsgIcon::kInformation},
-      {L"C:\\Windows\\system32\\OpenWith.exe", L"", 0, true, L"", kAsks, MsgIcon::kInformation},
+      {L"C:\\Windows\\system32\\OpenWith.exe", L"", 0, true, L"", kAsks, L"",
+       MsgIcon::kInformation},
       {kSoffice, L"LibreOffice", 0, true, L"",
        L"今は LibreOffice (D:\\LO\\soffice.exe) が開きます。\r\nTalvern で開くには、.doc",
-       MsgIcon::kExclamation},
-      {kSoffice, L"", 0, true, L"", L"今は soffice.exe (D:\\LO\\soffice.exe) が開きます",
-       MsgIcon::kExclamation},
-      {nullptr, L"", 19045, true, L"", kWindows10, MsgIcon::kInformation},
-      {L"", L"フォト", 22000, false, L"", kWindows11, MsgIcon::kExclamation},
-      {kSoffice, L"", 22000, true, L"no handler", kCannotOpen, MsgIcon::kCritical},
+       kCheckBox, MsgIcon::kExclamation},
+      {kSoffice, L"", 7601, true, L"", L"今は soffice.exe (D:\\LO\\soffice.exe) が開きます",
+       kWindows7, MsgIcon::kExclamation},
+      {kSoffice, L"", 9200, true, L"", L"今は soffice.exe", kCheckBox, MsgIcon::kExclamation},
+      {nullptr, L"", 19045, true, L"", kWindows10, L"", MsgIcon::kInformation},
+      {L"", L"フォト", 22000, false, L"", kWindows11, L"", MsgIcon::kExclamation},
+      {kSoffice, L"", 22000, true, L"no handler", kCannotOpen, kBoth, MsgIcon::kCritical},
+      {kSoffice, L"", 22621, true, L"no handler", kCannotOpen, kButton, MsgIcon::kCritical},
   };
   for (const Row& row : rows) {
     FakePlatform fake(L"C:\\Program Files\\Talvern\\talvern.exe");
     if (row.executable) {
       fake.associations.programs[{L".doc", L""}] = {row.executable, row.friendly_name};
     }
-    if (row.build != 0) fake.registry.keys[{KeyRoot::kMachineClasses, L"ms-settings"}];
+    const bool settings_app = row.build >= 10240;
+    if (settings_app) fake.registry.keys[{KeyRoot::kMachineClasses, L"ms-settings"}];
     fake.platform.App.WindowsBuild = row.build;
     fake.messages.answers = {row.yes};
     fake.shell.open_error = row.open_error;
@@ -241,10 +251,13 @@ TEST_F(VerbTest, SetSaysWhatADoubleClickNowRunsAndOffersTheDefaultAppsPage) {
     EXPECT_EQ(first.prompt.rfind(kSetDone, 0), 0u) << first.prompt;
     EXPECT_EQ(*row.says ? prompt.find(row.says) != std::wstring::npos : prompt == kSetDone, true)
         << prompt;
+    EXPECT_EQ(prompt.find(L"「プログラムから開く」") != std::wstring::npos, *row.open_with != 0)
+        << prompt;
+    EXPECT_NE(prompt.find(row.open_with), std::wstring::npos) << prompt;
     EXPECT_EQ(fake.messages.shown.back().icon, row.icon) << prompt;
     // Only a question that was answered Yes opens the page.
     const bool asked = first.question;
-    EXPECT_EQ(asked, row.build != 0 && *row.says) << prompt;
+    EXPECT_EQ(asked, settings_app && *row.says) << prompt;
     const bool opened = asked && row.yes && !*row.open_error;
     EXPECT_EQ(fake.shell.opened,
               opened ? std::vector<std::wstring>{kPage} : std::vector<std::wstring>())

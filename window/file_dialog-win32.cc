@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/platform-win32.h"
+#include "window/services-win32.h"
 
 namespace talvern {
 

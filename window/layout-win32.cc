@@ -137,7 +137,7 @@ bool FormLayout::Create(HWND form, std::wstring* error) {
     ControlKind kind = ControlKind::kLabel;
     // A class the table names by mistake must not quietly become a label.
     if (!ControlKindOf(design.class_name, &kind)) {
-      *error = std::wstring(L"設定画面を作れませんでした。\r\n未知のウィンドウクラス: ") +
+      *error = std::wstring(L"設定画面を作れませんでした。\r\n未知のウィンドウ クラス: ") +
                design.class_name;
       return false;
     }

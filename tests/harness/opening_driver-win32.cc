@@ -1,11 +1,13 @@
 // Answers what Talvern shows when it opens, for scripts/run.sh on a screen nobody sees:
-//   opening_driver.exe TALVERN.EXE [ARGUMENT...]
+//   opening_driver.exe [--picture PNG] TALVERN.EXE [ARGUMENT...]
 // starts Talvern, prints each message box (icon and text, UTF-8) and presses its OK (No
 // when it asks Yes or No, so that nothing changes), and ends as soon as the settings
-// window shows, leaving it open (exit code 0). When Talvern ends first, exits with
-// Talvern's exit code; when neither happens in time, with 2.
+// window shows, leaving it open (exit code 0), after saving a picture of the window alone
+// to PNG when asked. When Talvern ends first, exits with Talvern's exit code; when neither
+// happens in time, or the picture cannot be saved, with 2.
 #include <string>
 
+#include "tests/harness/picture.h"
 #include "tests/harness/window_driver.h"
 
 namespace {
@@ -29,8 +31,14 @@ std::wstring CommandLine(int argc, wchar_t** argv) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  std::wstring picture;
+  if (argc > 2 && std::wstring(argv[1]) == L"--picture") {
+    picture = argv[2];
+    argc -= 2;  // TALVERN.EXE is argv[1] again
+    argv += 2;
+  }
   if (argc < 2) {
-    Print(L"usage: opening_driver.exe TALVERN.EXE [ARGUMENT...]");
+    Print(L"usage: opening_driver.exe [--picture PNG] TALVERN.EXE [ARGUMENT...]");
     return 2;
   }
   std::wstring line = CommandLine(argc, argv);
@@ -53,9 +61,12 @@ int wmain(int argc, wchar_t** argv) {
       DismissMessageBox(box);
       continue;
     }
-    if (WaitForWindow(info.dwProcessId, kWindowCaption, 100)) {
+    if (HWND window = WaitForWindow(info.dwProcessId, kWindowCaption, 100)) {
       Print(L"[settings window] " + std::wstring(kWindowCaption));
-      return 0;
+      std::string error;
+      if (picture.empty() || SavePng(CaptureWindow(window), picture, &error)) return 0;
+      Print(L"no picture: " + FromUtf8(error));
+      return 2;
     }
     DWORD code = 0;
     if (WaitForSingleObject(info.hProcess, 0) == WAIT_OBJECT_0 &&

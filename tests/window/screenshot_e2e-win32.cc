@@ -1,81 +1,15 @@
 // A picture of the settings window as users see it: every caption must be drawn in real
 // glyphs (no missing-glyph boxes). The picture is kept as a test artefact in the build
 // folder; scripts/screenshot.sh copies it to docs/ for a person to look at.
-#include <wincodec.h>
-
 #include <algorithm>
 #include <cmath>
 
+#include "tests/harness/picture.h"
 #include "tests/window/window_fixture.h"
 
 namespace talvern {
 namespace e2e {
 namespace {
-
-// A captured area of the screen, 32 bits per pixel, top-down.
-struct Picture {
-  int width = 0, height = 0;
-  std::vector<DWORD> pixels;
-  DWORD at(int x, int y) const { return pixels[static_cast<std::size_t>(y) * width + x]; }
-};
-
-Picture Capture(const RECT& area) {
-  Picture picture;
-  picture.width = area.right - area.left;
-  picture.height = area.bottom - area.top;
-  picture.pixels.resize(static_cast<std::size_t>(picture.width) * picture.height);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info = {};
-  info.bmiHeader.biSize = sizeof(info.bmiHeader);
-  info.bmiHeader.biWidth = picture.width;
-  info.bmiHeader.biHeight = -picture.height;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, picture.width, picture.height, screen, area.left, area.top, SRCCOPY);
-  GdiFlush();
-  std::copy_n(static_cast<const DWORD*>(bits), picture.pixels.size(), picture.pixels.begin());
-  SelectObject(memory, old);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  return picture;
-}
-
-// Writes `picture` as a PNG file through the Windows imaging component.
-bool SavePng(const Picture& picture, const std::wstring& path, std::string* error) {
-  IWICImagingFactory* factory = nullptr;
-  IWICBitmap* bitmap = nullptr;
-  IWICStream* stream = nullptr;
-  IWICBitmapEncoder* encoder = nullptr;
-  IWICBitmapFrameEncode* frame = nullptr;
-  HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory));
-  if (SUCCEEDED(hr)) {
-    hr = factory->CreateBitmapFromMemory(
-        picture.width, picture.height, GUID_WICPixelFormat32bppBGR, picture.width * 4,
-        static_cast<UINT>(picture.pixels.size() * 4),
-        reinterpret_cast<BYTE*>(const_cast<DWORD*>(picture.pixels.data())), &bitmap);
-  }
-  if (SUCCEEDED(hr)) hr = factory->CreateStream(&stream);
-  if (SUCCEEDED(hr)) hr = stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE);
-  if (SUCCEEDED(hr)) hr = factory->CreateEncoder(GUID_ContainerFormatPng, nullptr, &encoder);
-  if (SUCCEEDED(hr)) hr = encoder->Initialize(stream, WICBitmapEncoderNoCache);
-  if (SUCCEEDED(hr)) hr = encoder->CreateNewFrame(&frame, nullptr);
-  if (SUCCEEDED(hr)) hr = frame->Initialize(nullptr);
-  if (SUCCEEDED(hr)) hr = frame->WriteSource(bitmap, nullptr);
-  if (SUCCEEDED(hr)) hr = frame->Commit();
-  if (SUCCEEDED(hr)) hr = encoder->Commit();
-  for (IUnknown* object :
-       std::initializer_list<IUnknown*>{frame, encoder, stream, bitmap, factory}) {
-    if (object) object->Release();
-  }
-  if (FAILED(hr)) *error = "PNG encoding failed: hr " + std::to_string(static_cast<long>(hr));
-  return SUCCEEDED(hr);
-}
 
 // Dark pixels of the picture inside `area`: the ink of a caption.
 struct Ink {
@@ -128,18 +62,13 @@ TEST_F(ScreenshotTest, EveryCaptionIsDrawnInRealGlyphs) {
   WordServer server(L"C:\\Program Files\\Microsoft Office\\Office", folder_ + L"word.log");
   ASSERT_TRUE(Open());
   ASSERT_TRUE(BringToFront(window_));
-  RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
-  Sleep(500);
-  RECT frame;
-  GetWindowRect(window_, &frame);
-  const Picture picture = Capture(frame);
+  const Picture picture = CaptureWindow(window_);
+  const RECT& frame = picture.area;
 
-  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
   const std::wstring artefact = FromUnixPath(TALVERN_E2E_ARTEFACT_DIR) + L"\\settings-window.png";
   MakeFolders(FromUnixPath(TALVERN_E2E_ARTEFACT_DIR));
   std::string error;
   EXPECT_TRUE(SavePng(picture, artefact, &error)) << error;
-  CoUninitialize();
 
   // The face the window's font comes from has a glyph for every caption character.
   NONCLIENTMETRICSW metrics = {};

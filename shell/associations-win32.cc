@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/paths.h"
 #include "platform/platform-win32.h"
 
 namespace talvern {
@@ -35,11 +36,6 @@ std::wstring AssocString(ASSOCSTR what, const std::wstring& extension, const std
   return text;
 }
 
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 class Win32Associations : public Associations {
  public:
   bool Query(const std::wstring& extension, const std::wstring& verb, std::wstring* executable,
@@ -64,7 +60,7 @@ class Win32Associations : public Associations {
     const std::vector<std::wstring> forms = PathForms(b);
     for (const std::wstring& form : PathForms(a)) {
       if (std::any_of(forms.begin(), forms.end(),
-                      [&](const std::wstring& other) { return SameText(form, other); })) {
+                      [&](const std::wstring& other) { return SamePathText(form, other); })) {
         return true;
       }
     }

@@ -21,9 +21,10 @@ std::wstring FileName(const std::wstring& path) {
 
 namespace {
 
-// One character upper-cased by a simple one-to-one mapping, as the file system's table
-// does it (no locale, no "ß" to "SS"); ranges of lower-case letters and how far each
-// lies from its capital, every `step`th character of the range.
+// One character upper-cased as Windows does it for file names: one to one, whatever the
+// locale ("ß" stays), here for the Latin, Greek, Cyrillic and full-width Latin letters.
+// Each row: a range of which every `step`th character is a small letter `offset` away
+// from its capital.
 wchar_t Upper(wchar_t c) {
   static const struct {
     std::uint16_t first, last, step;

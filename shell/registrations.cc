@@ -113,9 +113,9 @@ void FollowMovedExecutable(Platform& p, void* owner) {
   if (moved.empty()) return;
   std::wstring prompt = L"Talvern の登録が、今は見つからない Talvern を指しています。";
   for (const std::wstring& path : old_paths) prompt += L"\r\n古い場所: " + path;
+  // Named once here: an earlier version's machine-wide verb whose exe is gone.
   const std::wstring machine = MachineWideVerb(*p.registry);
-  if (!machine.empty() && !p.associations->SameFile(machine, p.App.ExeFile) &&
-      !p.files->FileExists(machine)) {
+  if (!machine.empty() && !p.files->FileExists(machine)) {
     prompt += L"\r\n" + reg::KeyName(KeyRoot::kMachineClasses, kCommandKey) +
               L" は向け直しません。" + kMachineWideAdvice;
   }

@@ -37,34 +37,36 @@ std::wstring DefaultAppsSteps(unsigned long windows_build) {
          L"アプリを選ぶ」をクリックし、.doc の右のアプリをクリックして Talvern を選んでください。";
 }
 
-// The verb's values as "関連付けを設定" writes them for the current user, the default verb
-// last, once the verb and its command exist.
+// The verb's values as "関連付けを設定" writes them for the current user (null: the
+// command), the default verb last, once the verb and its command exist.
 const struct {
   const wchar_t* key;
   const wchar_t* name;
-} kVerbValues[] = {
-    {kVerbKey, L""}, {kVerbKey, reg::kSelectionModel}, {kCommandKey, L""}, {kShellKey, L""}};
+  const wchar_t* value;
+} kVerbValues[] = {{kVerbKey, L"", L"判別"},
+                   {kVerbKey, reg::kSelectionModel, reg::kPlayer},
+                   {kCommandKey, L"", nullptr},
+                   {kShellKey, L"", L"TVern"}};
 
-/// Deletes the verb an earlier version wrote for the whole machine, and puts its default
-/// verb back to "Open"; sets `*changed` when anything went. False with `error` when that
-/// is not allowed.
-bool RemoveMachineWideVerb(Registry& registry, bool* changed, std::wstring* error) {
-  constexpr KeyRoot kMachine = KeyRoot::kMachineClasses;
-  std::wstring shell, reason;
-  const bool ours = registry.GetValue(kMachine, kShellKey, L"", &shell) && shell == L"TVern";
-  const bool verb = !MachineWideVerb(registry).empty();
+/// Makes "Open" the default verb of the classes under `root` (when `open`), then deletes
+/// the verb's command and the verb (when `verb`), in that order: the NT family will not
+/// delete a key that has subkeys. Sets `*changed` when anything changed; false with `error`
+/// (the key, then the reason) at the first refusal.
+bool Unregister(Registry& registry, KeyRoot root, bool open, bool verb, bool* changed,
+                std::wstring* error) {
+  std::wstring reason;
   const wchar_t* key = kShellKey;
   RegResult result =
-      ours ? registry.SetValue(kMachine, kShellKey, L"", L"Open", &reason) : RegResult::kOk;
-  // The command before the verb: the NT family will not delete a key that has subkeys.
+      open ? registry.SetValue(root, kShellKey, L"", L"Open", &reason) : RegResult::kNotFound;
   for (const wchar_t* next : {kCommandKey, kVerbKey}) {
-    if (!verb || result != RegResult::kOk) break;
+    *changed = *changed || result == RegResult::kOk;
+    if (!verb || (result != RegResult::kOk && result != RegResult::kNotFound)) break;
     key = next;
-    result = registry.DeleteKey(kMachine, key, &reason);
+    result = registry.DeleteKey(root, key, &reason);
   }
-  if (result == RegResult::kOk) *changed = *changed || ours || verb;
+  *changed = *changed || result == RegResult::kOk;
   if (result == RegResult::kOk || result == RegResult::kNotFound) return true;
-  *error = reg::KeyName(kMachine, key) + L"\r\n" + reason + L"\r\n" + kMachineWideAdvice;
+  *error = reg::KeyName(root, key) + L"\r\n" + reason;
   return false;
 }
 
@@ -126,11 +128,9 @@ void SetAssociation(Platform& p) {
   bool ok = candidate.Write(p.App.ExeFile, &error);
   if (ok) {
     reg::Journal journal(registry);
-    const std::wstring values[] = {L"判別", reg::kPlayer, reg::CommandValue(p.App.ExeFile),
-                                   L"TVern"};
-    for (std::size_t i = 0; ok && i < sizeof values / sizeof values[0]; ++i) {
-      ok = journal.Set(KeyRoot::kUserClasses, kVerbValues[i].key, kVerbValues[i].name, values[i],
-                       &error);
+    for (const auto& v : kVerbValues) {
+      const std::wstring value = v.value ? v.value : reg::CommandValue(p.App.ExeFile);
+      ok = ok && journal.Set(KeyRoot::kUserClasses, v.key, v.name, value, &error);
     }
     if (!ok) {
       journal.Undo(&error);
@@ -147,23 +147,18 @@ void SetAssociation(Platform& p) {
 
 bool UnregisterVerbAndCandidate(Platform& p, std::wstring* error) {
   Registry& registry = *p.registry;
-  constexpr KeyRoot kUser = KeyRoot::kUserClasses;
-  // "Open" first, so the class never has a default verb that is gone; then the command
-  // before the verb.
-  std::wstring reason;
-  const wchar_t* key = kShellKey;
-  RegResult result = registry.SetValue(kUser, kShellKey, L"", L"Open", &reason);
-  bool changed = result == RegResult::kOk;
-  for (const wchar_t* next : {kCommandKey, kVerbKey}) {
-    if (result != RegResult::kOk && result != RegResult::kNotFound) break;
-    key = next;
-    result = registry.DeleteKey(kUser, key, &reason);
-  }
-  bool ok = result == RegResult::kOk || result == RegResult::kNotFound;
-  if (!ok) *error = reg::KeyName(kUser, key) + L"\r\n" + reason;
-  std::wstring later_error;
-  if (!RemoveMachineWideVerb(registry, &changed, &later_error) && ok) {
-    *error = later_error;
+  bool changed = false;
+  // "Open" first, so the class never has a default verb that is gone.
+  bool ok = Unregister(registry, KeyRoot::kUserClasses, true, true, &changed, error);
+  // What an earlier version wrote for the whole machine: its default verb only when that
+  // is Talvern's, its verb only when the command has the shape Talvern writes.
+  std::wstring shell, later_error;
+  const bool ours =
+      registry.GetValue(KeyRoot::kMachineClasses, kShellKey, L"", &shell) && shell == L"TVern";
+  if (!Unregister(registry, KeyRoot::kMachineClasses, ours, !MachineWideVerb(registry).empty(),
+                  &changed, &later_error) &&
+      ok) {
+    *error = later_error + L"\r\n" + kMachineWideAdvice;
     ok = false;
   }
   if (!OpenWithCandidate(registry).Remove(&changed, &later_error) && ok) {

@@ -1,6 +1,6 @@
 #include "launcher/arguments.h"
 
-#include <cwctype>
+#include "platform/paths.h"
 
 namespace talvern {
 
@@ -16,12 +16,7 @@ std::size_t OwnNameLength(const std::wstring& command_line,
   for (const std::wstring& name : own_names) {
     if (name.empty() || name.size() <= longest || name.size() > command_line.size()) continue;
     if (name.size() < command_line.size() && !IsBlank(command_line[name.size()])) continue;
-    bool same = true;
-    for (std::size_t k = 0; same && k != name.size(); ++k) {
-      same = std::towlower(static_cast<std::wint_t>(name[k])) ==
-             std::towlower(static_cast<std::wint_t>(command_line[k]));
-    }
-    if (same) longest = name.size();
+    if (SamePathText(name, command_line.substr(0, name.size()))) longest = name.size();
   }
   return longest;
 }

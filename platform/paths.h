@@ -16,6 +16,15 @@ std::wstring AddPathSeparator(const std::wstring& text);
 /// in a "\\?\" or "\\.\" form is returned as it is.
 std::wstring ExtendedLengthPath(const std::wstring& full);
 
+/// The file name at the end of `path`: what follows its last "\" or "/" (all of it when
+/// there is none).
+std::wstring FileName(const std::wstring& path);
+
+/// True when the paths (or names) `a` and `b` are the same text apart from letter case,
+/// compared as Windows compares file names: character by character, each upper-cased on
+/// its own (Latin, Greek, Cyrillic and full-width Latin letters).
+bool SamePathText(const std::wstring& a, const std::wstring& b);
+
 }  // namespace talvern
 
 #endif  // TALVERN_PLATFORM_PATHS_H_

@@ -5,7 +5,7 @@
 namespace talvern {
 namespace {
 
-TEST(PathsTest, SeparatorAndExtendedLengthForms) {
+TEST(PathsTest, SeparatorExtendedLengthAndFileName) {
   const struct {
     std::wstring (*make)(const std::wstring&);
     const wchar_t* in;
@@ -22,8 +22,17 @@ TEST(PathsTest, SeparatorAndExtendedLengthForms) {
       {ExtendedLengthPath, L"\\\\server\\share\\a.doc", L"\\\\?\\UNC\\server\\share\\a.doc"},
       {ExtendedLengthPath, L"\\\\?\\C:\\a.doc", L"\\\\?\\C:\\a.doc"},
       {ExtendedLengthPath, L"\\\\.\\C:\\a.doc", L"\\\\.\\C:\\a.doc"},
+      {FileName, L"C:\\a b\\talvern.exe", L"talvern.exe"},
+      {FileName, L"C:/a/talvern.exe", L"talvern.exe"},
+      {FileName, L"talvern.exe", L"talvern.exe"},
   };
   for (const auto& row : rows) EXPECT_EQ(row.make(row.in), row.out) << row.in;
+}
+
+TEST(PathsTest, SamePathTextIgnoresCaseCharacterByCharacter) {
+  EXPECT_TRUE(SamePathText(L"C:\\Ｔé\\Ωя\\TALVERN.exe", L"c:\\ｔÉ\\ωЯ\\talvern.EXE"));
+  EXPECT_FALSE(SamePathText(L"C:\\a.exe", L"C:\\b.exe"));
+  EXPECT_FALSE(SamePathText(L"straße", L"STRASSE"));
 }
 
 }  // namespace

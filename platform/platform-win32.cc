@@ -164,12 +164,6 @@ bool IsFile(const std::wstring& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Ordinal and case-insensitive, as Windows compares file names.
-bool SameText(const std::wstring& a, const std::wstring& b) {
-  return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                              static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
 class Win32FileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override { return IsFile(path); }
@@ -200,7 +194,7 @@ class Win32FileSystem : public FileSystem {
     const std::vector<std::wstring> forms = PathForms(b);
     for (const std::wstring& form : PathForms(a)) {
       if (std::any_of(forms.begin(), forms.end(),
-                      [&](const std::wstring& other) { return SameText(form, other); })) {
+                      [&](const std::wstring& other) { return SamePathText(form, other); })) {
         return true;
       }
     }

@@ -6,7 +6,12 @@
 
 namespace talvern {
 
-const wchar_t kRegisteredAppName[] = L"Talvern";
+// The one name Talvern registers goes into the page's URI as it is: letters need no escaping.
+#define TALVERN_REGISTERED_NAME L"Talvern"
+const wchar_t kRegisteredAppName[] = TALVERN_REGISTERED_NAME;
+const wchar_t kDefaultAppsUri[] =
+    L"ms-settings:defaultapps?registeredAppUser=" TALVERN_REGISTERED_NAME;
+#undef TALVERN_REGISTERED_NAME
 const wchar_t kCandidateClassKey[] = L"Classes\\Talvern.Document";
 const wchar_t kCandidateIconKey[] = L"Classes\\Talvern.Document\\DefaultIcon";
 const wchar_t kCandidateCommandKey[] = L"Classes\\Talvern.Document\\shell\\open\\command";
@@ -18,6 +23,7 @@ const wchar_t kProgId[] = L"Talvern.Document";
 constexpr const wchar_t* kClass = kCandidateClassKey;
 constexpr const wchar_t* kIcon = kCandidateIconKey;
 constexpr const wchar_t* kOpen = kCandidateCommandKey;
+const wchar_t kOpenVerb[] = L"Classes\\Talvern.Document\\shell\\open";
 const wchar_t kOpenWith[] = L"Classes\\.doc\\OpenWithProgids";
 const wchar_t kCapabilities[] = L"Talvern\\Capabilities";
 const wchar_t kFileAssociations[] = L"Talvern\\Capabilities\\FileAssociations";
@@ -29,7 +35,7 @@ constexpr const wchar_t* kAppName = kRegisteredAppName;
 // made them is undone, or on remove when nothing is left in them.
 const wchar_t* const kKeys[] = {
     kOpen,
-    L"Classes\\Talvern.Document\\shell\\open",
+    kOpenVerb,
     L"Classes\\Talvern.Document\\shell",
     kIcon,
     kClass,
@@ -52,6 +58,7 @@ constexpr Entry kEntries[] = {
     {kClass, L""},
     {kIcon, L""},
     {kOpen, L""},
+    {kOpenVerb, reg::kSelectionModel},
     {kCapabilities, L"ApplicationName"},
     {kCapabilities, L"ApplicationDescription"},
     {kFileAssociations, L".doc"},
@@ -59,22 +66,17 @@ constexpr Entry kEntries[] = {
     {kRegistered, kAppName},
 };
 
-std::wstring ValueName(const wchar_t* key, const wchar_t* name) {
-  const std::wstring full = reg::KeyName(kRoot, key);
-  return *name ? full + L" (" + name + L")" : full;
-}
-
 }  // namespace
 
 OpenWithCandidate::OpenWithCandidate(Registry& registry)
     : registry_(registry), journal_(registry) {}
 
-bool OpenWithCandidate::Write(const std::wstring& exe, const std::wstring& command,
-                              std::wstring* error) {
+bool OpenWithCandidate::Write(const std::wstring& exe, std::wstring* error) {
   const std::wstring data[] = {
       L"Talvern 文書",
-      L"\"" + exe + L"\",0",
-      command,
+      reg::IconValue(exe),
+      reg::CommandValue(exe),
+      reg::kPlayer,
       kAppName,
       L"Word 文書とテキストの .doc ファイルを見分けて、それぞれのプログラムで開きます。",
       kProgId,
@@ -82,13 +84,7 @@ bool OpenWithCandidate::Write(const std::wstring& exe, const std::wstring& comma
       std::wstring(L"Software\\") + kCapabilities,
   };
   for (std::size_t i = 0; i < sizeof(kEntries) / sizeof(kEntries[0]); ++i) {
-    std::wstring reason;
-    const Entry& entry = kEntries[i];
-    journal_.Remember(kRoot, entry.key, entry.name);
-    if (registry_.SetValue(kRoot, entry.key, entry.name, data[i], &reason) == RegResult::kOk) {
-      continue;
-    }
-    *error = ValueName(entry.key, entry.name) + L"\r\n" + reason;
+    if (journal_.Set(kRoot, kEntries[i].key, kEntries[i].name, data[i], error)) continue;
     Undo(error);
     return false;
   }
@@ -109,7 +105,7 @@ bool OpenWithCandidate::Remove(bool* changed, std::wstring* error) {
   // Only Talvern's own value goes from the keys other programs share.
   for (const Entry& entry : {Entry{kOpenWith, kProgId}, Entry{kRegistered, kAppName}}) {
     note(registry_.DeleteValue(kRoot, entry.key, entry.name, &reason),
-         ValueName(entry.key, entry.name), reason);
+         reg::ValueName(kRoot, entry.key, entry.name), reason);
   }
   for (std::size_t i = 0; i < kOwnKeys; ++i) {
     note(registry_.DeleteKey(kRoot, kKeys[i], &reason), reg::KeyName(kRoot, kKeys[i]), reason);

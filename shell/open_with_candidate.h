@@ -11,8 +11,10 @@
 
 namespace talvern {
 
-/// The name Talvern is registered under in HKEY_CURRENT_USER\Software\RegisteredApplications.
+/// The name Talvern is registered under in HKEY_CURRENT_USER\Software\RegisteredApplications,
+/// and Windows' default-apps settings page of the program registered so.
 extern const wchar_t kRegisteredAppName[];
+extern const wchar_t kDefaultAppsUri[];
 /// The keys (under HKEY_CURRENT_USER\Software) of Talvern's document class, its icon and
 /// its open command.
 extern const wchar_t kCandidateClassKey[];
@@ -26,10 +28,10 @@ class OpenWithCandidate {
  public:
   explicit OpenWithCandidate(Registry& registry);
 
-  /// Writes every key and value for `exe` (the document class opens it with `command`).
-  /// When one write fails, undoes the others and returns false with `error`: the key and
-  /// the reason, then a line for each thing that could not be undone.
-  bool Write(const std::wstring& exe, const std::wstring& command, std::wstring* error);
+  /// Writes every key and value for `exe` (the document class opens it). When one write
+  /// fails, undoes the others and returns false with `error`: the key and the reason, then
+  /// a line for each thing that could not be undone.
+  bool Write(const std::wstring& exe, std::wstring* error);
   /// Puts back what was there when this object was made; appends to `error` a line for
   /// each thing that stays changed.
   void Undo(std::wstring* error);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/paths.h"
+
 namespace talvern {
 namespace reg {
 
@@ -19,13 +21,9 @@ std::wstring KeyName(KeyRoot root, const std::wstring& key) {
   return key;
 }
 
-namespace {
-
-std::wstring Describe(KeyRoot root, const std::wstring& key, const std::wstring& reason) {
-  return KeyName(root, key) + L"\r\n" + reason;
+std::wstring ValueName(KeyRoot root, const std::wstring& key, const std::wstring& name) {
+  return name.empty() ? KeyName(root, key) : KeyName(root, key) + L" (" + name + L")";
 }
-
-}  // namespace
 
 void Journal::Remember(KeyRoot root, const std::wstring& key, const std::wstring& name) {
   Value value{root, key, name, false, RawValue()};
@@ -41,6 +39,15 @@ void Journal::Remember(KeyRoot root, const std::wstring& key, const std::wstring
   }
 }
 
+bool Journal::Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                  const std::wstring& value, std::wstring* error) {
+  Remember(root, key, name);
+  std::wstring reason;
+  if (registry_.SetValue(root, key, name, value, &reason) == RegResult::kOk) return true;
+  *error = ValueName(root, key, name) + L"\r\n" + reason;
+  return false;
+}
+
 void Journal::Undo(std::wstring* error) {
   std::wstring reason;
   for (auto value = values_.rbegin(); value != values_.rend(); ++value) {
@@ -53,9 +60,7 @@ void Journal::Undo(std::wstring* error) {
             ? registry_.SetRawValue(value->root, value->key, value->name, value->old, &reason)
             : registry_.DeleteValue(value->root, value->key, value->name, &reason);
     if (result == RegResult::kOk || result == RegResult::kNotFound) continue;
-    const std::wstring name = KeyName(value->root, value->key);
-    *error += L"\r\n元に戻せなかった設定: " +
-              (value->name.empty() ? name : name + L" (" + value->name + L")");
+    *error += L"\r\n元に戻せなかった設定: " + ValueName(value->root, value->key, value->name);
   }
   for (auto key = created_.rbegin(); key != created_.rend(); ++key) {
     const RegResult result = registry_.DeleteKey(key->root, key->key, &reason);
@@ -67,51 +72,28 @@ void Journal::Undo(std::wstring* error) {
   created_.clear();
 }
 
-bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const std::wstring& value,
-                           std::wstring* error, Journal* journal) {
-  // Machine-wide by name: a write through HKEY_CLASSES_ROOT would land in the per-user copy
-  // whenever one exists and leave the machine-wide value, which other users see, behind.
-  std::wstring machine_error;
-  if (journal) journal->Remember(KeyRoot::kMachineClasses, key, L"");
-  if (registry.SetDefaultValue(KeyRoot::kMachineClasses, key, value, &machine_error) ==
-      RegResult::kOk) {
-    // A per-user copy of the key would hide the value just written; keep it in step.
-    if (!registry.KeyExists(KeyRoot::kUserClasses, key)) return true;
-    std::wstring user_error;
-    if (journal) journal->Remember(KeyRoot::kUserClasses, key, L"");
-    if (registry.SetDefaultValue(KeyRoot::kUserClasses, key, value, &user_error) ==
-        RegResult::kOk) {
-      return true;
-    }
-    *error = Describe(KeyRoot::kUserClasses, key, user_error);
-    return false;
-  }
-  // Standard users may not write the machine-wide classes; HKEY_CLASSES_ROOT merges in
-  // the per-user ones, so the value takes effect for this user all the same.
-  std::wstring user_error;
-  if (journal) journal->Remember(KeyRoot::kUserClasses, key, L"");
-  if (registry.SetDefaultValue(KeyRoot::kUserClasses, key, value, &user_error) == RegResult::kOk) {
-    return true;
-  }
-  *error = Describe(KeyRoot::kMachineClasses, key, machine_error);
-  if (user_error != machine_error) {
-    *error += L"\r\n" + Describe(KeyRoot::kUserClasses, key, user_error);
-  }
-  return false;
+std::wstring CommandValue(const std::wstring& exe) {
+  // Quoted, or "C:\Program Files\..." would let C:\Program.exe run; %1 stays bare because
+  // the start-up joins the pieces of a path with spaces again.
+  return L"\"" + exe + L"\" %1";
 }
 
-bool DeleteClassesRootKey(Registry& registry, const std::wstring& key, std::wstring* error) {
-  // Every place is tried, so what may be removed is removed; the first refusal is reported.
-  bool ok = true;
-  for (KeyRoot root : {KeyRoot::kUserClasses, KeyRoot::kMachineClasses}) {
-    std::wstring reason;
-    const RegResult result = registry.DeleteKey(root, key, &reason);
-    if (result == RegResult::kOk || result == RegResult::kNotFound || !ok) continue;
-    *error = Describe(root, key, reason);
-    ok = false;
-  }
-  return ok;
+std::wstring IconValue(const std::wstring& exe) { return L"\"" + exe + L"\",0"; }
+
+std::wstring NamedExecutable(const std::wstring& text) {
+  if (text.size() < 2 || text[0] != L'"') return L"";
+  const std::size_t close = text.find(L'"', 1);
+  if (close == std::wstring::npos) return L"";
+  const std::wstring exe = text.substr(1, close - 1);
+  if (text != CommandValue(exe) && text != IconValue(exe)) return L"";
+  // A full path only: a relative one would be looked up wherever the shell happens to be.
+  const bool full =
+      (exe.size() > 3 && exe[1] == L':' && exe[2] == L'\\') || exe.compare(0, 2, L"\\\\") == 0;
+  return full && exe.size() > 4 && SamePathText(exe.substr(exe.size() - 4), L".exe") ? exe : L"";
 }
+
+const wchar_t kSelectionModel[] = L"MultiSelectModel";
+const wchar_t kPlayer[] = L"Player";
 
 }  // namespace reg
 }  // namespace talvern

@@ -1,4 +1,5 @@
-// Module `reg`: the registry keys of document classes, written where the user may write.
+// Module `reg`: the registry values of document classes that name Talvern, and the undo of
+// a change to them.
 #ifndef TALVERN_SHELL_REG_H_
 #define TALVERN_SHELL_REG_H_
 
@@ -12,6 +13,8 @@ namespace reg {
 
 /// The full name of `key` under `root`, as regedit shows it ("HKEY_CURRENT_USER\\...").
 std::wstring KeyName(KeyRoot root, const std::wstring& key);
+/// The same with the value's `name` after it in brackets, unless it is the default value.
+std::wstring ValueName(KeyRoot root, const std::wstring& key, const std::wstring& name);
 
 /// What a set is about to change, remembered so that a set that fails half-way can put
 /// back exactly what was there.
@@ -22,6 +25,10 @@ class Journal {
   /// `root`: remembers the value as stored (any type) or its absence, and the keys down to
   /// `key` that do not exist yet.
   void Remember(KeyRoot root, const std::wstring& key, const std::wstring& name);
+  /// Remembers, then sets the REG_SZ `value`. False with `error` (the key and the name,
+  /// then the reason) when the write fails.
+  bool Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
+           const std::wstring& value, std::wstring* error);
   /// Puts every remembered value back, the latest first, then deletes the keys that did
   /// not exist, the deepest first, and forgets them all. Appends to `error` a line for each
   /// thing that stays changed.
@@ -44,18 +51,19 @@ class Journal {
   std::vector<Key> created_;  ///< in the order they would be made, parents first.
 };
 
-/// Creates `key` (relative to HKEY_CLASSES_ROOT) in the machine-wide classes and sets its
-/// default value to `value`; the per-user classes take it when the machine-wide ones refuse,
-/// and always when they already hold the key (theirs wins in HKEY_CLASSES_ROOT). False with
-/// `error` (the key, then the reason) when none takes it. What it may change goes into
-/// `journal` first, when one is given.
-bool SetClassesRootDefault(Registry& registry, const std::wstring& key, const std::wstring& value,
-                           std::wstring* error, Journal* journal = nullptr);
+/// What a registration writes for the executable `exe` (the running one's real path): a
+/// command `"exe" %1`, the verb's and the candidate's, and an icon `"exe",0`.
+std::wstring CommandValue(const std::wstring& exe);
+std::wstring IconValue(const std::wstring& exe);
 
-/// Deletes the single key `key` from the per-user and the machine-wide classes, as far as
-/// they allow. A key that is absent is not an error. False with `error` (the key, then the
-/// reason) for the first place that refused.
-bool DeleteClassesRootKey(Registry& registry, const std::wstring& key, std::wstring* error);
+/// The executable that `text` names in one of those shapes with a full path ending in
+/// ".exe". Empty for any other text.
+std::wstring NamedExecutable(const std::wstring& text);
+
+/// Explorer's verb selection model, written on a verb's key: "Player" offers a command
+/// verb for up to 100 selected files, where without it the limit is 15.
+extern const wchar_t kSelectionModel[];
+extern const wchar_t kPlayer[];
 
 }  // namespace reg
 }  // namespace talvern

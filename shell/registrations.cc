@@ -1,6 +1,5 @@
 #include "shell/registrations.h"
 
-#include <cwctype>
 #include <vector>
 
 #include "platform/paths.h"
@@ -12,43 +11,32 @@
 namespace talvern {
 namespace {
 
-// Where the verb and the Open-with candidate name the executable, as they write it.
+// Where the verb and the Open-with candidate name the executable for the current user.
+// The machine-wide verb of an earlier version is no place a move writes: only an
+// administrator may, and the question would come back at every opening.
 const wchar_t kCandidateKey[] = L"Talvern";
 struct Place {
   KeyRoot root;
   const wchar_t* key;
+  bool icon;  ///< an icon, not a verb's command.
 };
 const Place kPlaces[] = {
-    {KeyRoot::kMachineClasses, kCommandKey},
-    {KeyRoot::kUserClasses, kCommandKey},
-    {KeyRoot::kUserSoftware, kCandidateCommandKey},
-    {KeyRoot::kUserSoftware, kCandidateIconKey},
+    {KeyRoot::kUserClasses, kCommandKey, false},
+    {KeyRoot::kUserSoftware, kCandidateCommandKey, false},
+    {KeyRoot::kUserSoftware, kCandidateIconKey, true},
 };
 
 /// One registration that names an executable.
 struct Registration {
-  KeyRoot root = KeyRoot::kClasses;
-  std::wstring key;        ///< whose default value names it; empty for the link.
-  std::wstring link_file;  ///< the SendTo link; empty for a registry value.
-  std::wstring text;       ///< the value, or the link's target.
-  std::wstring exe;        ///< the executable named.
+  const Place* place = nullptr;  ///< whose default value names it; null for the link.
+  std::wstring link_file;        ///< the SendTo link; empty for a registry value.
+  std::wstring exe;              ///< the executable named.
 };
 
-std::wstring Lower(std::wstring text) {
-  for (wchar_t& c : text) c = static_cast<wchar_t>(std::towlower(c));
-  return text;
-}
-
-bool EndsWith(const std::wstring& text, const std::wstring& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-bool IsTalvernExe(const std::wstring& path) {
-  return Lower(path.substr(path.find_last_of(L"\\/") + 1)) == L"talvern.exe";
-}
+bool IsTalvernExe(const std::wstring& path) { return SamePathText(FileName(path), L"talvern.exe"); }
 
 std::wstring Describe(const Registration& r) {
-  return r.link_file.empty() ? reg::KeyName(r.root, r.key) : r.link_file;
+  return r.place ? reg::KeyName(r.place->root, r.place->key) : r.link_file;
 }
 
 std::wstring LinkFile(Platform& p, void* owner, std::wstring* error) {
@@ -57,75 +45,59 @@ std::wstring LinkFile(Platform& p, void* owner, std::wstring* error) {
   return AddPathSeparator(folder) + kSendToLinkName;
 }
 
-/// Every registration that names an executable. The link counts when it aims at a
-/// "talvern.exe" or at an executable the registry values name (a renamed copy).
+/// Every registration that names an executable, the link last. The link counts when it
+/// aims at a "talvern.exe" or at an executable the registry values name (a renamed copy).
 std::vector<Registration> Registrations(Platform& p, void* owner) {
   std::vector<Registration> found;
   for (const Place& place : kPlaces) {
     Registration r;
-    r.root = place.root;
-    r.key = place.key;
-    if (!p.registry->GetValue(r.root, r.key, L"", &r.text)) continue;
-    r.exe = NamedExecutable(r.text);
+    r.place = &place;
+    std::wstring text;
+    if (!p.registry->GetValue(place.root, place.key, L"", &text)) continue;
+    r.exe = reg::NamedExecutable(text);
     if (!r.exe.empty()) found.push_back(r);
   }
   Registration link;
   std::wstring error;
   link.link_file = LinkFile(p, owner, &error);
-  if (link.link_file.empty() || !p.shell->ReadShortcut(link.link_file, &link.text, &error)) {
+  if (link.link_file.empty() || !p.shell->ReadShortcut(link.link_file, &link.exe, &error)) {
     return found;
   }
-  bool ours = IsTalvernExe(link.text);
-  for (const Registration& r : found) ours = ours || Lower(r.exe) == Lower(link.text);
-  link.exe = link.text;
+  bool ours = IsTalvernExe(link.exe);
+  for (const Registration& r : found) ours = ours || SamePathText(r.exe, link.exe);
   if (ours) found.push_back(link);
   return found;
 }
 
-bool Put(Platform& p, const Registration& r, const std::wstring& text, std::wstring* reason) {
-  if (!r.link_file.empty()) return p.shell->WriteShortcut(r.link_file, text, reason);
-  return p.registry->SetDefaultValue(r.root, r.key, text, reason) == RegResult::kOk;
-}
-
-/// Points every one of `moved` at `exe`; when one fails, puts the others back and returns
-/// false with `error`.
+/// Points every one of `moved` at `exe`, writing there what "関連付けを設定" and
+/// "送るにショートカット" write (a command's verb gets its selection model too); when one
+/// fails, puts the others back and returns false with `error`.
 bool Retarget(Platform& p, const std::vector<Registration>& moved, const std::wstring& exe,
               std::wstring* error) {
-  std::size_t done = 0;
-  std::wstring reason;
-  for (; done < moved.size(); ++done) {
-    const Registration& r = moved[done];
-    // Only the path changes; what follows the quoted path stays as it was.
-    const std::wstring text =
-        r.link_file.empty() ? L"\"" + exe + L"\"" + r.text.substr(r.exe.size() + 2) : exe;
-    if (!Put(p, r, text, &reason)) break;
+  reg::Journal journal(*p.registry);
+  bool ok = true;
+  for (auto r = moved.begin(); ok && r != moved.end(); ++r) {
+    if (!r->place) {
+      // The link comes last, so nothing written after it needs undoing.
+      std::wstring reason;
+      ok = p.shell->WriteShortcut(r->link_file, exe, &reason);
+      if (!ok) *error = r->link_file + L"\r\n" + reason;
+      continue;
+    }
+    const Place& at = *r->place;
+    const std::wstring key = at.key, verb = key.substr(0, key.rfind(L'\\'));
+    ok = at.icon ? journal.Set(at.root, at.key, L"", reg::IconValue(exe), error)
+                 : journal.Set(at.root, at.key, L"", reg::CommandValue(exe), error) &&
+                       journal.Set(at.root, verb, reg::kSelectionModel, reg::kPlayer, error);
   }
-  if (done == moved.size()) return true;
-  *error = Describe(moved[done]) + L"\r\n" + reason;
-  bool undone = true;
-  while (done-- > 0) {
-    if (Put(p, moved[done], moved[done].text, &reason)) continue;
-    *error += L"\r\n元に戻せなかった設定: " + Describe(moved[done]);
-    undone = false;
-  }
-  if (undone) *error += L"\r\n登録はどれも元のままです。";
+  if (ok) return true;
+  const std::size_t reported = error->size();
+  journal.Undo(error);
+  if (error->size() == reported) *error += L"\r\n登録はどれも元のままです。";
   return false;
 }
 
 }  // namespace
-
-std::wstring NamedExecutable(const std::wstring& text) {
-  if (text.size() < 2 || text[0] != L'"') return L"";
-  const std::size_t close = text.find(L'"', 1);
-  if (close == std::wstring::npos) return L"";
-  const std::wstring tail = text.substr(close + 1);
-  if (tail != L" %1" && tail != L",0") return L"";
-  const std::wstring exe = text.substr(1, close - 1);
-  // A full path only: a relative one would be looked up wherever the shell happens to be.
-  const bool full =
-      (exe.size() > 3 && exe[1] == L':' && exe[2] == L'\\') || exe.compare(0, 2, L"\\\\") == 0;
-  return full && EndsWith(Lower(exe), L".exe") ? exe : L"";
-}
 
 void FollowMovedExecutable(Platform& p, void* owner) {
   std::vector<Registration> moved;
@@ -135,12 +107,18 @@ void FollowMovedExecutable(Platform& p, void* owner) {
     if (p.files->SameFile(r.exe, p.App.ExeFile) || p.files->FileExists(r.exe)) continue;
     moved.push_back(r);
     bool known = false;
-    for (const std::wstring& path : old_paths) known = known || Lower(path) == Lower(r.exe);
+    for (const std::wstring& path : old_paths) known = known || SamePathText(path, r.exe);
     if (!known) old_paths.push_back(r.exe);
   }
   if (moved.empty()) return;
   std::wstring prompt = L"Talvern の登録が、今は見つからない Talvern を指しています。";
   for (const std::wstring& path : old_paths) prompt += L"\r\n古い場所: " + path;
+  // Named once here: an earlier version's machine-wide verb whose exe is gone.
+  const std::wstring machine = MachineWideVerb(*p.registry);
+  if (!machine.empty() && !p.files->FileExists(machine)) {
+    prompt += L"\r\n" + reg::KeyName(KeyRoot::kMachineClasses, kCommandKey) +
+              L" は向け直しません。" + kMachineWideAdvice;
+  }
   prompt += L"\r\n登録を、この Talvern (" + p.App.ExeFile + L") に向け直しますか?";
   if (!p.Ask(prompt, MsgIcon::kExclamation)) return;
   std::wstring error;
@@ -157,8 +135,8 @@ void FollowMovedExecutable(Platform& p, void* owner) {
 namespace {
 
 bool VerbExists(Registry& registry) {
-  return registry.KeyExists(KeyRoot::kMachineClasses, kCommandKey) ||
-         registry.KeyExists(KeyRoot::kUserClasses, kCommandKey);
+  return registry.KeyExists(KeyRoot::kUserClasses, kCommandKey) ||
+         !MachineWideVerb(registry).empty();
 }
 
 bool CandidateExists(Registry& registry) {

@@ -10,12 +10,9 @@
 
 namespace talvern {
 
-/// The executable that `text` names in a shape Talvern writes: a command `"EXE" %1` or an
-/// icon `"EXE",0` with a full path ending in ".exe". Empty for any other text.
-std::wstring NamedExecutable(const std::wstring& text);
-
-/// When any registration names a Talvern executable that no longer exists, asks once
-/// whether to point them at the running one (SendTo folder asked on behalf of `owner`).
+/// When any registration of the current user names a Talvern executable that no longer
+/// exists, asks once whether to point them at the running one (SendTo folder asked on
+/// behalf of `owner`), naming a machine-wide verb of an earlier version that it leaves.
 /// Yes rewrites exactly those, all or nothing; the user is told the outcome.
 void FollowMovedExecutable(Platform& p, void* owner);
 

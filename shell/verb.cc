@@ -1,7 +1,5 @@
 #include "shell/verb.h"
 
-#include <cstdint>
-#include <cwctype>
 #include <string>
 
 #include "platform/paths.h"
@@ -9,14 +7,16 @@
 #include "shell/reg.h"
 
 namespace talvern {
+
+const wchar_t kCommandKey[] = L"Word.Document.8\\shell\\TVern\\command";
+const wchar_t kMachineWideAdvice[] =
+    L"以前の版が PC 全体に登録した関連付けです。Talvern を一度、管理者として実行して"
+    L"「関連付けを解除」を押すと削除できます。";
+
 namespace {
 
 const wchar_t kShellKey[] = L"Word.Document.8\\shell";
 const wchar_t kVerbKey[] = L"Word.Document.8\\shell\\TVern";
-
-std::wstring ExePath(const AppFacts& app) {
-  return AddPathSeparator(app.Path) + app.EXEName + L".exe";
-}
 
 const wchar_t kWindowsAsks[] =
     L"次に .doc ファイルをダブルクリックすると、使うプログラムを Windows が尋ねます。"
@@ -53,72 +53,50 @@ std::wstring DefaultAppsSteps(unsigned long windows_build) {
          L"アプリを選ぶ」をクリックし、.doc の右のアプリをクリックして Talvern を選んでください。";
 }
 
-// A character's value, whatever the sign of wchar_t.
-std::uint32_t CodeUnit(wchar_t c) {
-  return static_cast<std::uint32_t>(std::char_traits<wchar_t>::to_int_type(c));
-}
+// The verb's values as "関連付けを設定" writes them for the current user (null: the
+// command), the default verb last, once the verb and its command exist.
+const struct {
+  const wchar_t* key;
+  const wchar_t* name;
+  const wchar_t* value;
+} kVerbValues[] = {{kVerbKey, L"", L"判別"},
+                   {kVerbKey, reg::kSelectionModel, reg::kPlayer},
+                   {kCommandKey, L"", nullptr},
+                   {kShellKey, L"", L"TVern"}};
 
-void AppendUtf8Escaped(std::uint32_t c, std::wstring* uri) {
-  const wchar_t kHex[] = L"0123456789ABCDEF";
-  auto escape = [&](std::uint32_t byte) {
-    *uri += L'%';
-    *uri += kHex[(byte >> 4) & 0xF];
-    *uri += kHex[byte & 0xF];
-  };
-  if (c < 0x80) {
-    escape(c);
-  } else if (c < 0x800) {
-    escape(0xC0 | c >> 6);
-    escape(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    escape(0xE0 | c >> 12);
-    escape(0x80 | (c >> 6 & 0x3F));
-    escape(0x80 | (c & 0x3F));
-  } else {
-    escape(0xF0 | c >> 18);
-    escape(0x80 | (c >> 12 & 0x3F));
-    escape(0x80 | (c >> 6 & 0x3F));
-    escape(0x80 | (c & 0x3F));
+/// Makes "Open" the default verb of the classes under `root` (when `open`), then deletes
+/// the verb's command and the verb (when `verb`), in that order: the NT family will not
+/// delete a key that has subkeys. Sets `*changed` when anything changed; false with `error`
+/// (the key, then the reason) at the first refusal.
+bool Unregister(Registry& registry, KeyRoot root, bool open, bool verb, bool* changed,
+                std::wstring* error) {
+  std::wstring reason;
+  const wchar_t* key = kShellKey;
+  RegResult result =
+      open ? registry.SetValue(root, kShellKey, L"", L"Open", &reason) : RegResult::kNotFound;
+  for (const wchar_t* next : {kCommandKey, kVerbKey}) {
+    *changed = *changed || result == RegResult::kOk;
+    if (!verb || (result != RegResult::kOk && result != RegResult::kNotFound)) break;
+    key = next;
+    result = registry.DeleteKey(root, key, &reason);
   }
+  *changed = *changed || result == RegResult::kOk;
+  if (result == RegResult::kOk || result == RegResult::kNotFound) return true;
+  *error = reg::KeyName(root, key) + L"\r\n" + reason;
+  return false;
 }
 
 }  // namespace
 
-const wchar_t kCommandKey[] = L"Word.Document.8\\shell\\TVern\\command";
+std::wstring MachineWideVerb(Registry& registry) {
+  std::wstring command;
+  if (!registry.GetValue(KeyRoot::kMachineClasses, kCommandKey, L"", &command)) return L"";
+  return reg::NamedExecutable(command);
+}
 
 bool IsWindowsChooser(const std::wstring& executable) {
   // Windows 8 and later name it as the program of a type that has none.
-  std::wstring name = executable.substr(executable.find_last_of(L"\\/") + 1);
-  for (wchar_t& c : name) c = static_cast<wchar_t>(std::towlower(c));
-  return name == L"openwith.exe";
-}
-
-std::wstring DefaultAppsUri(const std::wstring& name) {
-  std::wstring uri = L"ms-settings:defaultapps?registeredAppUser=";
-  for (std::size_t i = 0; i < name.size(); ++i) {
-    std::uint32_t c = CodeUnit(name[i]);
-    const bool unreserved = (c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z') ||
-                            (c >= L'0' && c <= L'9') || c == L'-' || c == L'.' || c == L'_' ||
-                            c == L'~';
-    if (unreserved) {
-      uri += name[i];
-      continue;
-    }
-    // 16-bit wchar_t (Windows) holds characters beyond U+FFFF as surrogate pairs.
-    const std::uint32_t next = i + 1 < name.size() ? CodeUnit(name[i + 1]) : 0;
-    if (c >= 0xD800 && c < 0xDC00 && next >= 0xDC00 && next < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (next - 0xDC00);
-      ++i;
-    }
-    AppendUtf8Escaped(c, &uri);
-  }
-  return uri;
-}
-
-std::wstring VerbCommandLine(const AppFacts& app) {
-  // Quoted, or "C:\Program Files\..." would let C:\Program.exe run; %1 stays bare because
-  // the start-up joins the pieces of a path with spaces again.
-  return L"\"" + ExePath(app) + L"\" %1";
+  return SamePathText(FileName(executable), L"OpenWith.exe");
 }
 
 void ReportDoubleClick(Platform& p) {
@@ -134,7 +112,7 @@ void ReportDoubleClick(Platform& p) {
   MsgIcon icon = MsgIcon::kInformation;
   if (found) {
     // A packaged app comes with a name and without an executable of its own.
-    if (name.empty()) name = executable.substr(executable.find_last_of(L"\\/") + 1);
+    if (name.empty()) name = FileName(executable);
     if (!executable.empty()) name += L" (" + executable + L")";
     prompt += L"ただし、.doc ファイルをダブルクリックすると、今は " + name + L" が開きます。";
     icon = MsgIcon::kExclamation;
@@ -150,7 +128,7 @@ void ReportDoubleClick(Platform& p) {
             L"\r\n「既定のアプリ」の設定を今すぐ開きますか?";
   if (!p.Ask(prompt, icon)) return;
   std::wstring error;
-  if (!p.shell->OpenUri(DefaultAppsUri(kRegisteredAppName), &error)) {
+  if (!p.shell->OpenUri(kDefaultAppsUri, &error)) {
     p.MsgBox(L"「既定のアプリ」の設定を開けませんでした。\r\n" + error + L"\r\n" +
                  OpenWithSteps(p.App.WindowsBuild),
              MsgIcon::kCritical);
@@ -161,15 +139,16 @@ void SetAssociation(Platform& p) {
   Registry& registry = *p.registry;
   std::wstring error;
   OpenWithCandidate candidate(registry);
-  // The candidate keys first: they undo themselves when they fail, and are undone when the
-  // verb then fails. The verb and its command exist before the verb becomes the default.
-  bool ok = candidate.Write(ExePath(p.App), VerbCommandLine(p.App), &error);
+  // Per user only, even for an administrator: the exe sits where its user may replace it,
+  // and every other account would run it. The candidate keys first: they undo themselves
+  // when they fail, and are undone when the verb then fails.
+  bool ok = candidate.Write(p.App.ExeFile, &error);
   if (ok) {
     reg::Journal journal(registry);
-    ok = reg::SetClassesRootDefault(registry, kVerbKey, L"判別", &error, &journal) &&
-         reg::SetClassesRootDefault(registry, kCommandKey, VerbCommandLine(p.App), &error,
-                                    &journal) &&
-         reg::SetClassesRootDefault(registry, kShellKey, L"TVern", &error, &journal);
+    for (const auto& v : kVerbValues) {
+      const std::wstring value = v.value ? v.value : reg::CommandValue(p.App.ExeFile);
+      ok = ok && journal.Set(KeyRoot::kUserClasses, v.key, v.name, value, &error);
+    }
     if (!ok) {
       journal.Undo(&error);
       candidate.Undo(&error);
@@ -185,21 +164,22 @@ void SetAssociation(Platform& p) {
 
 bool UnregisterVerbAndCandidate(Platform& p, std::wstring* error) {
   Registry& registry = *p.registry;
-  // "Open" first, so the class never has a default verb that is gone. The command goes
-  // before the verb: the NT family will not delete a key that still has subkeys.
-  bool ok = reg::SetClassesRootDefault(registry, kShellKey, L"Open", error);
-  bool changed = ok;
-  if (ok) {
-    ok = reg::DeleteClassesRootKey(registry, kCommandKey, error);
-    std::wstring verb_error;
-    if (!reg::DeleteClassesRootKey(registry, kVerbKey, &verb_error) && ok) {
-      *error = verb_error;
-      ok = false;
-    }
+  bool changed = false;
+  // "Open" first, so the class never has a default verb that is gone.
+  bool ok = Unregister(registry, KeyRoot::kUserClasses, true, true, &changed, error);
+  // What an earlier version wrote for the whole machine: its default verb only when that
+  // is Talvern's, its verb only when the command has the shape Talvern writes.
+  std::wstring shell, later_error;
+  const bool ours =
+      registry.GetValue(KeyRoot::kMachineClasses, kShellKey, L"", &shell) && shell == L"TVern";
+  if (!Unregister(registry, KeyRoot::kMachineClasses, ours, !MachineWideVerb(registry).empty(),
+                  &changed, &later_error) &&
+      ok) {
+    *error = later_error + L"\r\n" + kMachineWideAdvice;
+    ok = false;
   }
-  std::wstring candidate_error;
-  if (!OpenWithCandidate(registry).Remove(&changed, &candidate_error) && ok) {
-    *error = candidate_error;
+  if (!OpenWithCandidate(registry).Remove(&changed, &later_error) && ok) {
+    *error = later_error;
     ok = false;
   }
   if (changed) p.associations->NotifyChanged();

@@ -8,14 +8,18 @@
 
 namespace talvern {
 
-/// The key (relative to HKEY_CLASSES_ROOT) whose default value is the verb's command.
+/// The key (relative to the classes' root) whose default value is the verb's command.
 extern const wchar_t kCommandKey[];
 
-/// The command the verb runs: the running executable's path in quotes, then " %1".
-std::wstring VerbCommandLine(const AppFacts& app);
+/// The executable named by the verb that an earlier version wrote for the whole machine
+/// (its command in the shape Talvern writes); empty when there is none.
+std::wstring MachineWideVerb(Registry& registry);
+/// One line that says how that verb can go: as administrator, with "関連付けを解除".
+extern const wchar_t kMachineWideAdvice[];
 
 /// Installs the verb as the default of Word documents and Talvern as a program the user
-/// can choose for ".doc" files, all or nothing, and tells the user the outcome.
+/// can choose for ".doc" files, for the current user only, all or nothing, and tells the
+/// user the outcome.
 void SetAssociation(Platform& p);
 
 /// Tells the user that the association is set, and whether a double-click on a ".doc" file
@@ -28,17 +32,14 @@ void ReportDoubleClick(Platform& p);
 /// any case), which is no program that opens a document.
 bool IsWindowsChooser(const std::wstring& executable);
 
-/// Windows' default-apps settings page of the program registered as `name` (under
-/// HKEY_CURRENT_USER\Software\RegisteredApplications), the name escaped as a URI component.
-std::wstring DefaultAppsUri(const std::wstring& name);
-
 /// Makes "Open" the default verb again, removes the verb and the choosable program, and
 /// tells the user the outcome.
 void RemoveAssociation(Platform& p);
 
-/// Makes "Open" the default verb again and removes the verb and the choosable program, as
-/// far as allowed, without a message. False with `error` (key, reason) for the first that
-/// stayed.
+/// Makes "Open" the default verb again for the current user, removes the verb and the
+/// choosable program, and the machine-wide verb of an earlier version (its default verb
+/// back to "Open" too), as far as allowed, without a message. False with `error` (key,
+/// reason) for the first that stayed.
 bool UnregisterVerbAndCandidate(Platform& p, std::wstring* error);
 
 }  // namespace talvern

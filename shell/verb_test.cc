@@ -16,29 +16,6 @@ const wchar_t kRemoveDone[] = L"関連付けを解除しました\r\n関連付�
 constexpr KeyRoot kAllRoots[] = {KeyRoot::kClasses, KeyRoot::kMachineClasses,
                                  KeyRoot::kUserClasses};
 
-TEST(VerbCommandLineTest, QuotesTheExecutableAndLeavesThePlaceholderBare) {
-  struct Row {
-    const wchar_t* exe;
-    const wchar_t* command;
-  } rows[] = {
-      {L"C:\\talvern.exe", L"\"C:\\talvern.exe\" %1"},
-      {L"C:\\Program Files\\Talvern\\talvern.exe",
-       L"\"C:\\Program Files\\Talvern\\talvern.exe\" %1"},
-      {L"D:\\Tools\\Renamed.EXE", L"\"D:\\Tools\\Renamed.exe\" %1"},
-      {L"D:\\a b\\tv.v2.exe", L"\"D:\\a b\\tv.v2.exe\" %1"},
-      {L"\\\\server\\share\\talvern.exe", L"\"\\\\server\\share\\talvern.exe\" %1"},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(VerbCommandLine(MakeAppFacts(row.exe)), row.command) << row.exe;
-  }
-}
-
-TEST(VerbCommandLineTest, FolderThatAlreadyEndsInASeparatorGetsNoSecondOne) {
-  AppFacts app = MakeAppFacts(L"C:\\Tools\\talvern.exe");
-  app.Path = L"C:\\Tools\\";
-  EXPECT_EQ(VerbCommandLine(app), L"\"C:\\Tools\\talvern.exe\" %1");
-}
-
 class VerbTest : public ::testing::Test {
  protected:
   VerbTest() : fake_(L"C:\\Program Files\\Talvern\\talvern.exe") {
@@ -63,21 +40,30 @@ class VerbTest : public ::testing::Test {
     }
   }
   const ShownMessage& LastMessage() { return fake_.messages.shown.back(); }
+  /// The verb as an earlier version left it for the whole machine.
+  void PlantMachineWideVerb() {
+    fake_.registry.keys[{KeyRoot::kMachineClasses, L"word.document.8\\shell"}] = L"TVern";
+    fake_.registry.keys[{KeyRoot::kMachineClasses, L"word.document.8\\shell\\tvern"}] = L"判別";
+    fake_.registry.keys[{KeyRoot::kMachineClasses, L"word.document.8\\shell\\tvern\\command"}] =
+        L"\"C:\\Old\\talvern.exe\" %1";
+  }
 
   FakePlatform fake_;
 };
 
-TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultAndSaysSo) {
+TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultPerUserAndSaysSo) {
   SetAssociation(fake_.platform);
   const std::vector<std::wstring>& log = fake_.registry.log;
-  ASSERT_GE(log.size(), 3u);
-  EXPECT_EQ(std::vector<std::wstring>(log.end() - 3, log.end()),
+  ASSERT_GE(log.size(), 4u);
+  EXPECT_EQ(std::vector<std::wstring>(log.end() - 4, log.end()),
             (std::vector<std::wstring>{
-                L"set HKLM Word.Document.8\\shell\\TVern=判別",
-                L"set HKLM Word.Document.8\\shell\\TVern\\command="
+                L"set HKCU Word.Document.8\\shell\\TVern=判別",
+                L"set HKCU Word.Document.8\\shell\\TVern:MultiSelectModel=Player",
+                L"set HKCU Word.Document.8\\shell\\TVern\\command="
                 L"\"C:\\Program Files\\Talvern\\talvern.exe\" %1",
-                L"set HKLM Word.Document.8\\shell=TVern",
+                L"set HKCU Word.Document.8\\shell=TVern",
             }));
+  for (const std::wstring& line : log) EXPECT_EQ(line.find(L"HKLM"), std::wstring::npos) << line;
   ASSERT_EQ(fake_.messages.shown.size(), 1u);
   EXPECT_EQ(LastMessage().prompt, kSetDone);
   EXPECT_EQ(LastMessage().icon, MsgIcon::kInformation);
@@ -87,7 +73,7 @@ TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultAndSaysSo) {
 
 TEST_F(VerbTest, RemoveWithoutEarlierSetWritesOpenAndSucceeds) {
   RemoveAssociation(fake_.platform);
-  EXPECT_EQ(fake_.registry.log, std::vector<std::wstring>{L"set HKLM Word.Document.8\\shell=Open"});
+  EXPECT_EQ(fake_.registry.log, std::vector<std::wstring>{L"set HKCU Word.Document.8\\shell=Open"});
   EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
   ASSERT_EQ(fake_.messages.shown.size(), 1u);
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
@@ -103,9 +89,9 @@ TEST_F(VerbTest, RemoveDeletesCommandBeforeVerbSoNothingStaysBehind) {
   ASSERT_GE(log.size(), 3u);
   EXPECT_EQ(std::vector<std::wstring>(log.begin(), log.begin() + 3),
             (std::vector<std::wstring>{
-                L"set HKLM Word.Document.8\\shell=Open",
-                L"delete HKLM Word.Document.8\\shell\\TVern\\command",
-                L"delete HKLM Word.Document.8\\shell\\TVern",
+                L"set HKCU Word.Document.8\\shell=Open",
+                L"delete HKCU Word.Document.8\\shell\\TVern\\command",
+                L"delete HKCU Word.Document.8\\shell\\TVern",
             }));
   ExpectNoVerbAnywhere();
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
@@ -115,7 +101,7 @@ TEST_F(VerbTest, SetRemoveSetInstallsTheVerbAgain) {
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
   SetAssociation(fake_.platform);
-  ExpectInstalledFor(KeyRoot::kMachineClasses);
+  ExpectInstalledFor(KeyRoot::kUserClasses);
   ASSERT_EQ(fake_.messages.shown.size(), 3u);
   for (const ShownMessage& shown : fake_.messages.shown) {
     EXPECT_EQ(shown.icon, MsgIcon::kInformation) << shown.prompt;
@@ -130,22 +116,8 @@ TEST_F(VerbTest, SetAfterMovingTheExecutableUpdatesTheCommand) {
   EXPECT_EQ(fake_.registry.MergedValue(kCommand), L"\"E:\\Moved\\tv2.exe\" %1");
 }
 
-TEST_F(VerbTest, RefusedMachineWriteFallsBackToPerUserClasses) {
-  fake_.registry.read_only = {KeyRoot::kMachineClasses};
-  SetAssociation(fake_.platform);
-  ExpectInstalledFor(KeyRoot::kUserClasses);
-  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"TVern");
-  EXPECT_EQ(LastMessage().prompt, kSetDone);
-  EXPECT_EQ(LastMessage().icon, MsgIcon::kInformation);
-
-  RemoveAssociation(fake_.platform);
-  ExpectNoVerbAnywhere();
-  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
-  EXPECT_EQ(LastMessage().prompt, kRemoveDone);
-}
-
 TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
-  fake_.registry.read_only = {KeyRoot::kMachineClasses, KeyRoot::kUserClasses};
+  fake_.registry.read_only = {KeyRoot::kUserClasses};
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
   ASSERT_EQ(fake_.messages.shown.size(), 2u);
@@ -156,11 +128,11 @@ TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
   }
   EXPECT_EQ(fake_.messages.shown[0].prompt.find(L"関連付けを設定できませんでした"), 0u);
   EXPECT_NE(fake_.messages.shown[0].prompt.find(
-                L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\\TVern"),
+                L"HKEY_CURRENT_USER\\Software\\Classes\\Word.Document.8\\shell\\TVern"),
             std::wstring::npos);
   EXPECT_EQ(fake_.messages.shown[1].prompt.find(L"関連付けを解除できませんでした"), 0u);
   EXPECT_NE(fake_.messages.shown[1].prompt.find(
-                L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\r\n"),
+                L"HKEY_CURRENT_USER\\Software\\Classes\\Word.Document.8\\shell\r\n"),
             std::wstring::npos);
   // The per-user candidate keys were written and undone; only what was there stays.
   EXPECT_EQ(fake_.registry.keys.size(), 1u);
@@ -168,34 +140,37 @@ TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
   EXPECT_EQ(fake_.associations.notified, 0);
 }
 
-TEST_F(VerbTest, RemoveCleansMachineAndPerUserClasses) {
-  SetAssociation(fake_.platform);  // machine-wide, as an administrator
-  fake_.registry.read_only = {KeyRoot::kMachineClasses};
-  SetAssociation(fake_.platform);  // per user, as a standard user
-  fake_.registry.read_only.clear();
+TEST_F(VerbTest, SetLeavesAnEarlierMachineWideVerbAndRemoveDeletesIt) {
+  PlantMachineWideVerb();
+  const auto machine_wide = fake_.registry.keys;
+  SetAssociation(fake_.platform);
+  ExpectInstalledFor(KeyRoot::kUserClasses);
+  for (const auto& key : machine_wide)
+    EXPECT_EQ(Value(key.first.first, key.first.second), key.second);
   RemoveAssociation(fake_.platform);
   ExpectNoVerbAnywhere();
-  // The per-user default would otherwise win over the machine-wide "Open".
+  // The per-user default wins over the machine-wide one; other accounts see that one.
   EXPECT_EQ(Value(KeyRoot::kUserClasses, L"word.document.8\\shell"), L"Open");
   EXPECT_EQ(Value(KeyRoot::kMachineClasses, L"word.document.8\\shell"), L"Open");
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
 }
 
-TEST_F(VerbTest, VerbThatCannotBeDeletedMachineWideIsReportedAfterCleaningPerUser) {
-  SetAssociation(fake_.platform);  // machine-wide, as an administrator
+TEST_F(VerbTest, MachineWideVerbThatCannotGoIsReportedAfterCleaningPerUser) {
+  PlantMachineWideVerb();
   fake_.registry.read_only = {KeyRoot::kMachineClasses};
-  SetAssociation(fake_.platform);     // per user, as a standard user
-  RemoveAssociation(fake_.platform);  // still as the standard user
+  SetAssociation(fake_.platform);
+  RemoveAssociation(fake_.platform);
   EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
   EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kVerb));
   EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kCommand));
   EXPECT_TRUE(fake_.registry.Has(KeyRoot::kMachineClasses, kCommand));
-  ASSERT_EQ(fake_.messages.shown.size(), 3u);
+  ASSERT_EQ(fake_.messages.shown.size(), 2u);
   EXPECT_EQ(LastMessage().icon, MsgIcon::kCritical);
   EXPECT_EQ(LastMessage().prompt,
             L"関連付けを解除できませんでした。\r\n"
-            L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\\TVern\\command\r\n"
-            L"RegDeleteKeyW: Access is denied.");
+            L"HKEY_LOCAL_MACHINE\\Software\\Classes\\Word.Document.8\\shell\r\n"
+            L"RegCreateKeyExW: Access is denied.\r\n" +
+                std::wstring(kMachineWideAdvice));
 }
 
 TEST_F(VerbTest, SetSaysWhatADoubleClickNowRunsAndOffersTheDefaultAppsPage) {
@@ -265,19 +240,12 @@ TEST_F(VerbTest, SetSaysWhatADoubleClickNowRunsAndOffersTheDefaultAppsPage) {
   }
 }
 
-TEST(DefaultAppsUriTest, EscapesTheNameAsAUriComponent) {
-  EXPECT_EQ(DefaultAppsUri(L"Talvern"), L"ms-settings:defaultapps?registeredAppUser=Talvern");
-  EXPECT_EQ(DefaultAppsUri(L"A b&c/d~é表"),
-            L"ms-settings:defaultapps?registeredAppUser=A%20b%26c%2Fd~%C3%A9%E8%A1%A8");
-  EXPECT_EQ(DefaultAppsUri(std::wstring(1, static_cast<wchar_t>(0x1F600))),
-            L"ms-settings:defaultapps?registeredAppUser=%F0%9F%98%80");
-}
-
 TEST_F(VerbTest, RefusedWriteLeavesTheRegistryAsItWas) {
   const wchar_t* const refused[] = {
       L"classes\\talvern.document",
       L"classes\\talvern.document\\defaulticon",
       L"classes\\talvern.document\\shell\\open\\command",
+      L"classes\\talvern.document\\shell\\open",
       L"talvern\\capabilities",
       L"talvern\\capabilities\\fileassociations",
       L"classes\\.doc\\openwithprogids",
@@ -286,12 +254,10 @@ TEST_F(VerbTest, RefusedWriteLeavesTheRegistryAsItWas) {
       L"word.document.8\\shell\\tvern\\command",
       L"word.document.8\\shell",
   };
-  for (int run = 0; run < 4; ++run) {  // set before or not; machine-wide or per user
-    fake_.registry.read_only.clear();
+  for (int run = 0; run < 2; ++run) {  // set before or not
     fake_.platform.App = MakeAppFacts(L"C:\\Old\\talvern.exe");
-    if (run % 2 == 1) SetAssociation(fake_.platform);
+    if (run == 1) SetAssociation(fake_.platform);
     fake_.platform.App = MakeAppFacts(L"D:\\New\\talvern.exe");
-    if (run >= 2) fake_.registry.read_only = {KeyRoot::kMachineClasses};
     const auto keys = fake_.registry.keys;
     const auto values = fake_.registry.values;
     for (const wchar_t* key : refused) {

@@ -50,7 +50,7 @@ void Form1::DetectWordPath() {
   if (p_.associations->Query(L".doc", L"open", &program, &name) && p_.files->FileExists(program) &&
       !IsWindowsChooser(program) && !p_.files->SameFile(program, p_.App.ExeFile) &&
       !p_.files->SameFile(program, TextEditor())) {
-    if (name.empty()) name = program.substr(program.find_last_of(L'\\') + 1);
+    if (name.empty()) name = FileName(program);
     p_.MsgBox(
         L"Winword.exeが見つかりませんでした\r\n"
         L"Wordの場所には、.doc ファイルを開くプログラム " +

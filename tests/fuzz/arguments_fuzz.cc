@@ -3,11 +3,11 @@
 // coverage of the input, where a document may begin, no empty documents and none ending
 // in a space, and exact round trips of real paths.
 #include <cstdint>
-#include <cwctype>
 #include <string>
 #include <vector>
 
 #include "launcher/arguments.h"
+#include "platform/paths.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace talvern {
@@ -86,11 +86,7 @@ void CheckArgumentText(const std::wstring& command_line, const std::vector<std::
   const std::wstring name = command_line.substr(0, name_end);
   bool own_name = false;
   for (const std::wstring& form : own) {
-    own_name =
-        own_name || (name.size() == form.size() &&
-                     std::equal(name.begin(), name.end(), form.begin(), [](wchar_t a, wchar_t b) {
-                       return std::towlower(a) == std::towlower(b);
-                     }));
+    own_name = own_name || SamePathText(name, form);
   }
   // Blanks inside the name only within its quotes, or in the program's own path.
   const std::size_t closing = name.compare(0, 1, L"\"") == 0 ? name.find(L'"', 1) : 0;

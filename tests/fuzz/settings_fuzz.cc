@@ -9,6 +9,7 @@
 #include "platform/fake_platform.h"
 #include "platform/paths.h"
 #include "settings/ini.h"
+#include "shell/reg.h"
 #include "shell/sendto.h"
 #include "shell/verb.h"
 #include "tests/fuzz/fuzz_support.h"
@@ -106,7 +107,7 @@ void CheckSaveSettings(FuzzedDataProvider& in) {
 void CheckVerbCommandLine(FuzzedDataProvider& in) {
   const AppFacts app = MakeAppFacts(fuzz::ConsumePath(in) + L"\\talvern.exe");
   const std::wstring document = fuzz::ConsumePath(in);
-  const std::wstring verb = VerbCommandLine(app);
+  const std::wstring verb = reg::CommandValue(app.ExeFile);
   const std::size_t placeholder = verb.find(L"%1");
   FUZZ_CHECK(
       placeholder != std::wstring::npos && verb.find(L"%1", placeholder + 1) == std::wstring::npos,
@@ -146,7 +147,7 @@ void CheckAssociation(FuzzedDataProvider& in) {
     }
     if (in.ConsumeIntegralInRange<int>(0, 3) == 0) registry.read_only.insert(root);
   }
-  const std::wstring command = VerbCommandLine(fake.platform.App);
+  const std::wstring command = reg::CommandValue(fake.platform.App.ExeFile);
   // The default verb never names a verb without its command: once that holds (or after a
   // success), no step breaks it, whatever fails.
   const auto whole = [&] {
@@ -171,9 +172,11 @@ void CheckAssociation(FuzzedDataProvider& in) {
       FUZZ_CHECK(registry.MergedValue(kCommandKey) == command, what);
     } else if (shown.icon == MsgIcon::kInformation) {
       FUZZ_CHECK(registry.MergedValue(kShellKey) == L"Open", what);
-      for (KeyRoot root : {KeyRoot::kUserClasses, KeyRoot::kMachineClasses, KeyRoot::kClasses}) {
-        FUZZ_CHECK(!registry.Has(root, kVerbKey) && !registry.Has(root, kCommandKey), what);
-      }
+      // A machine-wide verb stays only when it is no Talvern's.
+      FUZZ_CHECK(!registry.Has(KeyRoot::kUserClasses, kVerbKey) &&
+                     !registry.Has(KeyRoot::kUserClasses, kCommandKey) &&
+                     reg::NamedExecutable(registry.MergedValue(kCommandKey)).empty(),
+                 what);
     } else {
       FUZZ_CHECK(shown.icon == MsgIcon::kCritical, what);
     }

@@ -36,9 +36,11 @@ bool TreeNames(HKEY root, const std::wstring& key, std::wstring text) {
   return found;
 }
 
-/// True when no string under the Word document class or Talvern's keys names `exe`.
-bool NoneNames(const std::wstring& exe) {
-  for (HKEY root : {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
+/// True when no string under the Word document class or Talvern's keys (of `roots`) names
+/// `exe`.
+bool NoneNames(const std::wstring& exe,
+               std::vector<HKEY> roots = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER}) {
+  for (HKEY root : roots) {
     for (const wchar_t* key : {kClassKey, L"Software\\Classes", L"Software\\Talvern",
                                L"Software\\RegisteredApplications"}) {
       if (TreeNames(root, key, exe)) return false;
@@ -72,20 +74,27 @@ TEST(RegistrationsE2E, FollowAMovedTalvernAndComeOffInOneGo) {
   ASSERT_TRUE(DescribeLink(link, description, &error)) << Utf8(error);
   ASSERT_TRUE(RemoveTree(folder + L"Old Place"));
   ASSERT_TRUE(Install(folder + L"New Place", L"talvern.exe", &app));
+  // An earlier version's verb for the whole machine is named, never rewritten.
+  const std::wstring machine_wide = L"\"" + old_place.exe + L"\" %1";
+  ASSERT_TRUE(SetRegistryDefault(HKEY_CLASSES_ROOT, kCommandKey, machine_wide));
 
   // Started from its new folder, Talvern offers to point every registration at itself.
   std::unique_ptr<ProgramRun> run = ProgramRun::Start(app.exe, L"", &error);
   ASSERT_TRUE(run) << Utf8(error);
   HWND question = WaitForMessageBox(run->pid());
-  EXPECT_NE(ReadMessageBox(question).text.find(L"古い場所: " + old_place.exe), std::wstring::npos);
+  const std::wstring asked = ReadMessageBox(question).text;
+  EXPECT_NE(asked.find(L"古い場所: " + old_place.exe), std::wstring::npos);
+  EXPECT_NE(asked.find(L"TVern\\command は向け直しません。"), std::wstring::npos);
   ASSERT_TRUE(AnswerBox(question, IDYES));
   EXPECT_EQ(TakeMessageBox(run->pid()).icon, IconKind::kInformation);
   const HWND window = WaitForWindow(run->pid(), kWindowCaption);
   ASSERT_TRUE(window);
   std::wstring command, target, kept;
-  EXPECT_TRUE(RegistryDefault(HKEY_CLASSES_ROOT, kCommandKey, &command));
+  EXPECT_TRUE(
+      RegistryDefault(HKEY_CURRENT_USER, kUserClasses + std::wstring(kCommandKey), &command));
   EXPECT_EQ(Utf8(command), Utf8(L"\"" + app.exe + L"\" %1"));
-  EXPECT_TRUE(NoneNames(old_place.exe));
+  EXPECT_TRUE(NoneNames(old_place.exe, {HKEY_CURRENT_USER}));
+  EXPECT_TRUE(RegistryDefault(HKEY_CLASSES_ROOT, kCommandKey, &command) && command == machine_wide);
   EXPECT_TRUE(ResolveLink(link, &target, &error, &kept)) << Utf8(error);
   EXPECT_EQ(CompareStringOrdinal(target.c_str(), -1, app.exe.c_str(), -1, TRUE), CSTR_EQUAL)
       << Utf8(target);
@@ -104,7 +113,7 @@ TEST(RegistrationsE2E, FollowAMovedTalvernAndComeOffInOneGo) {
   EXPECT_EQ(TakeMessageBox(0).icon, IconKind::kInformation);
   EXPECT_TRUE(CloseWindowAndWait(window));
   EXPECT_TRUE(run->WaitEnded());
-  EXPECT_TRUE(NoneNames(app.exe));
+  EXPECT_TRUE(NoneNames(app.exe) && NoneNames(old_place.exe));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kTalvernClass));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kTalvernKey));
   EXPECT_EQ(GetFileAttributesW(link.c_str()), INVALID_FILE_ATTRIBUTES);

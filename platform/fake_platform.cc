@@ -24,6 +24,10 @@ const wchar_t* RootName(KeyRoot root) {
       return L"HKCU";
     case KeyRoot::kUserSoftware:
       return L"HKCU\\Software";
+    case KeyRoot::kClasses64:
+      return L"HKCR64";
+    case KeyRoot::kClasses32:
+      return L"HKCR32";
   }
   return L"?";
 }
@@ -227,10 +231,6 @@ bool FakeWord::QueryPath(const std::wstring& prog_id, std::wstring* out) {
   return true;
 }
 
-std::vector<ServerCommand> FakeWord::LocalServers(const std::wstring& prog_id) {
-  return prog_id == L"Word.Application" ? local_servers : std::vector<ServerCommand>();
-}
-
 std::wstring FakeDialog::ShowOpen(void* owner, const std::wstring& filter,
                                   const std::wstring& initial_folder, FileChoice choice,
                                   std::wstring* error) {
@@ -250,22 +250,45 @@ KeyRoot FakeRegistry::Target(KeyRoot root, const std::wstring& key) const {
   return Has(KeyRoot::kUserClasses, key) ? KeyRoot::kUserClasses : KeyRoot::kMachineClasses;
 }
 
-RegResult FakeRegistry::SetDefaultValue(KeyRoot root, const std::wstring& key,
-                                        const std::wstring& value, std::wstring* error) {
+RegResult FakeRegistry::Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                            const RawValue& value, std::wstring* error) {
+  std::wstring text;
+  value.GetText(&text);  // strings only: Get gives every value back as REG_SZ
   const KeyRoot target = Target(root, key);
   if (read_only.count(target) || refused.count(Lower(key))) {
     *error = L"RegCreateKeyExW: Access is denied.";
     return RegResult::kAccessDenied;
   }
   // Creating a key creates its missing parents, with empty default values.
-  const std::wstring name = Lower(key);
-  for (std::size_t cut = name.find(L'\\'); cut != std::wstring::npos;
-       cut = name.find(L'\\', cut + 1)) {
-    keys.emplace(std::make_pair(target, name.substr(0, cut)), std::wstring());
+  const std::wstring lower = Lower(key);
+  for (std::size_t cut = lower.find(L'\\'); cut != std::wstring::npos;
+       cut = lower.find(L'\\', cut + 1)) {
+    keys.emplace(std::make_pair(target, lower.substr(0, cut)), std::wstring());
   }
-  keys[{target, name}] = value;
-  log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key + L"=" + value);
+  if (name.empty()) {
+    keys[{target, lower}] = text;
+  } else {
+    keys.emplace(std::make_pair(target, lower), std::wstring());
+    values[{target, lower, Lower(name)}] = text;
+  }
+  log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key +
+                (name.empty() ? L"" : L":" + name) + L"=" + text);
   return RegResult::kOk;
+}
+
+bool FakeRegistry::Get(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                       RawValue* value) {
+  const KeyRoot target = Target(root, key);
+  if (name.empty()) {
+    auto found = keys.find({target, Lower(key)});
+    if (found == keys.end()) return false;
+    *value = RawValue::Text(found->second);
+    return true;
+  }
+  auto found = values.find({target, Lower(key), Lower(name)});
+  if (found == values.end()) return false;
+  *value = RawValue::Text(found->second);
+  return true;
 }
 
 RegResult FakeRegistry::DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) {
@@ -312,36 +335,6 @@ bool FakeRegistry::KeyIsEmpty(KeyRoot root, const std::wstring& key) {
   return true;
 }
 
-RegResult FakeRegistry::SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                                 const std::wstring& value, std::wstring* error) {
-  if (name.empty()) return SetDefaultValue(root, key, value, error);
-  if (!Has(root, key)) {
-    const RegResult created = SetDefaultValue(root, key, L"", error);
-    if (created != RegResult::kOk) return created;
-    log.pop_back();
-  } else if (read_only.count(root) || refused.count(Lower(key))) {
-    *error = L"RegSetValueExW: Access is denied.";
-    return RegResult::kAccessDenied;
-  }
-  values[{root, Lower(key), Lower(name)}] = value;
-  log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key + L":" + name + L"=" + value);
-  return RegResult::kOk;
-}
-
-bool FakeRegistry::GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                            std::wstring* value) {
-  if (name.empty()) {
-    auto found = keys.find({root, Lower(key)});
-    if (found == keys.end()) return false;
-    *value = found->second;
-    return true;
-  }
-  auto found = values.find({root, Lower(key), Lower(name)});
-  if (found == values.end()) return false;
-  *value = found->second;
-  return true;
-}
-
 RegResult FakeRegistry::DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                                     std::wstring* error) {
   auto found = values.find({root, Lower(key), Lower(name)});
@@ -356,31 +349,6 @@ RegResult FakeRegistry::DeleteValue(KeyRoot root, const std::wstring& key, const
   values.erase(found);
   log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key + L":" + name);
   return RegResult::kOk;
-}
-
-bool FakeRegistry::GetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                               RawValue* value) {
-  std::wstring text;
-  if (!GetValue(root, key, name, &text)) return false;
-  value->type = 1;  // REG_SZ: UTF-16LE with its terminating NUL
-  value->bytes.clear();
-  for (wchar_t c : text + L'\0') {
-    value->bytes += static_cast<char>(c & 0xFF);
-    value->bytes += static_cast<char>((c >> 8) & 0xFF);
-  }
-  return true;
-}
-
-RegResult FakeRegistry::SetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                                    const RawValue& value, std::wstring* error) {
-  // Only strings: GetRawValue reads no other kind.
-  std::wstring text;
-  for (std::size_t i = 0; i + 1 < value.bytes.size(); i += 2) {
-    text += static_cast<wchar_t>(static_cast<unsigned char>(value.bytes[i]) |
-                                 static_cast<unsigned char>(value.bytes[i + 1]) << 8);
-  }
-  if (!text.empty() && text.back() == L'\0') text.pop_back();
-  return SetValue(root, key, name, text, error);
 }
 
 bool FakeRegistry::Has(KeyRoot root, const std::wstring& key) const {

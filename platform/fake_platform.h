@@ -117,11 +117,9 @@ class FakeEnvironment : public Environment {
 class FakeWord : public WordAutomation {
  public:
   bool QueryPath(const std::wstring& prog_id, std::wstring* folder) override;
-  std::vector<ServerCommand> LocalServers(const std::wstring& prog_id) override;
   bool installed = false;
   std::wstring folder;
   std::vector<std::wstring> created;         ///< prog ids asked for.
-  std::vector<ServerCommand> local_servers;  ///< registered for "Word.Application".
 };
 
 struct DialogCall {
@@ -146,29 +144,23 @@ class FakeDialog : public FileDialog {
 /// machine-wide one. Deleting a key with subkeys is refused as on Windows NT.
 class FakeRegistry : public Registry {
  public:
-  RegResult SetDefaultValue(KeyRoot root, const std::wstring& key, const std::wstring& value,
-                            std::wstring* error) override;
+  /// Strings only: every value reads back as REG_SZ.
+  bool Get(KeyRoot root, const std::wstring& key, const std::wstring& name,
+           RawValue* value) override;
+  RegResult Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                const RawValue& value, std::wstring* error) override;
+  RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                        std::wstring* error) override;
   RegResult DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) override;
   bool KeyExists(KeyRoot root, const std::wstring& key) override;
   bool KeyIsEmpty(KeyRoot root, const std::wstring& key) override;
-  RegResult SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                     const std::wstring& value, std::wstring* error) override;
-  bool GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                std::wstring* value) override;
-  RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                        std::wstring* error) override;
-  /// Strings only, as REG_SZ bytes.
-  bool GetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                   RawValue* value) override;
-  RegResult SetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                        const RawValue& value, std::wstring* error) override;
 
   /// The default value of `key` as HKEY_CLASSES_ROOT shows it; empty if none.
   std::wstring MergedValue(const std::wstring& key) const;
   /// True when `key` is under `root` (kClasses: under either).
   bool Has(KeyRoot root, const std::wstring& key) const;
 
-  /// kMachineClasses and kUserClasses keys only, with lower-cased names.
+  /// Keys and their default values by root (never kClasses), with lower-cased names.
   std::map<std::pair<KeyRoot, std::wstring>, std::wstring> keys;
   /// Named values by root, lower-cased key and lower-cased name (default values: `keys`).
   std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, std::wstring> values;

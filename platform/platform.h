@@ -125,12 +125,6 @@ class Environment {
   virtual std::wstring Get(const std::wstring& name) = 0;
 };
 
-/// The command a class's local server is started with (a LocalServer32 default value).
-struct ServerCommand {
-  std::wstring text;
-  bool expandable = false;  ///< REG_EXPAND_SZ: environment variables (%NAME%) still in it.
-};
-
 /// The word processor's automation object ("Word.Application").
 class WordAutomation {
  public:
@@ -139,10 +133,6 @@ class WordAutomation {
   /// `folder`, calls Quit and releases it. True when Path was read (a failing Quit does not
   /// matter); `folder` is untouched otherwise. Never shows a message of its own.
   virtual bool QueryPath(const std::wstring& prog_id, std::wstring* folder) = 0;
-  /// The local server commands registered for the class of `prog_id`, from the registry's
-  /// 64-bit view and then its 32-bit view: one per view that has the key (empty text when
-  /// it holds no text). Empty when none is registered. Starts nothing.
-  virtual std::vector<ServerCommand> LocalServers(const std::wstring& prog_id) = 0;
 };
 
 /// What the open-file dialog accepts as the choice.
@@ -169,6 +159,10 @@ enum class KeyRoot {
   /// HKEY_CURRENT_USER\Software: the current user's keys of programs (the per-user
   /// classes are its "Classes" subkey).
   kUserSoftware,
+  /// HKEY_CLASSES_ROOT as 64-bit and as 32-bit programs see it, whatever this program is:
+  /// for reading the classes of programs of either kind.
+  kClasses64,
+  kClasses32,
 };
 
 /// Outcome of a registry write.
@@ -176,8 +170,14 @@ enum class RegResult { kOk, kAccessDenied, kNotFound, kFailed };
 
 /// A registry value as stored: its type (REG_SZ = 1, REG_NONE = 0, ...) and its bytes.
 struct RawValue {
+  static constexpr std::uint32_t kText = 1;            ///< REG_SZ.
+  static constexpr std::uint32_t kExpandableText = 2;  ///< REG_EXPAND_SZ: %NAME% still in it.
   std::uint32_t type = 0;
   std::string bytes;
+  /// A REG_SZ value holding `text` and its terminating NUL, in UTF-16LE.
+  static RawValue Text(const std::wstring& text);
+  /// The text of a REG_SZ or REG_EXPAND_SZ value, up to its first NUL; false for other types.
+  bool GetText(std::wstring* text) const;
   bool operator==(const RawValue& other) const {
     return type == other.type && bytes == other.bytes;
   }
@@ -187,10 +187,17 @@ struct RawValue {
 class Registry {
  public:
   virtual ~Registry() = default;
-  /// Creates `key` (and missing parents) under `root` and sets its default value to the
-  /// REG_SZ `value`. `error` names the failing call and the system's reason.
-  virtual RegResult SetDefaultValue(KeyRoot root, const std::wstring& key,
-                                    const std::wstring& value, std::wstring* error) = 0;
+  /// The value `name` of `key` (empty: the default value) exactly as stored; false when the
+  /// key or the value is missing.
+  virtual bool Get(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                   RawValue* value) = 0;
+  /// Creates `key` (and missing parents) under `root` and sets its value `name` (empty: the
+  /// default value) to exactly `value`. `error` names the failing call and the reason.
+  virtual RegResult Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                        const RawValue& value, std::wstring* error) = 0;
+  /// Deletes the value `name` of `key` (kNotFound when it is not there).
+  virtual RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                                std::wstring* error) = 0;
   /// Deletes the single key `key` (which must have no subkeys) under `root`.
   virtual RegResult DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) = 0;
   /// True when `key` exists under `root`.
@@ -198,24 +205,6 @@ class Registry {
   /// True when `key` exists under `root` with no values (a default one included) and no
   /// subkeys.
   virtual bool KeyIsEmpty(KeyRoot root, const std::wstring& key) = 0;
-  /// Creates `key` (and missing parents) under `root` and sets its value `name` (empty: the
-  /// default value) to the REG_SZ `value`.
-  virtual RegResult SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                             const std::wstring& value, std::wstring* error) = 0;
-  /// The REG_SZ value `name` of `key`; false when the key or such a value is missing.
-  virtual bool GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                        std::wstring* value) = 0;
-  /// Deletes the value `name` of `key` (kNotFound when it is not there).
-  virtual RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                                std::wstring* error) = 0;
-  /// The value `name` of `key` (empty: the default value) of any type, exactly as stored;
-  /// false when the key or the value is missing.
-  virtual bool GetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                           RawValue* value) = 0;
-  /// Creates `key` (and missing parents) under `root` and sets its value `name` to exactly
-  /// `value`'s type and bytes.
-  virtual RegResult SetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                                const RawValue& value, std::wstring* error) = 0;
 };
 
 /// The shell's file associations: which program opens a type of document.

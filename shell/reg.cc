@@ -10,6 +10,8 @@ namespace reg {
 std::wstring KeyName(KeyRoot root, const std::wstring& key) {
   switch (root) {
     case KeyRoot::kClasses:
+    case KeyRoot::kClasses64:
+    case KeyRoot::kClasses32:
       return L"HKEY_CLASSES_ROOT\\" + key;
     case KeyRoot::kMachineClasses:
       return L"HKEY_LOCAL_MACHINE\\Software\\Classes\\" + key;
@@ -21,13 +23,18 @@ std::wstring KeyName(KeyRoot root, const std::wstring& key) {
   return key;
 }
 
+bool GetText(Registry& registry, KeyRoot root, const std::wstring& key, std::wstring* text) {
+  RawValue value;
+  return registry.Get(root, key, L"", &value) && value.GetText(text);
+}
+
 std::wstring ValueName(KeyRoot root, const std::wstring& key, const std::wstring& name) {
   return name.empty() ? KeyName(root, key) : KeyName(root, key) + L" (" + name + L")";
 }
 
 void Journal::Remember(KeyRoot root, const std::wstring& key, const std::wstring& name) {
   Value value{root, key, name, false, RawValue()};
-  value.existed = registry_.GetRawValue(root, key, name, &value.old);
+  value.existed = registry_.Get(root, key, name, &value.old);
   values_.push_back(value);
   for (std::size_t end = key.find(L'\\');; end = key.find(L'\\', end + 1)) {
     const std::wstring part = key.substr(0, end);
@@ -43,7 +50,9 @@ bool Journal::Set(KeyRoot root, const std::wstring& key, const std::wstring& nam
                   const std::wstring& value, std::wstring* error) {
   Remember(root, key, name);
   std::wstring reason;
-  if (registry_.SetValue(root, key, name, value, &reason) == RegResult::kOk) return true;
+  if (registry_.Set(root, key, name, RawValue::Text(value), &reason) == RegResult::kOk) {
+    return true;
+  }
   *error = ValueName(root, key, name) + L"\r\n" + reason;
   return false;
 }
@@ -53,11 +62,11 @@ void Journal::Undo(std::wstring* error) {
   for (auto value = values_.rbegin(); value != values_.rend(); ++value) {
     // A value still as it was needs no write (the refused write that started the undo).
     RawValue now;
-    const bool exists = registry_.GetRawValue(value->root, value->key, value->name, &now);
+    const bool exists = registry_.Get(value->root, value->key, value->name, &now);
     if (exists == value->existed && (!exists || now == value->old)) continue;
     const RegResult result =
         value->existed
-            ? registry_.SetRawValue(value->root, value->key, value->name, value->old, &reason)
+            ? registry_.Set(value->root, value->key, value->name, value->old, &reason)
             : registry_.DeleteValue(value->root, value->key, value->name, &reason);
     if (result == RegResult::kOk || result == RegResult::kNotFound) continue;
     *error += L"\r\n元に戻せなかった設定: " + ValueName(value->root, value->key, value->name);

@@ -53,7 +53,7 @@ std::vector<Registration> Registrations(Platform& p, void* owner) {
     Registration r;
     r.place = &place;
     std::wstring text;
-    if (!p.registry->GetValue(place.root, place.key, L"", &text)) continue;
+    if (!reg::GetText(*p.registry, place.root, place.key, &text)) continue;
     r.exe = reg::NamedExecutable(text);
     if (!r.exe.empty()) found.push_back(r);
   }

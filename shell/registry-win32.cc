@@ -12,20 +12,35 @@ namespace {
 struct Location {
   HKEY root;
   std::wstring path;
+  REGSAM view;  ///< KEY_WOW64_64KEY, KEY_WOW64_32KEY or 0 (this program's own); reads only.
 };
 
 Location Locate(KeyRoot root, const std::wstring& key) {
   switch (root) {
     case KeyRoot::kMachineClasses:
-      return {HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + key};
+      return {HKEY_LOCAL_MACHINE, L"Software\\Classes\\" + key, 0};
     case KeyRoot::kUserClasses:
-      return {HKEY_CURRENT_USER, L"Software\\Classes\\" + key};
+      return {HKEY_CURRENT_USER, L"Software\\Classes\\" + key, 0};
     case KeyRoot::kUserSoftware:
-      return {HKEY_CURRENT_USER, L"Software\\" + key};
+      return {HKEY_CURRENT_USER, L"Software\\" + key, 0};
+    case KeyRoot::kClasses64:
+      return {HKEY_CLASSES_ROOT, key, KEY_WOW64_64KEY};
+    case KeyRoot::kClasses32:
+      return {HKEY_CLASSES_ROOT, key, KEY_WOW64_32KEY};
     case KeyRoot::kClasses:
       break;
   }
-  return {HKEY_CLASSES_ROOT, key};
+  return {HKEY_CLASSES_ROOT, key, 0};
+}
+
+// Opens `key` under `root` for `access`; null when it cannot be opened.
+HKEY Open(KeyRoot root, const std::wstring& key, REGSAM access) {
+  const Location at = Locate(root, key);
+  HKEY handle = nullptr;
+  if (RegOpenKeyExW(at.root, at.path.c_str(), 0, access | at.view, &handle) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return handle;
 }
 
 RegResult Classify(LONG status) {
@@ -48,74 +63,12 @@ RegResult Fail(const wchar_t* function, LONG status, std::wstring* error) {
 
 class Win32Registry : public Registry {
  public:
-  RegResult SetDefaultValue(KeyRoot root, const std::wstring& key, const std::wstring& value,
-                            std::wstring* error) override {
-    return SetValue(root, key, std::wstring(), value, error);
-  }
-
-  RegResult SetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                     const std::wstring& value, std::wstring* error) override {
-    const Location at = Locate(root, key);
-    HKEY handle = nullptr;
-    LONG status = RegCreateKeyExW(at.root, at.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                  KEY_SET_VALUE, nullptr, &handle, nullptr);
-    if (status != ERROR_SUCCESS) return Fail(L"RegCreateKeyExW", status, error);
-    // REG_SZ sizes count bytes, including the terminating NUL.
-    const std::size_t bytes = (value.size() + 1) * sizeof(wchar_t);
-    status =
-        RegSetValueExW(handle, name.empty() ? nullptr : name.c_str(), 0, REG_SZ,
-                       reinterpret_cast<const BYTE*>(value.c_str()), static_cast<DWORD>(bytes));
-    RegCloseKey(handle);
-    if (status != ERROR_SUCCESS) return Fail(L"RegSetValueExW", status, error);
-    return RegResult::kOk;
-  }
-
-  RegResult DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) override {
-    const Location at = Locate(root, key);
-    const LONG status = RegDeleteKeyW(at.root, at.path.c_str());
-    if (status != ERROR_SUCCESS) return Fail(L"RegDeleteKeyW", status, error);
-    return RegResult::kOk;
-  }
-
-  bool GetValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                std::wstring* value) override {
-    const Location at = Locate(root, key);
-    const wchar_t* value_name = name.empty() ? nullptr : name.c_str();
-    DWORD bytes = 0;
-    if (RegGetValueW(at.root, at.path.c_str(), value_name, RRF_RT_REG_SZ, nullptr, nullptr,
-                     &bytes) != ERROR_SUCCESS) {
-      return false;
-    }
-    std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
-    const std::size_t capacity = data.size() * sizeof(wchar_t);
-    bytes = static_cast<DWORD>(capacity);
-    if (RegGetValueW(at.root, at.path.c_str(), value_name, RRF_RT_REG_SZ, nullptr, &data[0],
-                     &bytes) != ERROR_SUCCESS) {
-      return false;
-    }
-    data.resize(wcslen(data.c_str()));
-    *value = data;
-    return true;
-  }
-
-  RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                        std::wstring* error) override {
-    const Location at = Locate(root, key);
-    const LONG status =
-        RegDeleteKeyValueW(at.root, at.path.c_str(), name.empty() ? nullptr : name.c_str());
-    if (status != ERROR_SUCCESS) return Fail(L"RegDeleteKeyValueW", status, error);
-    return RegResult::kOk;
-  }
-
-  bool GetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                   RawValue* value) override {
+  bool Get(KeyRoot root, const std::wstring& key, const std::wstring& name,
+           RawValue* value) override {
     // RegQueryValueExW, not RegGetValueW: the bytes come back exactly as stored, with no
     // terminator added to a string and nothing expanded.
-    const Location at = Locate(root, key);
-    HKEY handle = nullptr;
-    if (RegOpenKeyExW(at.root, at.path.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
-      return false;
-    }
+    HKEY handle = Open(root, key, KEY_QUERY_VALUE);
+    if (!handle) return false;
     const wchar_t* value_name = name.empty() ? nullptr : name.c_str();
     DWORD type = 0, bytes = 0;
     LONG status = RegQueryValueExW(handle, value_name, nullptr, &type, nullptr, &bytes);
@@ -135,8 +88,8 @@ class Win32Registry : public Registry {
     return true;
   }
 
-  RegResult SetRawValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                        const RawValue& value, std::wstring* error) override {
+  RegResult Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                const RawValue& value, std::wstring* error) override {
     const Location at = Locate(root, key);
     HKEY handle = nullptr;
     LONG status = RegCreateKeyExW(at.root, at.path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -150,22 +103,31 @@ class Win32Registry : public Registry {
     return RegResult::kOk;
   }
 
-  bool KeyExists(KeyRoot root, const std::wstring& key) override {
+  RegResult DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                        std::wstring* error) override {
     const Location at = Locate(root, key);
-    HKEY handle = nullptr;
-    if (RegOpenKeyExW(at.root, at.path.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
-      return false;
-    }
-    RegCloseKey(handle);
-    return true;
+    const LONG status =
+        RegDeleteKeyValueW(at.root, at.path.c_str(), name.empty() ? nullptr : name.c_str());
+    if (status != ERROR_SUCCESS) return Fail(L"RegDeleteKeyValueW", status, error);
+    return RegResult::kOk;
+  }
+
+  RegResult DeleteKey(KeyRoot root, const std::wstring& key, std::wstring* error) override {
+    const Location at = Locate(root, key);
+    const LONG status = RegDeleteKeyW(at.root, at.path.c_str());
+    if (status != ERROR_SUCCESS) return Fail(L"RegDeleteKeyW", status, error);
+    return RegResult::kOk;
+  }
+
+  bool KeyExists(KeyRoot root, const std::wstring& key) override {
+    HKEY handle = Open(root, key, KEY_QUERY_VALUE);
+    if (handle) RegCloseKey(handle);
+    return handle != nullptr;
   }
 
   bool KeyIsEmpty(KeyRoot root, const std::wstring& key) override {
-    const Location at = Locate(root, key);
-    HKEY handle = nullptr;
-    if (RegOpenKeyExW(at.root, at.path.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) {
-      return false;
-    }
+    HKEY handle = Open(root, key, KEY_QUERY_VALUE);
+    if (!handle) return false;
     DWORD subkeys = 0, values = 0;
     const LONG status = RegQueryInfoKeyW(handle, nullptr, nullptr, nullptr, &subkeys, nullptr,
                                          nullptr, &values, nullptr, nullptr, nullptr, nullptr);

@@ -73,7 +73,8 @@ bool Unregister(Registry& registry, KeyRoot root, bool open, bool verb, bool* ch
   std::wstring reason;
   const wchar_t* key = kShellKey;
   RegResult result =
-      open ? registry.SetValue(root, kShellKey, L"", L"Open", &reason) : RegResult::kNotFound;
+      open ? registry.Set(root, kShellKey, L"", RawValue::Text(L"Open"), &reason)
+           : RegResult::kNotFound;
   for (const wchar_t* next : {kCommandKey, kVerbKey}) {
     *changed = *changed || result == RegResult::kOk;
     if (!verb || (result != RegResult::kOk && result != RegResult::kNotFound)) break;
@@ -90,7 +91,7 @@ bool Unregister(Registry& registry, KeyRoot root, bool open, bool verb, bool* ch
 
 std::wstring MachineWideVerb(Registry& registry) {
   std::wstring command;
-  if (!registry.GetValue(KeyRoot::kMachineClasses, kCommandKey, L"", &command)) return L"";
+  if (!reg::GetText(registry, KeyRoot::kMachineClasses, kCommandKey, &command)) return L"";
   return reg::NamedExecutable(command);
 }
 
@@ -171,7 +172,7 @@ bool UnregisterVerbAndCandidate(Platform& p, std::wstring* error) {
   // is Talvern's, its verb only when the command has the shape Talvern writes.
   std::wstring shell, later_error;
   const bool ours =
-      registry.GetValue(KeyRoot::kMachineClasses, kShellKey, L"", &shell) && shell == L"TVern";
+      reg::GetText(registry, KeyRoot::kMachineClasses, kShellKey, &shell) && shell == L"TVern";
   if (!Unregister(registry, KeyRoot::kMachineClasses, ours, !MachineWideVerb(registry).empty(),
                   &changed, &later_error) &&
       ok) {

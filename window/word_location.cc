@@ -1,6 +1,9 @@
 #include "window/word_location.h"
 
+#include <vector>
+
 #include "platform/paths.h"
+#include "shell/reg.h"
 
 namespace talvern {
 
@@ -38,6 +41,29 @@ bool IsProgram(const std::wstring& path, FileSystem& files) {
   return IsFullPath(path) && files.FileExists(path);
 }
 
+// The local server commands registered for the class of `prog_id`, in the 64-bit view of
+// the classes and then the 32-bit one (Word may be of either kind): one per view that has
+// the key, with empty text when it holds none.
+std::vector<ServerCommand> LocalServers(Registry& registry, const std::wstring& prog_id) {
+  std::vector<ServerCommand> servers;
+  std::wstring clsid;
+  if (!reg::GetText(registry, KeyRoot::kClasses, prog_id + L"\\CLSID", &clsid) ||
+      clsid.empty()) {
+    return servers;
+  }
+  const std::wstring key = L"CLSID\\" + clsid + L"\\LocalServer32";
+  for (KeyRoot view : {KeyRoot::kClasses64, KeyRoot::kClasses32}) {
+    if (!registry.KeyExists(view, key)) continue;
+    RawValue value;
+    ServerCommand command;
+    if (registry.Get(view, key, L"", &value) && value.GetText(&command.text)) {
+      command.expandable = value.type == RawValue::kExpandableText;
+    }
+    servers.push_back(command);
+  }
+  return servers;
+}
+
 }  // namespace
 
 std::wstring ServerProgram(const ServerCommand& command, FileSystem& files, Environment& env) {
@@ -59,7 +85,7 @@ std::wstring ServerProgram(const ServerCommand& command, FileSystem& files, Envi
 }
 
 bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* folder) {
-  const std::vector<ServerCommand> servers = p.word->LocalServers(prog_id);
+  const std::vector<ServerCommand> servers = LocalServers(*p.registry, prog_id);
   // A local server is a whole program that may take long to start or never finish
   // starting, so a class that has one is never created.
   if (servers.empty()) return p.word->QueryPath(prog_id, folder);

@@ -9,6 +9,12 @@
 
 namespace talvern {
 
+/// The command a class's local server is started with (a LocalServer32 default value).
+struct ServerCommand {
+  std::wstring text;
+  bool expandable = false;  ///< REG_EXPAND_SZ: environment variables (%NAME%) still in it.
+};
+
 /// The existing file a local server command starts, as the system reads the command: a
 /// quoted path, or else the shortest run of words up to a space that names a file (older
 /// installers wrote paths with spaces unquoted); arguments after it are ignored.

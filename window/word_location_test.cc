@@ -67,7 +67,12 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
     }
     fake.word.installed = true;
     fake.word.folder = L"D:\\Automation";
-    fake.word.local_servers = row.servers;
+    // The 64-bit view's command first, then the 32-bit view's.
+    fake.registry.keys[{KeyRoot::kMachineClasses, L"word.application\\clsid"}] = L"{W}";
+    const KeyRoot views[] = {KeyRoot::kClasses64, KeyRoot::kClasses32};
+    for (std::size_t i = 0; i < row.servers.size(); ++i) {
+      fake.registry.keys[{views[i], L"clsid\\{w}\\localserver32"}] = row.servers[i].text;
+    }
     std::wstring folder = L"unchanged";
     EXPECT_EQ(FindWordFolder(fake.platform, L"Word.Application", &folder), *row.folder != 0);
     EXPECT_EQ(folder, *row.folder ? row.folder : L"unchanged");

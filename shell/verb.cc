@@ -28,29 +28,29 @@ const wchar_t kWindowsAsks[] =
 std::wstring OpenWithSteps(unsigned long windows_build) {
   std::wstring steps = L"Talvern で開くには、.doc ファイルを右クリックして「プログラムから開く」→";
   if (windows_build != 0 && windows_build < 9200) {  // Windows 7
-    return steps +
-           L"「既定のプログラムの選択...」で Talvern を選び、「この種類のファイルを開くときは、"
-           L"選択したプログラムをいつも使う」をオンにして「OK」を押してください。";
+    steps += L"「既定のプログラムの選択...」で Talvern を選び、「この種類のファイルを開くときは、"
+             L"選択したプログラムをいつも使う」をオンにして「OK」";
+  } else {
+    steps += L"「別のプログラムを選択」で Talvern を選び、";
+    // Windows 11 22H2 replaced the check box with buttons; earlier 11 builds still show
+    // the check box, so both are named there.
+    if (windows_build >= 22000) steps += L"「常に」";
+    if (windows_build >= 22000 && windows_build < 22621) steps += L"を押すか、";
+    if (windows_build < 22621) steps += L"「常にこのアプリを使って .doc ファイルを開く」をオンにして「OK」";
   }
-  steps += L"「別のプログラムを選択」で Talvern を選び、";
-  const wchar_t kCheckBox[] = L"「常にこのアプリを使って .doc ファイルを開く」をオンにして「OK」";
-  // Windows 11 22H2 replaced the check box with buttons; earlier 11 builds still show the
-  // check box, so both are named there.
-  if (windows_build >= 22621) return steps + L"「常に」を押してください。";
-  if (windows_build >= 22000) steps += L"「常に」を押すか、";
-  return steps + kCheckBox + L"を押してください。";
+  return steps + L"を押してください。";
 }
 
 // What to do on the default-apps page, in the words of the running Windows: 11 (build
 // 22000 on) opens Talvern's own page, 10 the general one. The label of 11's confirming
 // button is not quoted: its Japanese wording differs between sources.
 std::wstring DefaultAppsSteps(unsigned long windows_build) {
+  const std::wstring steps = L"Talvern で開くには、Windows の設定の「既定のアプリ」で";
   if (windows_build >= 22000) {
-    return L"Talvern で開くには、Windows の設定の「既定のアプリ」で Talvern のページの .doc を"
-           L"クリックし、Talvern を選んで確定してください。";
+    return steps + L" Talvern のページの .doc をクリックし、Talvern を選んで確定してください。";
   }
-  return L"Talvern で開くには、Windows の設定の「既定のアプリ」で「ファイルの種類ごとに既定の"
-         L"アプリを選ぶ」をクリックし、.doc の右のアプリをクリックして Talvern を選んでください。";
+  return steps + L"「ファイルの種類ごとに既定のアプリを選ぶ」をクリックし、.doc の右のアプリを"
+                 L"クリックして Talvern を選んでください。";
 }
 
 // The verb's values as "関連付けを設定" writes them for the current user (null: the

@@ -15,11 +15,11 @@ void ShowFailure(Platform& p, const std::wstring& reason) {
 
 const wchar_t kSendToLinkName[] = L"TVern.lnk";
 
-void CreateSendToShortcut(Platform& p, void* owner) {
+void CreateSendToShortcut(Platform& p) {
   std::wstring folder;
   std::wstring error;
   // Without the folder there is nowhere sensible to put the link: never the drive root.
-  if (!p.shell->SendToFolder(owner, &folder, &error) || folder.empty()) {
+  if (!p.shell->SendToFolder(&folder, &error) || folder.empty()) {
     ShowFailure(p, error);
     return;
   }

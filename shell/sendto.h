@@ -9,10 +9,9 @@ namespace talvern {
 /// The shortcut's file name in the SendTo folder.
 extern const wchar_t kSendToLinkName[];
 
-/// Writes "TVern.lnk" into the SendTo folder (asked on behalf of window `owner`), aimed at
-/// the running executable (an existing one keeps its other settings), and tells the user
-/// the outcome.
-void CreateSendToShortcut(Platform& p, void* owner);
+/// Writes "TVern.lnk" into the SendTo folder, aimed at the running executable (an existing
+/// one keeps its other settings), and tells the user the outcome.
+void CreateSendToShortcut(Platform& p);
 
 }  // namespace talvern
 

@@ -16,8 +16,7 @@ std::wstring ExtendedLengthPath(const std::wstring& full) {
 }
 
 bool IsFullPath(const std::wstring& path) {
-  if (path.size() < 3) return false;
-  const wchar_t c = path[0];
+  const wchar_t c = path.size() > 2 ? path[0] : L'\0';
   const bool drive = ((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z')) && path[1] == L':';
   return drive ? path[2] == L'\\' : c == L'\\' && path[1] == L'\\';
 }

@@ -16,9 +16,8 @@ std::wstring AddPathSeparator(const std::wstring& text);
 /// in a "\\?\" or "\\.\" form is returned as it is.
 std::wstring ExtendedLengthPath(const std::wstring& full);
 
-/// True when `path` is a full path: a drive letter, ":" and "\", or "\\" and more
-/// (a UNC path, also a "\\?\" or "\\.\" form). Not a path relative to a drive or to the
-/// current drive's root, nor one written with "/": no Windows program writes those.
+/// True for a full path: a drive letter, ":" and "\", or "\\" and more (UNC, "\\?\", "\\.\");
+/// not "C:a" or "\a", relative to a drive's current folder, nor one written with "/".
 bool IsFullPath(const std::wstring& path);
 
 /// The file name at the end of `path`: what follows its last "\" or "/" (all of it when

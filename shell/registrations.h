@@ -10,10 +10,9 @@
 
 namespace talvern {
 
-/// When any registration of the current user names a Talvern executable that no longer
-/// exists, asks once whether to point them at the running one, naming a machine-wide verb
-/// of an earlier version that it leaves. Yes rewrites exactly those, all or nothing; the
-/// user is told the outcome.
+/// When any registration of the current user names a Talvern executable that no longer exists,
+/// asks once whether to point them at the running one, naming a machine-wide verb of an earlier
+/// version that it leaves. Yes rewrites exactly those, all or nothing, and reports the outcome.
 void FollowMovedExecutable(Platform& p);
 
 /// Asks, then removes the verb (as removing the association does), the Open-with

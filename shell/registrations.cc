@@ -39,12 +39,6 @@ std::wstring Describe(const Registration& r) {
   return r.place ? reg::KeyName(r.place->root, r.place->key) : r.link_file;
 }
 
-std::wstring LinkFile(Platform& p, std::wstring* error) {
-  std::wstring folder;
-  if (!p.shell->SendToFolder(&folder, error) || folder.empty()) return L"";
-  return AddPathSeparator(folder) + kSendToLinkName;
-}
-
 /// Every registration that names an executable, the link last. The link counts when it
 /// aims at a "talvern.exe" or at an executable the registry values name (a renamed copy).
 std::vector<Registration> Registrations(Platform& p) {
@@ -59,7 +53,7 @@ std::vector<Registration> Registrations(Platform& p) {
   }
   Registration link;
   std::wstring error;
-  link.link_file = LinkFile(p, &error);
+  link.link_file = SendToLinkFile(p, &error);
   if (link.link_file.empty() || !p.shell->ReadShortcut(link.link_file, &link.exe, &error)) {
     return found;
   }
@@ -147,7 +141,7 @@ bool CandidateExists(Registry& registry) {
 /// Deletes the SendTo link when it aims at Talvern; adds a line to `removed` or `kept`.
 void RemoveLink(Platform& p, std::vector<std::wstring>* removed, std::vector<std::wstring>* kept) {
   std::wstring error, target;
-  const std::wstring link = LinkFile(p, &error);
+  const std::wstring link = SendToLinkFile(p, &error);
   if (link.empty()) {
     kept->push_back(L"「送る」フォルダーが見つかりません。\r\n" + error);
     return;

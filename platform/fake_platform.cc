@@ -374,8 +374,7 @@ bool FakeAssociations::Query(const std::wstring& extension, const std::wstring& 
 
 void FakeAssociations::NotifyChanged() { ++notified; }
 
-bool FakeShell::SendToFolder(void* owner, std::wstring* folder, std::wstring* error) {
-  owners.push_back(owner);
+bool FakeShell::SendToFolder(std::wstring* folder, std::wstring* error) {
   if (send_to.empty()) {
     *error = L"SHGetKnownFolderPath(FOLDERID_SendTo): The system cannot find the path specified.";
     return false;

@@ -190,7 +190,7 @@ class FakeAssociations : public Associations {
 
 class FakeShell : public Shell {
  public:
-  bool SendToFolder(void* owner, std::wstring* folder, std::wstring* error) override;
+  bool SendToFolder(std::wstring* folder, std::wstring* error) override;
   bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
                      std::wstring* error) override;
   bool ReadShortcut(const std::wstring& link_file, std::wstring* target,
@@ -199,7 +199,6 @@ class FakeShell : public Shell {
   std::wstring send_to;                        ///< empty: the folder cannot be found.
   std::wstring write_error;                    ///< when set, writing fails with it.
   std::map<std::wstring, std::wstring> links;  ///< link file -> target.
-  std::vector<void*> owners;
   bool OpenUri(const std::wstring& uri, std::wstring* error) override;
   std::vector<std::wstring> opened;  ///< every URI opened, in order.
   std::wstring open_error;           ///< when set, opening fails with it.

@@ -15,6 +15,12 @@ std::wstring ExtendedLengthPath(const std::wstring& full) {
   return L"\\\\?\\" + full;
 }
 
+bool IsFullPath(const std::wstring& path) {
+  const wchar_t c = path.size() > 2 ? path[0] : L'\0';
+  const bool drive = ((c >= L'A' && c <= L'Z') || (c >= L'a' && c <= L'z')) && path[1] == L':';
+  return drive ? path[2] == L'\\' : c == L'\\' && path[1] == L'\\';
+}
+
 std::wstring FileName(const std::wstring& path) {
   return path.substr(path.find_last_of(L"\\/") + 1);
 }

@@ -16,6 +16,10 @@ std::wstring AddPathSeparator(const std::wstring& text);
 /// in a "\\?\" or "\\.\" form is returned as it is.
 std::wstring ExtendedLengthPath(const std::wstring& full);
 
+/// True for a full path: a drive letter, ":" and "\", or "\\" and more (UNC, "\\?\", "\\.\");
+/// not "C:a" or "\a", relative to a drive's current folder, nor one written with "/".
+bool IsFullPath(const std::wstring& path);
+
 /// The file name at the end of `path`: what follows its last "\" or "/" (all of it when
 /// there is none).
 std::wstring FileName(const std::wstring& path);

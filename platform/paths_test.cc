@@ -5,7 +5,9 @@
 namespace talvern {
 namespace {
 
-TEST(PathsTest, SeparatorExtendedLengthAndFileName) {
+std::wstring FullPathOrEmpty(const std::wstring& path) { return IsFullPath(path) ? path : L""; }
+
+TEST(PathsTest, SeparatorExtendedLengthFullPathAndFileName) {
   const struct {
     std::wstring (*make)(const std::wstring&);
     const wchar_t* in;
@@ -22,6 +24,13 @@ TEST(PathsTest, SeparatorExtendedLengthAndFileName) {
       {ExtendedLengthPath, L"\\\\server\\share\\a.doc", L"\\\\?\\UNC\\server\\share\\a.doc"},
       {ExtendedLengthPath, L"\\\\?\\C:\\a.doc", L"\\\\?\\C:\\a.doc"},
       {ExtendedLengthPath, L"\\\\.\\C:\\a.doc", L"\\\\.\\C:\\a.doc"},
+      {FullPathOrEmpty, L"c:\\a.doc", L"c:\\a.doc"},
+      {FullPathOrEmpty, L"\\\\?\\C:\\a.doc", L"\\\\?\\C:\\a.doc"},
+      {FullPathOrEmpty, L"C:a.doc", L""},  // relative to drive C's current folder
+      {FullPathOrEmpty, L"\\a.doc", L""},  // relative to the current drive
+      {FullPathOrEmpty, L"C:/a.doc", L""},
+      {FullPathOrEmpty, L"1:\\a.doc", L""},
+      {FullPathOrEmpty, L"\\\\", L""},
       {FileName, L"C:\\a b\\talvern.exe", L"talvern.exe"},
       {FileName, L"C:/a/talvern.exe", L"talvern.exe"},
       {FileName, L"talvern.exe", L"talvern.exe"},

@@ -225,9 +225,8 @@ class Associations {
 class Shell {
  public:
   virtual ~Shell() = default;
-  /// The current user's SendTo folder, asked on behalf of window `owner`. False with
-  /// `error` when it cannot be found.
-  virtual bool SendToFolder(void* owner, std::wstring* folder, std::wstring* error) = 0;
+  /// The current user's SendTo folder. False with `error` when it cannot be found.
+  virtual bool SendToFolder(std::wstring* folder, std::wstring* error) = 0;
   /// Points the shell link `link_file` at `target`. An existing link keeps its other settings
   /// (description, icon, hot key); a new link, also in place of a file that is no link, has
   /// only the target.

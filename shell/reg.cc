@@ -96,9 +96,8 @@ std::wstring NamedExecutable(const std::wstring& text) {
   const std::wstring exe = text.substr(1, close - 1);
   if (text != CommandValue(exe) && text != IconValue(exe)) return L"";
   // A full path only: a relative one would be looked up wherever the shell happens to be.
-  const bool full =
-      (exe.size() > 3 && exe[1] == L':' && exe[2] == L'\\') || exe.compare(0, 2, L"\\\\") == 0;
-  return full && exe.size() > 4 && SamePathText(exe.substr(exe.size() - 4), L".exe") ? exe : L"";
+  const bool full = IsFullPath(exe) && exe.size() > 4;
+  return full && SamePathText(exe.substr(exe.size() - 4), L".exe") ? exe : L"";
 }
 
 const wchar_t kSelectionModel[] = L"MultiSelectModel";

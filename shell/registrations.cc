@@ -39,15 +39,9 @@ std::wstring Describe(const Registration& r) {
   return r.place ? reg::KeyName(r.place->root, r.place->key) : r.link_file;
 }
 
-std::wstring LinkFile(Platform& p, void* owner, std::wstring* error) {
-  std::wstring folder;
-  if (!p.shell->SendToFolder(owner, &folder, error) || folder.empty()) return L"";
-  return AddPathSeparator(folder) + kSendToLinkName;
-}
-
 /// Every registration that names an executable, the link last. The link counts when it
 /// aims at a "talvern.exe" or at an executable the registry values name (a renamed copy).
-std::vector<Registration> Registrations(Platform& p, void* owner) {
+std::vector<Registration> Registrations(Platform& p) {
   std::vector<Registration> found;
   for (const Place& place : kPlaces) {
     Registration r;
@@ -59,7 +53,7 @@ std::vector<Registration> Registrations(Platform& p, void* owner) {
   }
   Registration link;
   std::wstring error;
-  link.link_file = LinkFile(p, owner, &error);
+  link.link_file = SendToLinkFile(p, &error);
   if (link.link_file.empty() || !p.shell->ReadShortcut(link.link_file, &link.exe, &error)) {
     return found;
   }
@@ -99,10 +93,10 @@ bool Retarget(Platform& p, const std::vector<Registration>& moved, const std::ws
 
 }  // namespace
 
-void FollowMovedExecutable(Platform& p, void* owner) {
+void FollowMovedExecutable(Platform& p) {
   std::vector<Registration> moved;
   std::vector<std::wstring> old_paths;
-  for (const Registration& r : Registrations(p, owner)) {
+  for (const Registration& r : Registrations(p)) {
     // Another copy that exists is in use and stays as it is.
     if (p.files->SameFile(r.exe, p.App.ExeFile) || p.files->FileExists(r.exe)) continue;
     moved.push_back(r);
@@ -145,10 +139,9 @@ bool CandidateExists(Registry& registry) {
 }
 
 /// Deletes the SendTo link when it aims at Talvern; adds a line to `removed` or `kept`.
-void RemoveLink(Platform& p, void* owner, std::vector<std::wstring>* removed,
-                std::vector<std::wstring>* kept) {
+void RemoveLink(Platform& p, std::vector<std::wstring>* removed, std::vector<std::wstring>* kept) {
   std::wstring error, target;
-  const std::wstring link = LinkFile(p, owner, &error);
+  const std::wstring link = SendToLinkFile(p, &error);
   if (link.empty()) {
     kept->push_back(L"「送る」フォルダーが見つかりません。\r\n" + error);
     return;
@@ -168,7 +161,7 @@ void RemoveLink(Platform& p, void* owner, std::vector<std::wstring>* removed,
 
 }  // namespace
 
-void RemoveAllRegistrations(Platform& p, void* owner) {
+void RemoveAllRegistrations(Platform& p) {
   if (!p.Ask(L"Talvern の登録をすべて削除しますか?\r\n"
              L".doc ファイルの関連付け、「プログラムから開く」と既定のアプリに表示される "
              L"Talvern、「送る」のショートカット (TVern.lnk) を削除します。",
@@ -184,7 +177,7 @@ void RemoveAllRegistrations(Platform& p, void* owner) {
   if (had_candidate && !CandidateExists(registry)) {
     removed.push_back(L"「プログラムから開く」と既定のアプリに表示される Talvern");
   }
-  RemoveLink(p, owner, &removed, &kept);
+  RemoveLink(p, &removed, &kept);
 
   std::wstring prompt = !kept.empty() ? L"Talvern の登録の一部を削除できませんでした。"
                         : removed.empty() ? L"削除する Talvern の登録はありませんでした。"

@@ -10,16 +10,15 @@
 
 namespace talvern {
 
-/// When any registration of the current user names a Talvern executable that no longer
-/// exists, asks once whether to point them at the running one (SendTo folder asked on
-/// behalf of `owner`), naming a machine-wide verb of an earlier version that it leaves.
-/// Yes rewrites exactly those, all or nothing; the user is told the outcome.
-void FollowMovedExecutable(Platform& p, void* owner);
+/// When any registration of the current user names a Talvern executable that no longer exists,
+/// asks once whether to point them at the running one, naming a machine-wide verb of an earlier
+/// version that it leaves. Yes rewrites exactly those, all or nothing, and reports the outcome.
+void FollowMovedExecutable(Platform& p);
 
 /// Asks, then removes the verb (as removing the association does), the Open-with
 /// candidate and the SendTo link when it aims at Talvern, and tells the user what went
 /// and what stayed.
-void RemoveAllRegistrations(Platform& p, void* owner);
+void RemoveAllRegistrations(Platform& p);
 
 }  // namespace talvern
 

@@ -53,7 +53,7 @@ TEST(FollowMovedExecutableTest, AsksOnlyForOurMissingExecutableAndMovesAllOrNoth
     if (row.link) fake.shell.links[kLink] = row.link;
     fake.shell.write_error = row.write_error;
     fake.messages.answers = {row.yes};
-    FollowMovedExecutable(fake.platform, nullptr);
+    FollowMovedExecutable(fake.platform);
 
     EXPECT_EQ(fake.registry.keys[kUserVerb], row.moved ? set.registry.keys[kUserVerb] : command);
     EXPECT_EQ(fake.registry.keys[kIcon], row.moved ? set.registry.keys[kIcon] : icon);

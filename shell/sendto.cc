@@ -3,33 +3,25 @@
 #include "platform/paths.h"
 
 namespace talvern {
-namespace {
 
-void ShowFailure(Platform& p, const std::wstring& reason) {
-  std::wstring prompt = L"正常に処理できませんでした";
-  if (!reason.empty()) prompt += L"\r\n" + reason;
-  p.MsgBox(prompt, MsgIcon::kCritical);
+std::wstring SendToLinkFile(Platform& p, std::wstring* error) {
+  std::wstring folder;
+  // Without the folder there is nowhere sensible for the link: never the drive root.
+  if (!p.shell->SendToFolder(&folder, error) || folder.empty()) return L"";
+  return AddPathSeparator(folder) + L"TVern.lnk";
 }
 
-}  // namespace
-
-const wchar_t kSendToLinkName[] = L"TVern.lnk";
-
-void CreateSendToShortcut(Platform& p, void* owner) {
-  std::wstring folder;
+void CreateSendToShortcut(Platform& p) {
   std::wstring error;
-  // Without the folder there is nowhere sensible to put the link: never the drive root.
-  if (!p.shell->SendToFolder(owner, &folder, &error) || folder.empty()) {
-    ShowFailure(p, error);
-    return;
-  }
+  const std::wstring link_file = SendToLinkFile(p, &error);
   // The running executable itself, so a renamed copy still gets a working link.
-  const std::wstring link_file = AddPathSeparator(folder) + kSendToLinkName;
-  if (!p.shell->WriteShortcut(link_file, p.App.ExeFile, &error)) {
-    ShowFailure(p, error);
+  if (!link_file.empty() && p.shell->WriteShortcut(link_file, p.App.ExeFile, &error)) {
+    p.MsgBox(L"送るにショートカットを作成しました", MsgIcon::kInformation);
     return;
   }
-  p.MsgBox(L"送るにショートカットを作成しました", MsgIcon::kInformation);
+  std::wstring prompt = L"正常に処理できませんでした";
+  if (!error.empty()) prompt += L"\r\n" + error;
+  p.MsgBox(prompt, MsgIcon::kCritical);
 }
 
 }  // namespace talvern

@@ -6,13 +6,12 @@
 
 namespace talvern {
 
-/// The shortcut's file name in the SendTo folder.
-extern const wchar_t kSendToLinkName[];
+/// The full name of "TVern.lnk" in the SendTo folder; empty with `error` without the folder.
+std::wstring SendToLinkFile(Platform& p, std::wstring* error);
 
-/// Writes "TVern.lnk" into the SendTo folder (asked on behalf of window `owner`), aimed at
-/// the running executable (an existing one keeps its other settings), and tells the user
-/// the outcome.
-void CreateSendToShortcut(Platform& p, void* owner);
+/// Writes "TVern.lnk" into the SendTo folder, aimed at the running executable (an existing
+/// one keeps its other settings), and tells the user the outcome.
+void CreateSendToShortcut(Platform& p);
 
 }  // namespace talvern
 

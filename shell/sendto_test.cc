@@ -10,8 +10,6 @@ namespace {
 const wchar_t kDone[] = L"送るにショートカットを作成しました";
 const wchar_t kFailed[] = L"正常に処理できませんでした";
 
-void* const kOwner = reinterpret_cast<void*>(0x1234);
-
 TEST(SendToTest, LinkInTheSendToFolderAimsAtTheRunningExecutable) {
   struct Row {
     const wchar_t* exe;
@@ -25,8 +23,7 @@ TEST(SendToTest, LinkInTheSendToFolderAimsAtTheRunningExecutable) {
   for (const Row& row : rows) {
     FakePlatform fake(row.exe);
     fake.shell.send_to = row.send_to;
-    CreateSendToShortcut(fake.platform, kOwner);
-    EXPECT_EQ(fake.shell.owners, std::vector<void*>{kOwner});
+    CreateSendToShortcut(fake.platform);
     EXPECT_EQ(fake.shell.links, (std::map<std::wstring, std::wstring>{{row.link, row.exe}}));
     ASSERT_EQ(fake.messages.shown.size(), 1u) << row.exe;
     EXPECT_EQ(fake.messages.shown[0].prompt, kDone);
@@ -38,9 +35,9 @@ TEST(SendToTest, LinkInTheSendToFolderAimsAtTheRunningExecutable) {
 TEST(SendToTest, SecondClickRewritesTheLink) {
   FakePlatform fake(L"C:\\Old\\talvern.exe");
   fake.shell.send_to = L"C:\\SendTo";
-  CreateSendToShortcut(fake.platform, kOwner);
+  CreateSendToShortcut(fake.platform);
   fake.platform.App = MakeAppFacts(L"C:\\New\\talvern.exe");
-  CreateSendToShortcut(fake.platform, kOwner);
+  CreateSendToShortcut(fake.platform);
   EXPECT_EQ(fake.shell.links[L"C:\\SendTo\\TVern.lnk"], L"C:\\New\\talvern.exe");
   ASSERT_EQ(fake.messages.shown.size(), 2u);
   EXPECT_EQ(fake.messages.shown[1].prompt, kDone);
@@ -49,7 +46,7 @@ TEST(SendToTest, SecondClickRewritesTheLink) {
 TEST(SendToTest, MissingSendToFolderWritesNothingAndSaysSo) {
   FakePlatform fake;
   fake.shell.send_to.clear();
-  CreateSendToShortcut(fake.platform, kOwner);
+  CreateSendToShortcut(fake.platform);
   EXPECT_TRUE(fake.shell.links.empty());
   ASSERT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].prompt.find(kFailed), 0u);
@@ -62,7 +59,7 @@ TEST(SendToTest, WriteFailureIsCriticalWithTheReason) {
   FakePlatform fake;
   fake.shell.send_to = L"C:\\SendTo";
   fake.shell.write_error = L"IPersistFile::Save: Access is denied.";
-  CreateSendToShortcut(fake.platform, kOwner);
+  CreateSendToShortcut(fake.platform);
   ASSERT_EQ(fake.messages.shown.size(), 1u);
   EXPECT_EQ(fake.messages.shown[0].prompt,
             std::wstring(kFailed) + L"\r\nIPersistFile::Save: Access is denied.");

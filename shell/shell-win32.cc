@@ -101,7 +101,7 @@ bool LoadLinkTarget(const std::wstring& link_file, std::wstring* target, std::ws
 
 class Win32Shell : public Shell {
  public:
-  bool SendToFolder(void* /*owner*/, std::wstring* folder, std::wstring* error) override {
+  bool SendToFolder(std::wstring* folder, std::wstring* error) override {
     // Allocated to fit: a profile in a deep folder does not fit a MAX_PATH buffer. Without
     // KF_FLAG_DONT_VERIFY a folder that does not exist is an error.
     wchar_t* path = nullptr;

@@ -32,7 +32,7 @@ void Form1::Form_Load() {
   view_.SetWordFormatsChecked(m_.WordFormats);
   view_.SetCaption(p_.App.ProductName);
   // After the checks' own messages: a moved Talvern is the likelier story once they are told.
-  FollowMovedExecutable(p_, view_.Handle());
+  FollowMovedExecutable(p_);
 }
 
 void Form1::DetectWordPath() {
@@ -103,7 +103,7 @@ void Form1::Command3_Click() {
   view_.Unload();
 }
 
-void Form1::Command4_Click() { CreateSendToShortcut(p_, view_.Handle()); }
+void Form1::Command4_Click() { CreateSendToShortcut(p_); }
 
 void Form1::Command5_Click() { SetAssociation(p_); }
 
@@ -111,7 +111,7 @@ void Form1::Command6_Click() { RemoveAssociation(p_); }
 
 void Form1::mnuWordFormats_Click() { view_.SetWordFormatsChecked(!view_.WordFormatsChecked()); }
 
-void Form1::mnuRemoveAll_Click() { RemoveAllRegistrations(p_, view_.Handle()); }
+void Form1::mnuRemoveAll_Click() { RemoveAllRegistrations(p_); }
 
 void Form1::mnuAbout_Click() {
   p_.MsgBox(

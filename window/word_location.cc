@@ -33,10 +33,6 @@ std::wstring Expand(const std::wstring& text, Environment& env) {
 }
 
 // Only a full path says where the file is; a bare name would be looked for elsewhere.
-bool IsFullPath(const std::wstring& path) {
-  return (path.size() > 2 && path[1] == L':' && path[2] == L'\\') || path.rfind(L"\\\\", 0) == 0;
-}
-
 bool IsProgram(const std::wstring& path, FileSystem& files) {
   return IsFullPath(path) && files.FileExists(path);
 }

@@ -162,9 +162,9 @@ void RemoveLink(Platform& p, std::vector<std::wstring>* removed, std::vector<std
 }  // namespace
 
 void RemoveAllRegistrations(Platform& p) {
-  if (!p.Ask(L"Talvern の登録をすべて削除しますか?\r\n"
-             L".doc ファイルの関連付け、「プログラムから開く」と既定のアプリに表示される "
-             L"Talvern、「送る」のショートカット (TVern.lnk) を削除します。",
+  const std::wstring candidate = L"「プログラムから開く」と既定のアプリに表示される Talvern";
+  if (!p.Ask(L"Talvern の登録をすべて削除しますか?\r\n.doc ファイルの関連付け、" + candidate +
+                 L"、「送る」のショートカット (TVern.lnk) を削除します。",
              MsgIcon::kExclamation, DefaultAnswer::kNo)) {
     return;
   }
@@ -175,7 +175,7 @@ void RemoveAllRegistrations(Platform& p) {
   if (!UnregisterVerbAndCandidate(p, &error)) kept.push_back(error);
   if (had_verb && !VerbExists(registry)) removed.push_back(L".doc ファイルの関連付け (判別)");
   if (had_candidate && !CandidateExists(registry)) {
-    removed.push_back(L"「プログラムから開く」と既定のアプリに表示される Talvern");
+    removed.push_back(candidate);
   }
   RemoveLink(p, &removed, &kept);
 

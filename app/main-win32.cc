@@ -10,7 +10,6 @@
 #include "platform/platform-win32.h"
 #include "shell/services-win32.h"
 #include "window/form1-win32.h"
-#include "window/services-win32.h"
 
 namespace {
 

@@ -119,7 +119,7 @@ class FakeWord : public WordAutomation {
   bool QueryPath(const std::wstring& prog_id, std::wstring* folder) override;
   bool installed = false;
   std::wstring folder;
-  std::vector<std::wstring> created;         ///< prog ids asked for.
+  std::vector<std::wstring> created;  ///< prog ids asked for.
 };
 
 struct DialogCall {

@@ -193,9 +193,8 @@ class Win32FileSystem : public FileSystem {
   bool SameFile(const std::wstring& a, const std::wstring& b) override {
     const std::vector<std::wstring> forms = PathForms(b);
     for (const std::wstring& form : PathForms(a)) {
-      if (std::any_of(forms.begin(), forms.end(),
-                      [&](const std::wstring& other) { return SamePathText(form, other); })) {
-        return true;
+      for (const std::wstring& other : forms) {
+        if (SamePathText(form, other)) return true;
       }
     }
     return false;

@@ -1,5 +1,4 @@
-// Registry text as Windows stores it: UTF-16LE. (The unit tests' 32-bit wchar_t holds
-// nothing beyond U+FFFF there.)
+// Registry text as Windows stores it: UTF-16LE (the unit tests' wchar_t holds no more).
 #include "platform/platform.h"
 
 namespace talvern {

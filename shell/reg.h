@@ -1,5 +1,4 @@
-// Module `reg`: the registry values of document classes that name Talvern, and the undo of
-// a change to them.
+// Module `reg`: the registry values that name Talvern, and the undo of a change to them.
 #ifndef TALVERN_SHELL_REG_H_
 #define TALVERN_SHELL_REG_H_
 

@@ -22,21 +22,22 @@ const wchar_t kWindowsAsks[] =
     L"次に .doc ファイルをダブルクリックすると、使うプログラムを Windows が尋ねます。"
     L"そこに表示される Talvern を選んでください。";
 
-// The steps in "Open with", in the words of the running Windows. An unknown build (0:
-// RtlGetVersion did not answer) gets Windows 10's words: their route is that of Windows 8
-// to 11, and only the last control differs on 11.
+// The steps in "Open with", in the words of the running Windows. An unknown build gets
+// Windows 10's: the route of Windows 8 to 11, where only 11's last control differs.
 std::wstring OpenWithSteps(unsigned long windows_build) {
   std::wstring steps = L"Talvern で開くには、.doc ファイルを右クリックして「プログラムから開く」→";
   if (windows_build != 0 && windows_build < 9200) {  // Windows 7
-    steps += L"「既定のプログラムの選択...」で Talvern を選び、「この種類のファイルを開くときは、"
-             L"選択したプログラムをいつも使う」をオンにして「OK」";
+    steps +=
+        L"「既定のプログラムの選択...」で Talvern を選び、「この種類のファイルを開くときは、"
+        L"選択したプログラムをいつも使う」をオンにして「OK」";
   } else {
     steps += L"「別のプログラムを選択」で Talvern を選び、";
     // Windows 11 22H2 replaced the check box with buttons; earlier 11 builds still show
     // the check box, so both are named there.
     if (windows_build >= 22000) steps += L"「常に」";
     if (windows_build >= 22000 && windows_build < 22621) steps += L"を押すか、";
-    if (windows_build < 22621) steps += L"「常にこのアプリを使って .doc ファイルを開く」をオンにして「OK」";
+    if (windows_build < 22621)
+      steps += L"「常にこのアプリを使って .doc ファイルを開く」をオンにして「OK」";
   }
   return steps + L"を押してください。";
 }
@@ -49,8 +50,9 @@ std::wstring DefaultAppsSteps(unsigned long windows_build) {
   if (windows_build >= 22000) {
     return steps + L" Talvern のページの .doc をクリックし、Talvern を選んで確定してください。";
   }
-  return steps + L"「ファイルの種類ごとに既定のアプリを選ぶ」をクリックし、.doc の右のアプリを"
-                 L"クリックして Talvern を選んでください。";
+  return steps +
+         L"「ファイルの種類ごとに既定のアプリを選ぶ」をクリックし、.doc の右のアプリを"
+         L"クリックして Talvern を選んでください。";
 }
 
 // The verb's values as "関連付けを設定" writes them for the current user (null: the
@@ -72,9 +74,8 @@ bool Unregister(Registry& registry, KeyRoot root, bool open, bool verb, bool* ch
                 std::wstring* error) {
   std::wstring reason;
   const wchar_t* key = kShellKey;
-  RegResult result =
-      open ? registry.Set(root, kShellKey, L"", RawValue::Text(L"Open"), &reason)
-           : RegResult::kNotFound;
+  RegResult result = open ? registry.Set(root, kShellKey, L"", RawValue::Text(L"Open"), &reason)
+                          : RegResult::kNotFound;
   for (const wchar_t* next : {kCommandKey, kVerbKey}) {
     *changed = *changed || result == RegResult::kOk;
     if (!verb || (result != RegResult::kOk && result != RegResult::kNotFound)) break;

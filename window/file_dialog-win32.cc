@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/platform-win32.h"
-#include "window/services-win32.h"
+#include "window/form1-win32.h"
 
 namespace talvern {
 
@@ -41,9 +41,8 @@ class Win32FileDialog : public FileDialog {
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = kPathRoom;
     ofn.lpstrInitialDir = initial_folder.empty() ? nullptr : initial_folder.c_str();
-    // No read-only check box: the file is only named, never opened. The folder the user goes
-    // to must not become the process's current folder, which would keep a USB stick or a
-    // network folder busy while the window is open.
+    // No read-only box: the file is only named. The chosen folder must not become the current
+    // folder, which would keep a USB stick or network folder busy while the window is open.
     ofn.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (choice == FileChoice::kExistingFile) ofn.Flags |= OFN_FILEMUSTEXIST;
     if (!GetOpenFileNameW(&ofn)) {

@@ -8,7 +8,7 @@
 
 #include "platform/com_ref-win32.h"
 #include "platform/platform-win32.h"
-#include "window/services-win32.h"
+#include "window/form1-win32.h"
 
 namespace talvern {
 

@@ -39,31 +39,27 @@ bool IsProgram(const std::wstring& path, FileSystem& files) {
 
 // The local server commands registered for the class of `prog_id`, in the 64-bit view of
 // the classes and then the 32-bit one (Word may be of either kind): one per view that has
-// the key, with empty text when it holds none.
-std::vector<ServerCommand> LocalServers(Registry& registry, const std::wstring& prog_id) {
-  std::vector<ServerCommand> servers;
+// the key.
+std::vector<RawValue> LocalServers(Registry& registry, const std::wstring& prog_id) {
+  std::vector<RawValue> servers;
   std::wstring clsid;
-  if (!reg::GetText(registry, KeyRoot::kClasses, prog_id + L"\\CLSID", &clsid) ||
-      clsid.empty()) {
-    return servers;
-  }
+  if (!reg::GetText(registry, KeyRoot::kClasses, prog_id + L"\\CLSID", &clsid)) return servers;
   const std::wstring key = L"CLSID\\" + clsid + L"\\LocalServer32";
   for (KeyRoot view : {KeyRoot::kClasses64, KeyRoot::kClasses32}) {
     if (!registry.KeyExists(view, key)) continue;
-    RawValue value;
-    ServerCommand command;
-    if (registry.Get(view, key, L"", &value) && value.GetText(&command.text)) {
-      command.expandable = value.type == RawValue::kExpandableText;
-    }
-    servers.push_back(command);
+    RawValue value;  // REG_NONE, no text, when the key holds no default value
+    registry.Get(view, key, L"", &value);
+    servers.push_back(value);
   }
   return servers;
 }
 
 }  // namespace
 
-std::wstring ServerProgram(const ServerCommand& command, FileSystem& files, Environment& env) {
-  std::wstring text = command.expandable ? Expand(command.text, env) : command.text;
+std::wstring ServerProgram(const RawValue& command, FileSystem& files, Environment& env) {
+  std::wstring text;
+  if (!command.GetText(&text)) return std::wstring();
+  if (command.type == RawValue::kExpandableText) text = Expand(text, env);
   const std::size_t start = text.find_first_not_of(L" \t");
   if (start == std::wstring::npos) return std::wstring();
   text.erase(0, start);
@@ -81,11 +77,11 @@ std::wstring ServerProgram(const ServerCommand& command, FileSystem& files, Envi
 }
 
 bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* folder) {
-  const std::vector<ServerCommand> servers = LocalServers(*p.registry, prog_id);
+  const std::vector<RawValue> servers = LocalServers(*p.registry, prog_id);
   // A local server is a whole program that may take long to start or never finish
   // starting, so a class that has one is never created.
   if (servers.empty()) return p.word->QueryPath(prog_id, folder);
-  for (const ServerCommand& server : servers) {
+  for (const RawValue& server : servers) {
     const std::wstring program = ServerProgram(server, *p.files, *p.environment);
     if (program.empty()) continue;
     const std::size_t separator = program.find_last_of(L'\\');

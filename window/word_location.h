@@ -9,18 +9,12 @@
 
 namespace talvern {
 
-/// The command a class's local server is started with (a LocalServer32 default value).
-struct ServerCommand {
-  std::wstring text;
-  bool expandable = false;  ///< REG_EXPAND_SZ: environment variables (%NAME%) still in it.
-};
-
 /// The existing file a local server command starts, as the system reads the command: a
 /// quoted path, or else the shortest run of words up to a space that names a file (older
 /// installers wrote paths with spaces unquoted); arguments after it are ignored.
-/// Environment variables are expanded when the command is expandable. Empty when it
-/// names no existing file by its full path.
-std::wstring ServerProgram(const ServerCommand& command, FileSystem& files, Environment& env);
+/// Environment variables are expanded in a REG_EXPAND_SZ command. Empty when it names no
+/// existing file by its full path, or is no text.
+std::wstring ServerProgram(const RawValue& command, FileSystem& files, Environment& env);
 
 /// The word processor's file in its folder.
 constexpr wchar_t kWordProgramName[] = L"Winword.exe";

@@ -35,7 +35,9 @@ TEST(ServerProgramTest, ReadsTheFileALocalServerCommandStarts) {
   FakeEnvironment env;
   env.variables[L"ProgramFiles"] = L"C:\\Program Files";
   for (const auto& row : rows) {
-    EXPECT_EQ(ServerProgram({row.text, row.expandable}, files, env), row.program) << row.text;
+    RawValue command = RawValue::Text(row.text);
+    if (row.expandable) command.type = RawValue::kExpandableText;
+    EXPECT_EQ(ServerProgram(command, files, env), row.program) << row.text;
   }
 }
 
@@ -46,7 +48,7 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
   const std::wstring gone = L"\"C:\\Office\\gone.exe\" /Automation";
   const std::wstring other_suite = L"\"C:\\Suite\\writer.exe\" /Automation";
   const struct {
-    std::vector<ServerCommand> servers;
+    std::vector<std::wstring> servers;
     const wchar_t* folder;
     bool automation;
   } rows[] = {
@@ -71,7 +73,7 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
     fake.registry.keys[{KeyRoot::kMachineClasses, L"word.application\\clsid"}] = L"{W}";
     const KeyRoot views[] = {KeyRoot::kClasses64, KeyRoot::kClasses32};
     for (std::size_t i = 0; i < row.servers.size(); ++i) {
-      fake.registry.keys[{views[i], L"clsid\\{w}\\localserver32"}] = row.servers[i].text;
+      fake.registry.keys[{views[i], L"clsid\\{w}\\localserver32"}] = row.servers[i];
     }
     std::wstring folder = L"unchanged";
     EXPECT_EQ(FindWordFolder(fake.platform, L"Word.Application", &folder), *row.folder != 0);

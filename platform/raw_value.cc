@@ -7,7 +7,7 @@ RawValue RawValue::Text(const std::wstring& text) {
   RawValue value;
   value.type = kText;
   for (wchar_t c : text + L'\0') {
-    const auto code = static_cast<std::uint32_t>(c);
+    const auto code = static_cast<std::uint32_t>(std::char_traits<wchar_t>::to_int_type(c));
     value.bytes += {static_cast<char>(code & 0xFF), static_cast<char>((code >> 8) & 0xFF)};
   }
   return value;

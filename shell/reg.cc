@@ -23,7 +23,7 @@ std::wstring KeyName(KeyRoot root, const std::wstring& key) {
   return key;
 }
 
-bool GetText(Registry& registry, KeyRoot root, const std::wstring& key, std::wstring* text) {
+bool DefaultText(Registry& registry, KeyRoot root, const std::wstring& key, std::wstring* text) {
   RawValue value;
   return registry.Get(root, key, L"", &value) && value.GetText(text);
 }
@@ -65,9 +65,8 @@ void Journal::Undo(std::wstring* error) {
     const bool exists = registry_.Get(value->root, value->key, value->name, &now);
     if (exists == value->existed && (!exists || now == value->old)) continue;
     const RegResult result =
-        value->existed
-            ? registry_.Set(value->root, value->key, value->name, value->old, &reason)
-            : registry_.DeleteValue(value->root, value->key, value->name, &reason);
+        value->existed ? registry_.Set(value->root, value->key, value->name, value->old, &reason)
+                       : registry_.DeleteValue(value->root, value->key, value->name, &reason);
     if (result == RegResult::kOk || result == RegResult::kNotFound) continue;
     *error += L"\r\n元に戻せなかった設定: " + ValueName(value->root, value->key, value->name);
   }

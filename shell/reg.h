@@ -16,7 +16,7 @@ std::wstring KeyName(KeyRoot root, const std::wstring& key);
 std::wstring ValueName(KeyRoot root, const std::wstring& key, const std::wstring& name);
 
 /// The text of the default value of `key` under `root`; false when there is none.
-bool GetText(Registry& registry, KeyRoot root, const std::wstring& key, std::wstring* text);
+bool DefaultText(Registry& registry, KeyRoot root, const std::wstring& key, std::wstring* text);
 
 /// What a set is about to change, remembered so that a set that fails half-way can put
 /// back exactly what was there.

@@ -47,7 +47,7 @@ std::vector<Registration> Registrations(Platform& p) {
     Registration r;
     r.place = &place;
     std::wstring text;
-    if (!reg::GetText(*p.registry, place.root, place.key, &text)) continue;
+    if (!reg::DefaultText(*p.registry, place.root, place.key, &text)) continue;
     r.exe = reg::NamedExecutable(text);
     if (!r.exe.empty()) found.push_back(r);
   }

@@ -92,7 +92,7 @@ bool Unregister(Registry& registry, KeyRoot root, bool open, bool verb, bool* ch
 
 std::wstring MachineWideVerb(Registry& registry) {
   std::wstring command;
-  if (!reg::GetText(registry, KeyRoot::kMachineClasses, kCommandKey, &command)) return L"";
+  if (!reg::DefaultText(registry, KeyRoot::kMachineClasses, kCommandKey, &command)) return L"";
   return reg::NamedExecutable(command);
 }
 
@@ -173,7 +173,7 @@ bool UnregisterVerbAndCandidate(Platform& p, std::wstring* error) {
   // is Talvern's, its verb only when the command has the shape Talvern writes.
   std::wstring shell, later_error;
   const bool ours =
-      reg::GetText(registry, KeyRoot::kMachineClasses, kShellKey, &shell) && shell == L"TVern";
+      reg::DefaultText(registry, KeyRoot::kMachineClasses, kShellKey, &shell) && shell == L"TVern";
   if (!Unregister(registry, KeyRoot::kMachineClasses, ours, !MachineWideVerb(registry).empty(),
                   &changed, &later_error) &&
       ok) {

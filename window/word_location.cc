@@ -43,7 +43,7 @@ bool IsProgram(const std::wstring& path, FileSystem& files) {
 std::vector<RawValue> LocalServers(Registry& registry, const std::wstring& prog_id) {
   std::vector<RawValue> servers;
   std::wstring clsid;
-  if (!reg::GetText(registry, KeyRoot::kClasses, prog_id + L"\\CLSID", &clsid)) return servers;
+  if (!reg::DefaultText(registry, KeyRoot::kClasses, prog_id + L"\\CLSID", &clsid)) return servers;
   const std::wstring key = L"CLSID\\" + clsid + L"\\LocalServer32";
   for (KeyRoot view : {KeyRoot::kClasses64, KeyRoot::kClasses32}) {
     if (!registry.KeyExists(view, key)) continue;

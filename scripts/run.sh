@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs Talvern under Wine on the given documents (Unix or Windows paths); without
 # documents it opens the settings window. Runs the x64 build, or the x86 one with
-# TALVERN_ARCH=x86. Uses $DISPLAY, or a virtual screen; there a picture of the settings
-# window is saved to build/screenshot.png.
+# TALVERN_ARCH=x86. Uses $DISPLAY, or a virtual screen; there it prints which program each
+# document went to and saves a picture of the screen (of the settings window alone, without
+# documents) to build/screenshot.png.
 set -euo pipefail
 caller_dir="$PWD"
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -59,9 +60,14 @@ if ! $virtual; then
   exec "$TALVERN_WINE_LOADER" "$build/talvern.exe" "${documents[@]}"
 fi
 
+if ((${#documents[@]})); then
+  shown="; where each document went is printed, and a picture of the screen with the programs"
+  shown+=" Talvern started goes to build/screenshot.png."
+else
+  shown=", and a picture of the settings window goes to build/screenshot.png."
+fi
 echo "run.sh: no DISPLAY, so Talvern runs on the virtual screen $DISPLAY; its messages are" \
-  "printed and answered (OK, or No to a question), and a picture of the settings window" \
-  "goes to build/screenshot.png."
+  "printed and answered (OK, or No to a question)$shown"
 status=0
 picture=build/screenshot.png
 rm -f "$picture"

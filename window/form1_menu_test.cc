@@ -1,11 +1,13 @@
 // The settings window's system menu items: the option for the other formats Word opens,
-// saved with the paths, and the version information.
+// saved with the paths, the document tester and the version information.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "launcher/arguments.h"
+#include "launcher/dispatch.h"
 #include "window/form1_test_fixture.h"
 
 namespace talvern {
@@ -105,6 +107,40 @@ TEST_F(Form1Test, AboutShowsProductNameVersionAndCopyright) {
   EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kInformation);
   EXPECT_EQ(fake.messages.shown[0].title, L"Talvern");
   EXPECT_FALSE(view.closed);
+}
+
+// The tester's dialog takes any file, from Documents first, then from the last document's
+// folder; dropped files get a paragraph each, twenty at most, an unreadable one the reason.
+TEST_F(Form1Test, TesterOpensWhereTheLastDocumentWasAndExplainsEachDrop) {
+  m.SignatureBytes = SplitAtSpaces(SignatureAsText());
+  fake.shell.documents = L"C:\\Users\\ユーザー\\Documents";
+  fake.files.files[L"C:\\文書\\a.doc"] = "Hello";
+  fake.dialog.answers = {L"C:\\文書\\a.doc", L""};
+  form.mnuTryDocument_Click();
+  form.mnuTryDocument_Click();
+  ASSERT_EQ(fake.dialog.calls.size(), 2u);
+  EXPECT_EQ(fake.dialog.calls[0].filter, L"すべてのファイル (*.*)|*.*");
+  EXPECT_EQ(fake.dialog.calls[0].choice, FileChoice::kExistingFile);
+  EXPECT_EQ(fake.dialog.calls[0].initial_folder, fake.shell.documents);
+  EXPECT_EQ(fake.dialog.calls[1].initial_folder, L"C:\\文書\\");
+  EXPECT_EQ(fake.messages.shown.size(), 1u);  // none for the cancelled dialog
+
+  std::vector<std::wstring> dropped(22, L"C:\\文書\\a.doc");
+  dropped[1] = L"C:\\文書\\gone.doc";
+  form.Form_DropFiles(dropped);
+  ASSERT_EQ(fake.messages.shown.size(), 2u);
+  const std::wstring text = fake.messages.shown[1].prompt;
+  std::vector<std::wstring> paragraphs;
+  for (std::size_t at = 0, end = 0; end != std::wstring::npos; at = end + 4) {
+    end = text.find(L"\r\n\r\n", at);
+    paragraphs.push_back(text.substr(at, end - at));
+  }
+  ASSERT_EQ(paragraphs.size(), 21u);
+  EXPECT_EQ(paragraphs[1],
+            L"C:\\文書\\gone.doc\r\n読み取れないため開けません。\r\n"
+            L"理由: The system cannot find the file.");
+  EXPECT_EQ(paragraphs[20], L"ほか 2 件");
+  EXPECT_EQ(fake.messages.shown[1].icon, MsgIcon::kInformation);
 }
 
 }  // namespace

@@ -30,13 +30,13 @@ Trial Classify(const Module1& m, Platform& p, const std::wstring& document, bool
 // The first bytes in two-digit hexadecimal, "…" when more were read, and what they are.
 std::wstring BytesLine(const Classification& found) {
   std::wstring line = L"先頭のバイト: ";
-  if (found.head.empty()) return line + L"なし (空のファイル)";
+  if (found.head.empty()) line += L"なし (空のファイル)";
   for (std::size_t i = 0; i != found.head.size() && i != kBytesShown; ++i) {
     const std::wstring hex = HexText(static_cast<std::uint8_t>(found.head[i]));
     line += (i ? L" " : L"") + (hex.size() == 1 ? L"0" + hex : hex);
   }
   if (found.head.size() > kBytesShown) line += L" …";
-  return line + L" (" + FormatDescription(found.format) + L")";
+  return line + L" → " + FormatDescription(found.format);
 }
 
 std::wstring ProgramLine(Platform& p, bool to_word, const TrialSettings& settings) {

@@ -65,7 +65,7 @@ TEST(ExplainTest, SaysWhatEachFormatIsWhereItGoesAndWhatTheOptionChanges) {
       ASSERT_GE(lines.size(), 3u);
       EXPECT_EQ(lines[0], kDocument);
       const std::wstring what =
-          row.head.empty() ? L"なし (空のファイル)" : L" (" + words.at(row.format) + L")";
+          (row.head.empty() ? L"なし (空のファイル) → " : L" → ") + words.at(row.format);
       EXPECT_EQ(lines[1].rfind(L"先頭のバイト: ", 0), 0u);
       EXPECT_EQ(lines[1].substr(lines[1].size() - std::min(what.size(), lines[1].size())), what);
       const bool optional = row.format != F::kText && row.format != F::kCompound;

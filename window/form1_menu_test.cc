@@ -136,6 +136,10 @@ TEST_F(Form1Test, TesterOpensWhereTheLastDocumentWasAndExplainsEachDrop) {
     paragraphs.push_back(text.substr(at, end - at));
   }
   ASSERT_EQ(paragraphs.size(), 21u);
+  // The boxes, empty here, name the programs: the one it would go to is missing.
+  EXPECT_EQ(paragraphs[0],
+            L"C:\\文書\\a.doc\r\n先頭のバイト: 48 65 6C 6C 6F → テキスト (その他)\r\n"
+            L"テキスト エディターで開きます: \r\nこのプログラムが見つかりません。");
   EXPECT_EQ(paragraphs[1],
             L"C:\\文書\\gone.doc\r\n読み取れないため開けません。\r\n"
             L"理由: The system cannot find the file.");

@@ -146,7 +146,7 @@ TEST_F(SystemMenuTest, TesterSaysWhereAChosenDocumentGoesAndWhy) {
   const std::string before = DataIni();
   const std::wstring page = folder_ + L"ウェブ 表.doc";
   ASSERT_TRUE(WriteBytes(page, "<!DOCTYPE html>\r\n<html><body>report</body></html>\r\n"));
-  const std::wstring seen = page + L"\r\n先頭のバイト: 3C 21 44 4F 43 54 59 50 … (Web ページ)\r\n";
+  const std::wstring seen = page + L"\r\n先頭のバイト: 3C 21 44 4F 43 54 59 50 … → Web ページ\r\n";
   ASSERT_TRUE(Open());
   const struct {
     bool tick;             // the option's check mark is flipped first

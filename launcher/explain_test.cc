@@ -9,7 +9,7 @@
 
 #include "launcher/arguments.h"
 #include "launcher/dispatch.h"
-#include "launcher/formats_test_rows.h"
+#include "launcher/formats_test_fixture.h"
 #include "platform/fake_platform.h"
 
 namespace talvern {

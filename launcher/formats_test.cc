@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "launcher/formats_test_rows.h"
+#include "launcher/formats_test_fixture.h"
 
 namespace talvern {
 namespace {

@@ -1,7 +1,7 @@
 // The format rules' table: heads of each format Word opens and of the near misses that
 // only begin like one, shared by the tests of the rules and of what the tester says.
-#ifndef TALVERN_LAUNCHER_FORMATS_TEST_ROWS_H_
-#define TALVERN_LAUNCHER_FORMATS_TEST_ROWS_H_
+#ifndef TALVERN_LAUNCHER_FORMATS_TEST_FIXTURE_H_
+#define TALVERN_LAUNCHER_FORMATS_TEST_FIXTURE_H_
 
 #include <string>
 #include <vector>
@@ -156,4 +156,4 @@ inline std::vector<FormatRow> FormatRows() {
 }  // namespace format_rows
 }  // namespace talvern
 
-#endif  // TALVERN_LAUNCHER_FORMATS_TEST_ROWS_H_
+#endif  // TALVERN_LAUNCHER_FORMATS_TEST_FIXTURE_H_

@@ -383,6 +383,16 @@ bool FakeShell::SendToFolder(std::wstring* folder, std::wstring* error) {
   return true;
 }
 
+bool FakeShell::DocumentsFolder(std::wstring* folder, std::wstring* error) {
+  if (documents.empty()) {
+    *error =
+        L"SHGetKnownFolderPath(FOLDERID_Documents): The system cannot find the path specified.";
+    return false;
+  }
+  *folder = documents;
+  return true;
+}
+
 bool FakeShell::WriteShortcut(const std::wstring& link_file, const std::wstring& target,
                               std::wstring* error) {
   if (!write_error.empty()) {

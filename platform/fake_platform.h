@@ -191,12 +191,14 @@ class FakeAssociations : public Associations {
 class FakeShell : public Shell {
  public:
   bool SendToFolder(std::wstring* folder, std::wstring* error) override;
+  bool DocumentsFolder(std::wstring* folder, std::wstring* error) override;
   bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
                      std::wstring* error) override;
   bool ReadShortcut(const std::wstring& link_file, std::wstring* target,
                     std::wstring* error) override;
   bool DeleteShortcut(const std::wstring& link_file, std::wstring* error) override;
   std::wstring send_to;                        ///< empty: the folder cannot be found.
+  std::wstring documents;                      ///< empty: the folder cannot be found.
   std::wstring write_error;                    ///< when set, writing fails with it.
   std::map<std::wstring, std::wstring> links;  ///< link file -> target.
   bool OpenUri(const std::wstring& uri, std::wstring* error) override;

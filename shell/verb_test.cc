@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/fake_platform.h"
+#include "shell/registrations.h"
 
 namespace talvern {
 namespace {
@@ -71,14 +72,21 @@ TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultPerUserAndSaysSo) {
   EXPECT_EQ(fake_.associations.notified, 1);
 }
 
-TEST_F(VerbTest, RemoveWithoutEarlierSetWritesOpenAndSucceeds) {
+TEST_F(VerbTest, RemoveWithoutEarlierSetWritesNothingAndSaysSo) {
   RemoveAssociation(fake_.platform);
-  EXPECT_EQ(fake_.registry.log, std::vector<std::wstring>{L"set HKCU Word.Document.8\\shell=Open"});
-  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
-  ASSERT_EQ(fake_.messages.shown.size(), 1u);
-  EXPECT_EQ(LastMessage().prompt, kRemoveDone);
-  EXPECT_EQ(LastMessage().icon, MsgIcon::kInformation);
-  EXPECT_EQ(LastMessage().title, L"Talvern");
+  fake_.shell.send_to = L"C:\\SendTo";
+  fake_.messages.answers = {true};
+  RemoveAllRegistrations(fake_.platform);
+  EXPECT_EQ(fake_.registry.log, std::vector<std::wstring>());
+  EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, L"Word.Document.8"));
+  ASSERT_EQ(fake_.messages.shown.size(), 3u);
+  EXPECT_EQ(fake_.messages.shown[0].prompt, L"解除する関連付けはありませんでした。");
+  EXPECT_EQ(LastMessage().prompt.rfind(L"削除する Talvern の登録はありませんでした。\r\n", 0), 0u);
+  for (const ShownMessage& shown : fake_.messages.shown) {
+    EXPECT_NE(shown.icon, MsgIcon::kCritical) << shown.prompt;
+    EXPECT_EQ(shown.title, L"Talvern");
+  }
+  EXPECT_EQ(fake_.associations.notified, 0);
 }
 
 TEST_F(VerbTest, RemoveDeletesCommandBeforeVerbSoNothingStaysBehind) {
@@ -87,14 +95,27 @@ TEST_F(VerbTest, RemoveDeletesCommandBeforeVerbSoNothingStaysBehind) {
   RemoveAssociation(fake_.platform);
   const std::vector<std::wstring>& log = fake_.registry.log;
   ASSERT_GE(log.size(), 3u);
-  EXPECT_EQ(std::vector<std::wstring>(log.begin(), log.begin() + 3),
+  ASSERT_GE(log.size(), 5u);
+  EXPECT_EQ(std::vector<std::wstring>(log.begin(), log.begin() + 5),
             (std::vector<std::wstring>{
-                L"set HKCU Word.Document.8\\shell=Open",
+                L"delete HKCU Word.Document.8\\shell:",
                 L"delete HKCU Word.Document.8\\shell\\TVern\\command",
                 L"delete HKCU Word.Document.8\\shell\\TVern",
+                L"delete HKCU Word.Document.8\\shell",
+                L"delete HKCU Word.Document.8",
             }));
   ExpectNoVerbAnywhere();
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
+}
+
+TEST_F(VerbTest, RemoveLeavesTheDefaultVerbAnotherProgramSetAfterTalvern) {
+  SetAssociation(fake_.platform);
+  fake_.registry.keys[{KeyRoot::kUserClasses, L"word.document.8\\shell"}] = L"Edit";
+  RemoveAssociation(fake_.platform);
+  EXPECT_EQ(Value(KeyRoot::kUserClasses, L"word.document.8\\shell"), L"Edit");
+  ExpectNoVerbAnywhere();
+  EXPECT_EQ(LastMessage().prompt,
+            L"関連付けを解除しました\r\nWord 文書の既定の動作は「Edit」のままです。");
 }
 
 TEST_F(VerbTest, SetRemoveSetInstallsTheVerbAgain) {
@@ -117,6 +138,7 @@ TEST_F(VerbTest, SetAfterMovingTheExecutableUpdatesTheCommand) {
 }
 
 TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
+  fake_.registry.keys[{KeyRoot::kUserClasses, L"word.document.8\\shell"}] = L"TVern";
   fake_.registry.read_only = {KeyRoot::kUserClasses};
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
@@ -135,7 +157,7 @@ TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
                 L"HKEY_CURRENT_USER\\Software\\Classes\\Word.Document.8\\shell\r\n"),
             std::wstring::npos);
   // The per-user candidate keys were written and undone; only what was there stays.
-  EXPECT_EQ(fake_.registry.keys.size(), 1u);
+  EXPECT_EQ(fake_.registry.keys.size(), 2u);
   EXPECT_TRUE(fake_.registry.values.empty());
   EXPECT_EQ(fake_.associations.notified, 0);
 }
@@ -149,8 +171,7 @@ TEST_F(VerbTest, SetLeavesAnEarlierMachineWideVerbAndRemoveDeletesIt) {
     EXPECT_EQ(Value(key.first.first, key.first.second), key.second);
   RemoveAssociation(fake_.platform);
   ExpectNoVerbAnywhere();
-  // The per-user default wins over the machine-wide one; other accounts see that one.
-  EXPECT_EQ(Value(KeyRoot::kUserClasses, L"word.document.8\\shell"), L"Open");
+  EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kShell));
   EXPECT_EQ(Value(KeyRoot::kMachineClasses, L"word.document.8\\shell"), L"Open");
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
 }
@@ -160,7 +181,7 @@ TEST_F(VerbTest, MachineWideVerbThatCannotGoIsReportedAfterCleaningPerUser) {
   fake_.registry.read_only = {KeyRoot::kMachineClasses};
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
-  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
+  EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kShell));
   EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kVerb));
   EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kCommand));
   EXPECT_TRUE(fake_.registry.Has(KeyRoot::kMachineClasses, kCommand));

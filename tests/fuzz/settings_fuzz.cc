@@ -148,11 +148,18 @@ void CheckAssociation(FuzzedDataProvider& in) {
     if (in.ConsumeIntegralInRange<int>(0, 3) == 0) registry.read_only.insert(root);
   }
   const std::wstring command = reg::CommandValue(fake.platform.App.ExeFile);
-  // The default verb never names a verb without its command: once that holds (or after a
-  // success), no step breaks it, whatever fails.
+  // In neither classes does the default verb name a verb without its command: once that
+  // holds (or after a success), no step breaks it, whatever fails. (The user's classes no
+  // longer hide the machine's once Talvern's verb is removed.)
   const auto whole = [&] {
-    return registry.MergedValue(kShellKey) != L"TVern" ||
-           registry.MergedValue(kCommandKey) == command;
+    for (KeyRoot root : {KeyRoot::kUserClasses, KeyRoot::kMachineClasses}) {
+      std::wstring verb;
+      if (reg::DefaultText(registry, root, kShellKey, &verb) && verb == L"TVern" &&
+          !registry.Has(root, kCommandKey)) {
+        return false;
+      }
+    }
+    return true;
   };
   for (std::size_t step = in.ConsumeIntegralInRange<std::size_t>(1, 4); step != 0; --step) {
     const bool whole_before = whole();
@@ -171,7 +178,7 @@ void CheckAssociation(FuzzedDataProvider& in) {
       FUZZ_CHECK(registry.MergedValue(kVerbKey) == L"判別", what);
       FUZZ_CHECK(registry.MergedValue(kCommandKey) == command, what);
     } else if (shown.icon == MsgIcon::kInformation) {
-      FUZZ_CHECK(registry.MergedValue(kShellKey) == L"Open", what);
+      FUZZ_CHECK(registry.MergedValue(kShellKey) != L"TVern", what);
       // A machine-wide verb stays only when it is no Talvern's.
       FUZZ_CHECK(!registry.Has(KeyRoot::kUserClasses, kVerbKey) &&
                      !registry.Has(KeyRoot::kUserClasses, kCommandKey) &&

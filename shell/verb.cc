@@ -216,7 +216,7 @@ void RemoveAssociation(Platform& p) {
 }
 
 std::wstring DefaultVerbStays(const std::wstring& verb) {
-  return L"Word 文書の既定の動作は「" + verb + L"」のままです。";
+  return L"Word 文書の既定の操作は「" + verb + L"」のままです。";
 }
 
 }  // namespace talvern

@@ -115,7 +115,7 @@ TEST_F(VerbTest, RemoveLeavesTheDefaultVerbAnotherProgramSetAfterTalvern) {
   EXPECT_EQ(Value(KeyRoot::kUserClasses, L"word.document.8\\shell"), L"Edit");
   ExpectNoVerbAnywhere();
   EXPECT_EQ(LastMessage().prompt,
-            L"関連付けを解除しました\r\nWord 文書の既定の動作は「Edit」のままです。");
+            L"関連付けを解除しました\r\nWord 文書の既定の操作は「Edit」のままです。");
 }
 
 TEST_F(VerbTest, SetRemoveSetInstallsTheVerbAgain) {

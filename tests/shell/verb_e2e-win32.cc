@@ -110,10 +110,10 @@ TEST_F(VerbE2E, SetWritesVerbCommandAndDefaultAsStringsForTheUser) {
   EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kClassKey));  // the machine's classes
 }
 
-TEST_F(VerbE2E, RemoveWithoutEarlierSetRestoresOpen) {
-  EXPECT_TRUE(Shows(ClickOnce(kRemove), kRemoveDone, IconKind::kInformation));
-  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Open"));
-  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kVerbKey));
+TEST_F(VerbE2E, RemoveWithoutEarlierSetWritesNothing) {
+  EXPECT_TRUE(
+      Shows(ClickOnce(kRemove), L"解除する関連付けはありませんでした。", IconKind::kInformation));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kClassKey));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
@@ -151,9 +151,13 @@ TEST_F(VerbE2E, SetRemoveSetInOneWindow) {
   };
   for (const auto& value : candidate) EXPECT_EQ(Utf8(value.first), Utf8(value.second));
 
-  // The verb really goes: Wine, like the NT family, keeps a key that still has subkeys.
-  EXPECT_TRUE(Shows(run->Click(kRemove), kRemoveDone, IconKind::kInformation));
-  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Open"));
+  // The verb really goes: Wine, like the NT family, keeps a key that still has subkeys. The
+  // default verb another program set since stays.
+  ASSERT_TRUE(SetRegistryDefault(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Edit"));
+  EXPECT_TRUE(Shows(run->Click(kRemove),
+                    L"関連付けを解除しました\r\nWord 文書の既定の操作は「Edit」のままです。",
+                    IconKind::kInformation));
+  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Edit"));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kCommandKey));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kVerbKey));
   EXPECT_TRUE(machine_as_left());
@@ -176,7 +180,8 @@ TEST_F(VerbE2E, RemoveLeavesNoEmptySharedKeyBehind) {
   RegDeleteKeyW(HKEY_CURRENT_USER, kRegisteredKey);
   EXPECT_TRUE(ClickOnce(kSet).hwnd);
   EXPECT_TRUE(Shows(ClickOnce(kRemove), kRemoveDone, IconKind::kInformation));
-  for (const wchar_t* key : {kOpenWithKey, L"Software\\Classes\\.doc", kRegisteredKey}) {
+  for (const std::wstring& key : {std::wstring(kOpenWithKey), std::wstring(L"Software\\Classes\\.doc"),
+                                  std::wstring(kRegisteredKey), kUserClass + kClassKey}) {
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, key)) << Utf8(key);
   }
 }
@@ -201,7 +206,7 @@ TEST_F(VerbE2E, EarlierMachineWideVerbStaysOnSetAndGoesOnRemoveWhereAllowed) {
   // What this user may clean is clean, and one line says how the rest can go.
   EXPECT_TRUE(Fails(run->Click(kRemove), L"関連付けを解除できませんでした",
                     L"管理者として実行して「関連付けを解除」を押すと削除できます。"));
-  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Open"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kShellKey));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kVerbKey));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kCommandKey, old_command));
 
@@ -232,7 +237,7 @@ TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
   EXPECT_EQ(TypedValue(kOpenWithKey, L"Talvern.Document"), std::make_pair(DWORD{REG_NONE}, none));
   EXPECT_EQ(TypedValue(icon, nullptr), std::make_pair(DWORD{REG_EXPAND_SZ}, expand));
   EXPECT_TRUE(Fails(ClickOnce(kRemove), L"関連付けを解除できませんでした",
-                    L"HKEY_CURRENT_USER\\Software\\Classes\\Word.Document.8\\shell\r\n"));
+                    L"HKEY_CURRENT_USER\\Software\\Classes\\Word.Document.8\\shell\\TVern\\command\r\n"));
   std::wstring value;
   for (const std::wstring& key : keys) {
     EXPECT_FALSE(RegistryDefault(HKEY_CLASSES_ROOT, key, &value)) << Utf8(key);

@@ -35,7 +35,8 @@ bool HoldSettings(Platform& p, const std::wstring& file, std::shared_ptr<void>* 
   if (p.profile->HoldForReading(file, hold, &reason, &in_use)) return true;
   std::wstring prompt = L"設定ファイルを読み取れないため、何も開かずに終了します。\r\n";
   // A lock by another program (a sync client, a virus scanner) usually passes.
-  if (in_use) prompt += L"ほかのプログラムが使用中です。しばらくしてから、もう一度開いてください。\r\n";
+  if (in_use)
+    prompt += L"ほかのプログラムが使用中です。しばらくしてから、もう一度開いてください。\r\n";
   p.MsgBox(prompt + L"設定ファイル: " + file + L"\r\n理由: " + reason, MsgIcon::kCritical);
   return false;
 }

@@ -56,8 +56,8 @@ TEST_F(MainTest, ModeTest) {
       {L"", false, true},
       {L"C:\\a.doc", false, true},
       {L"C:\\a.doc", true, false},
-      {L"", true, false, true},
-      {L"C:\\a.doc", true, false, true},
+      {L"", true, false, true},           // held
+      {L"C:\\a.doc", true, false, true},  // held
   };
   for (const auto& row : rows) {
     FakePlatform run;

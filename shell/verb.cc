@@ -209,7 +209,8 @@ void RemoveAssociation(Platform& p) {
     p.MsgBox(L"関連付けを解除できませんでした。\r\n" + error, MsgIcon::kCritical);
     return;
   }
-  std::wstring prompt = done.any ? L"関連付けを解除しました" : L"解除する関連付けはありませんでした。";
+  std::wstring prompt =
+      done.any ? L"関連付けを解除しました" : L"解除する関連付けはありませんでした。";
   if (done.default_verb) prompt += L"\r\n関連付けを標準に戻しました";
   if (!done.other_default.empty()) prompt += L"\r\n" + DefaultVerbStays(done.other_default);
   p.MsgBox(prompt, MsgIcon::kInformation);

@@ -73,6 +73,7 @@ TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultPerUserAndSaysSo) {
 }
 
 TEST_F(VerbTest, RemoveWithoutEarlierSetWritesNothingAndSaysSo) {
+  fake_.registry.keys[{KeyRoot::kUserSoftware, L"registeredapplications"}] = L"";  // Windows'
   RemoveAssociation(fake_.platform);
   fake_.shell.send_to = L"C:\\SendTo";
   fake_.messages.answers = {true};

@@ -180,8 +180,9 @@ TEST_F(VerbE2E, RemoveLeavesNoEmptySharedKeyBehind) {
   RegDeleteKeyW(HKEY_CURRENT_USER, kRegisteredKey);
   EXPECT_TRUE(ClickOnce(kSet).hwnd);
   EXPECT_TRUE(Shows(ClickOnce(kRemove), kRemoveDone, IconKind::kInformation));
-  for (const std::wstring& key : {std::wstring(kOpenWithKey), std::wstring(L"Software\\Classes\\.doc"),
-                                  std::wstring(kRegisteredKey), kUserClass + kClassKey}) {
+  for (const std::wstring& key :
+       {std::wstring(kOpenWithKey), std::wstring(L"Software\\Classes\\.doc"),
+        std::wstring(kRegisteredKey), kUserClass + kClassKey}) {
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, key)) << Utf8(key);
   }
 }
@@ -230,6 +231,8 @@ TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
   const std::vector<std::wstring> keys = {kClassKey, kShellKey, kVerbKey, kCommandKey};
   std::vector<std::wstring> user_keys;
   for (const std::wstring& key : keys) user_keys.push_back(kUserClass + key);
+  // Talvern's default verb, as an earlier set left it: the removal has to change it.
+  ASSERT_TRUE(SetRegistryDefault(HKEY_CURRENT_USER, user_keys[1], L"TVern"));
   ASSERT_TRUE(LockKeys(HKEY_CURRENT_USER, user_keys));
 
   EXPECT_TRUE(Fails(ClickOnce(kSet), L"関連付けを設定できませんでした",
@@ -237,11 +240,12 @@ TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
   EXPECT_EQ(TypedValue(kOpenWithKey, L"Talvern.Document"), std::make_pair(DWORD{REG_NONE}, none));
   EXPECT_EQ(TypedValue(icon, nullptr), std::make_pair(DWORD{REG_EXPAND_SZ}, expand));
   EXPECT_TRUE(Fails(ClickOnce(kRemove), L"関連付けを解除できませんでした",
-                    L"HKEY_CURRENT_USER\\Software\\Classes\\Word.Document.8\\shell\\TVern\\command\r\n"));
+                    L"HKEY_CURRENT_USER\\Software\\Classes\\Word.Document.8\\shell\r\n"));
   std::wstring value;
   for (const std::wstring& key : keys) {
     EXPECT_FALSE(RegistryDefault(HKEY_CLASSES_ROOT, key, &value)) << Utf8(key);
-    EXPECT_FALSE(RegistryDefault(HKEY_CURRENT_USER, kUserClass + key, &value)) << Utf8(key);
+    EXPECT_EQ(RegistryDefault(HKEY_CURRENT_USER, kUserClass + key, &value), key == kShellKey)
+        << Utf8(key);
   }
 }
 

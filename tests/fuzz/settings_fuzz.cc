@@ -148,21 +148,17 @@ void CheckAssociation(FuzzedDataProvider& in) {
     if (in.ConsumeIntegralInRange<int>(0, 3) == 0) registry.read_only.insert(root);
   }
   const std::wstring command = reg::CommandValue(fake.platform.App.ExeFile);
-  // In neither classes does the default verb name a verb without its command: once that
-  // holds (or after a success), no step breaks it, whatever fails. (The user's classes no
-  // longer hide the machine's once Talvern's verb is removed.)
-  const auto whole = [&] {
-    for (KeyRoot root : {KeyRoot::kUserClasses, KeyRoot::kMachineClasses}) {
-      std::wstring verb;
-      if (reg::DefaultText(registry, root, kShellKey, &verb) && verb == L"TVern" &&
-          !registry.Has(root, kCommandKey)) {
-        return false;
-      }
-    }
-    return true;
+  // The default verb of either classes never names a verb without its command: once that
+  // holds there (or, for the user's classes, after a success), no step breaks it, whatever
+  // fails. The user's classes no longer hide the machine's once Talvern's verb is removed.
+  const auto whole = [&](KeyRoot root) {
+    std::wstring verb;
+    return !reg::DefaultText(registry, root, kShellKey, &verb) || verb != L"TVern" ||
+           registry.Has(root, kCommandKey);
   };
   for (std::size_t step = in.ConsumeIntegralInRange<std::size_t>(1, 4); step != 0; --step) {
-    const bool whole_before = whole();
+    const bool user_before = whole(KeyRoot::kUserClasses);
+    const bool machine_before = whole(KeyRoot::kMachineClasses);
     const bool set = in.ConsumeBool();
     const std::size_t messages = fake.messages.shown.size();
     if (set) {
@@ -187,7 +183,10 @@ void CheckAssociation(FuzzedDataProvider& in) {
     } else {
       FUZZ_CHECK(shown.icon == MsgIcon::kCritical, what);
     }
-    if (whole_before || shown.icon == MsgIcon::kInformation) FUZZ_CHECK(whole(), what);
+    if (user_before || shown.icon == MsgIcon::kInformation) {
+      FUZZ_CHECK(whole(KeyRoot::kUserClasses), what);
+    }
+    if (machine_before) FUZZ_CHECK(whole(KeyRoot::kMachineClasses), what);
   }
 }
 

@@ -148,9 +148,8 @@ void CheckAssociation(FuzzedDataProvider& in) {
     if (in.ConsumeIntegralInRange<int>(0, 3) == 0) registry.read_only.insert(root);
   }
   const std::wstring command = reg::CommandValue(fake.platform.App.ExeFile);
-  // The default verb of either classes never names a verb without its command: once that
-  // holds there (or, for the user's classes, after a success), no step breaks it, whatever
-  // fails. The user's classes no longer hide the machine's once Talvern's verb is removed.
+  // Neither classes' default verb names a verb without its command: once that holds there
+  // (the user's: or after a success), no step breaks it. A removal shows the machine's.
   const auto whole = [&](KeyRoot root) {
     std::wstring verb;
     return !reg::DefaultText(registry, root, kShellKey, &verb) || verb != L"TVern" ||
@@ -183,9 +182,8 @@ void CheckAssociation(FuzzedDataProvider& in) {
     } else {
       FUZZ_CHECK(shown.icon == MsgIcon::kCritical, what);
     }
-    if (user_before || shown.icon == MsgIcon::kInformation) {
+    if (user_before || shown.icon == MsgIcon::kInformation)
       FUZZ_CHECK(whole(KeyRoot::kUserClasses), what);
-    }
     if (machine_before) FUZZ_CHECK(whole(KeyRoot::kMachineClasses), what);
   }
 }

@@ -151,9 +151,8 @@ TEST_F(VerbE2E, SetRemoveSetInOneWindow) {
   };
   for (const auto& value : candidate) EXPECT_EQ(Utf8(value.first), Utf8(value.second));
 
-  // The verb really goes: Wine, like the NT family, keeps a key that still has subkeys. The
-  // default verb another program set since stays.
-  ASSERT_TRUE(SetRegistryDefault(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Edit"));
+  // The verb really goes: Wine, like the NT family, keeps a key that still has subkeys.
+  ASSERT_TRUE(SetRegistryDefault(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Edit"));  // others
   EXPECT_TRUE(Shows(run->Click(kRemove),
                     L"関連付けを解除しました\r\nWord 文書の既定の操作は「Edit」のままです。",
                     IconKind::kInformation));
@@ -180,9 +179,7 @@ TEST_F(VerbE2E, RemoveLeavesNoEmptySharedKeyBehind) {
   RegDeleteKeyW(HKEY_CURRENT_USER, kRegisteredKey);
   EXPECT_TRUE(ClickOnce(kSet).hwnd);
   EXPECT_TRUE(Shows(ClickOnce(kRemove), kRemoveDone, IconKind::kInformation));
-  for (const std::wstring& key :
-       {std::wstring(kOpenWithKey), std::wstring(L"Software\\Classes\\.doc"),
-        std::wstring(kRegisteredKey), kUserClass + kClassKey}) {
+  for (const wchar_t* key : {kOpenWithKey, L"Software\\Classes\\.doc", kRegisteredKey}) {
     EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, key)) << Utf8(key);
   }
 }
@@ -231,8 +228,7 @@ TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
   const std::vector<std::wstring> keys = {kClassKey, kShellKey, kVerbKey, kCommandKey};
   std::vector<std::wstring> user_keys;
   for (const std::wstring& key : keys) user_keys.push_back(kUserClass + key);
-  // Talvern's default verb, as an earlier set left it: the removal has to change it.
-  ASSERT_TRUE(SetRegistryDefault(HKEY_CURRENT_USER, user_keys[1], L"TVern"));
+  ASSERT_TRUE(SetRegistryDefault(HKEY_CURRENT_USER, user_keys[1], L"TVern"));  // to remove
   ASSERT_TRUE(LockKeys(HKEY_CURRENT_USER, user_keys));
 
   EXPECT_TRUE(Fails(ClickOnce(kSet), L"関連付けを設定できませんでした",

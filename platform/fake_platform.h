@@ -166,7 +166,7 @@ class FakeRegistry : public Registry {
   std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, std::wstring> values;
   std::set<KeyRoot> read_only;     ///< kMachineClasses/kUserClasses: writes, deletes refused.
   std::set<std::wstring> refused;  ///< lower-cased keys of any root whose writes fail.
-  std::vector<std::wstring> log;   ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
+  std::vector<std::wstring> log;   ///< "set ROOT KEY=VALUE" / "delete ROOT KEY[:NAME]" in order.
 
  private:
   /// Where an operation on `key` under `root` lands: kClasses resolved as Windows does.

@@ -66,15 +66,20 @@ bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::w
   return true;
 }
 
-bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, bool* to_word,
+bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, Classification* found,
                       std::wstring* error) {
   std::unique_ptr<ByteReader> file;
+  *found = Classification();
   if (!TestSignature(m, p, document, error, &file)) return false;
-  *to_word = !m.NotCompound;
-  if (*to_word || !m.WordFormats) return true;
-  std::string head;
-  if (!file->ReadStart(kFormatHeadBytes, &head, error)) return false;
-  *to_word = FormatOf(head) != DocumentFormat::kText;
+  found->to_word = !m.NotCompound;
+  if (found->to_word) {
+    found->format = DocumentFormat::kCompound;
+    found->head.assign(reinterpret_cast<const char*>(m.HeaderBytes), kSignatureLength);
+  }
+  if (found->to_word || !m.WordFormats) return true;
+  if (!file->ReadStart(kFormatHeadBytes, &found->head, error)) return false;
+  found->format = FormatOf(found->head);
+  found->to_word = found->format != DocumentFormat::kText;
   return true;
 }
 
@@ -104,15 +109,15 @@ HandOffResult StartProgram(const Module1& m, Platform& p, const std::wstring& ex
 
 HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& document) {
   std::wstring error;
-  bool to_word = false;
-  if (!ClassifyDocument(m, p, document, &to_word, &error)) {
+  Classification found;
+  if (!ClassifyDocument(m, p, document, &found, &error)) {
     m.NotCompound = false;
     p.MsgBox(L"文書を開けませんでした。\r\n" + document + L"\r\n\r\n" + error, MsgIcon::kCritical);
     return HandOffResult::kSkipped;
   }
   m.QuotedDocument = L" \"" + document + L"\"";
-  HandOffResult result = to_word ? StartProgram(m, p, m.WordPath, &m.WordPathInvalid)
-                                 : StartProgram(m, p, m.TextPath, &m.TextPathInvalid);
+  HandOffResult result = found.to_word ? StartProgram(m, p, m.WordPath, &m.WordPathInvalid)
+                                       : StartProgram(m, p, m.TextPath, &m.TextPathInvalid);
   m.NotCompound = false;
   return result;
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "launcher/formats.h"
 #include "launcher/module1.h"
 
 namespace talvern {
@@ -24,11 +25,21 @@ std::wstring SignatureAsText();
 bool TestSignature(Module1& m, Platform& p, const std::wstring& document, std::wstring* error,
                    std::unique_ptr<ByteReader>* file = nullptr);
 
-/// Tests `document` and sets `*to_word`: a compound file goes to Word, and so, when
+/// What ClassifyDocument read of a document and made of it.
+struct Classification {
+  bool to_word = false;
+  /// kCompound; else, when m.WordFormats let the format rules run, what FormatOf found.
+  DocumentFormat format = DocumentFormat::kText;
+  /// The first bytes as read: a compound file's signature, or the head the rules looked
+  /// at; empty when neither (a document tested with m.WordFormats off).
+  std::string head;
+};
+
+/// Tests `document` and sets `found`: a compound file goes to Word, and so, when
 /// m.WordFormats is set, does any other format Word opens (FormatOf), for which only a
 /// document that is no compound file has its first kFormatHeadBytes read, in one read.
 /// False with `error` when TestSignature fails or those bytes cannot be read.
-bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, bool* to_word,
+bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, Classification* found,
                       std::wstring* error);
 
 /// What became of one document.

@@ -43,30 +43,31 @@ TEST_F(MainTest, SignatureTableAndSettingsAreReadInEveryRun) {
   EXPECT_FALSE(fake.files.files.count(L"C:\\Tools\\Data.ini"));
 }
 
-// Arguments, whether Data.ini exists, and whether the settings window opens.
+// Arguments, whether Data.ini exists (or is held unreadable), and whether the window opens.
 TEST_F(MainTest, ModeTest) {
   const struct {
     const wchar_t* arguments;
     bool settings_file;
     bool window;
+    bool held = false;
   } rows[] = {
-      {L"", true, true},
-      {L"", false, true},
-      {L"C:\\a.doc", false, true},
-      {L"C:\\a.doc", true, false},
+      {L"", true, true},           {L"", false, true},       {L"C:\\a.doc", false, true},
+      {L"C:\\a.doc", true, false}, {L"", true, false, true},
   };
   for (const auto& row : rows) {
     FakePlatform run;
     run.files.files[L"C:\\a.doc"] = "text";
     run.files.files[L"C:\\Windows\\notepad.exe"] = "MZ";
     if (row.settings_file) run.WriteSettings(L"", L"C:\\Windows\\notepad.exe");
+    if (row.held) run.profile.read_locks[L"C:\\Tools\\Data.ini"] = L"CreateFileW: in use";
     Module1 state;
     Main(state, run.platform, row.arguments);
     EXPECT_EQ(run.window.shown, row.window ? 1 : 0) << row.arguments << row.settings_file;
-    EXPECT_EQ(run.processes.started.size(), row.window ? 0u : 1u);
+    EXPECT_EQ(run.processes.started.size(), row.window || row.held ? 0u : 1u);
     // The settings file is looked for in every run, with or without arguments.
     EXPECT_EQ(run.files.exists_asked.front(), L"C:\\Tools\\Data.ini");
     EXPECT_FALSE(state.WordPathInvalid || state.TextPathInvalid);
+    EXPECT_EQ(run.messages.shown.size(), row.held ? 1u : 0u);  // it says why, and no more
   }
 }
 

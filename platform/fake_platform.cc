@@ -338,7 +338,10 @@ bool FakeRegistry::KeyIsEmpty(KeyRoot root, const std::wstring& key) {
 RegResult FakeRegistry::DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                                     std::wstring* error) {
   auto found = values.find({root, Lower(key), Lower(name)});
-  if (found == values.end()) {
+  // A default value lives in `keys`, where empty text stands for none.
+  auto owner = name.empty() ? keys.find({root, Lower(key)}) : keys.end();
+  const bool is_default = owner != keys.end() && !owner->second.empty();
+  if (!is_default && found == values.end()) {
     *error = L"RegDeleteKeyValueW: The system cannot find the file specified.";
     return RegResult::kNotFound;
   }
@@ -346,7 +349,8 @@ RegResult FakeRegistry::DeleteValue(KeyRoot root, const std::wstring& key, const
     *error = L"RegDeleteKeyValueW: Access is denied.";
     return RegResult::kAccessDenied;
   }
-  values.erase(found);
+  if (is_default) owner->second.clear();
+  if (!is_default) values.erase(found);
   log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key + L":" + name);
   return RegResult::kOk;
 }
@@ -380,6 +384,16 @@ bool FakeShell::SendToFolder(std::wstring* folder, std::wstring* error) {
     return false;
   }
   *folder = send_to;
+  return true;
+}
+
+bool FakeShell::DocumentsFolder(std::wstring* folder, std::wstring* error) {
+  if (documents.empty()) {
+    *error =
+        L"SHGetKnownFolderPath(FOLDERID_Documents): The system cannot find the path specified.";
+    return false;
+  }
+  *folder = documents;
   return true;
 }
 

@@ -166,7 +166,7 @@ class FakeRegistry : public Registry {
   std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, std::wstring> values;
   std::set<KeyRoot> read_only;     ///< kMachineClasses/kUserClasses: writes, deletes refused.
   std::set<std::wstring> refused;  ///< lower-cased keys of any root whose writes fail.
-  std::vector<std::wstring> log;   ///< "set ROOT KEY=VALUE" / "delete ROOT KEY" in order.
+  std::vector<std::wstring> log;   ///< "set ROOT KEY=VALUE" / "delete ROOT KEY[:NAME]" in order.
 
  private:
   /// Where an operation on `key` under `root` lands: kClasses resolved as Windows does.
@@ -191,12 +191,14 @@ class FakeAssociations : public Associations {
 class FakeShell : public Shell {
  public:
   bool SendToFolder(std::wstring* folder, std::wstring* error) override;
+  bool DocumentsFolder(std::wstring* folder, std::wstring* error) override;
   bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
                      std::wstring* error) override;
   bool ReadShortcut(const std::wstring& link_file, std::wstring* target,
                     std::wstring* error) override;
   bool DeleteShortcut(const std::wstring& link_file, std::wstring* error) override;
   std::wstring send_to;                        ///< empty: the folder cannot be found.
+  std::wstring documents;                      ///< empty: the folder cannot be found.
   std::wstring write_error;                    ///< when set, writing fails with it.
   std::map<std::wstring, std::wstring> links;  ///< link file -> target.
   bool OpenUri(const std::wstring& uri, std::wstring* error) override;

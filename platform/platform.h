@@ -227,6 +227,8 @@ class Shell {
   virtual ~Shell() = default;
   /// The current user's SendTo folder. False with `error` when it cannot be found.
   virtual bool SendToFolder(std::wstring* folder, std::wstring* error) = 0;
+  /// The current user's Documents folder. False with `error` when it cannot be found.
+  virtual bool DocumentsFolder(std::wstring* folder, std::wstring* error) = 0;
   /// Points the shell link `link_file` at `target`. An existing link keeps its other settings
   /// (description, icon, hot key); a new link, also in place of a file that is no link, has
   /// only the target.

@@ -94,8 +94,9 @@ bool OpenWithCandidate::Write(const std::wstring& exe, std::wstring* error) {
 void OpenWithCandidate::Undo(std::wstring* error) { journal_.Undo(error); }
 
 bool OpenWithCandidate::Remove(bool* changed, std::wstring* error) {
-  bool ok = true;
+  bool ok = true, went = false;
   auto note = [&](RegResult result, const std::wstring& what, const std::wstring& reason) {
+    went = went || result == RegResult::kOk;
     if (result == RegResult::kOk) *changed = true;
     if (result == RegResult::kOk || result == RegResult::kNotFound || !ok) return;
     *error = what + L"\r\n" + reason;
@@ -110,9 +111,10 @@ bool OpenWithCandidate::Remove(bool* changed, std::wstring* error) {
   for (std::size_t i = 0; i < kOwnKeys; ++i) {
     note(registry_.DeleteKey(kRoot, kKeys[i], &reason), reg::KeyName(kRoot, kKeys[i]), reason);
   }
-  // A shared key that holds nothing now only clutters the registry, whoever made it.
+  // A shared key this removal left empty only clutters the registry; with nothing of
+  // Talvern's removed, an empty one (Windows makes some) stays as it is.
   for (std::size_t i = kOwnKeys; i < sizeof kKeys / sizeof kKeys[0]; ++i) {
-    if (!registry_.KeyIsEmpty(kRoot, kKeys[i])) continue;
+    if (!went || !registry_.KeyIsEmpty(kRoot, kKeys[i])) continue;
     note(registry_.DeleteKey(kRoot, kKeys[i], &reason), reg::KeyName(kRoot, kKeys[i]), reason);
   }
   return ok;

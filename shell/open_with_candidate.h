@@ -36,9 +36,9 @@ class OpenWithCandidate {
   /// each thing that stays changed.
   void Undo(std::wstring* error);
   /// Removes the keys and values that Write writes, and nothing else of the keys other
-  /// programs share, except those keys themselves once they are empty. Missing ones are no
-  /// error; `*changed` becomes true when anything went. False with `error` (key, reason)
-  /// for the first one that stayed.
+  /// programs share, except those keys themselves once that left them empty. Missing ones
+  /// are no error; `*changed` becomes true when anything went. False with `error` (key,
+  /// reason) for the first one that stayed.
   bool Remove(bool* changed, std::wstring* error);
 
  private:

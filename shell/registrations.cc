@@ -172,8 +172,11 @@ void RemoveAllRegistrations(Platform& p) {
   const bool had_verb = VerbExists(registry), had_candidate = CandidateExists(registry);
   std::vector<std::wstring> removed, kept;
   std::wstring error;
-  if (!UnregisterVerbAndCandidate(p, &error)) kept.push_back(error);
-  if (had_verb && !VerbExists(registry)) removed.push_back(L".doc ファイルの関連付け (判別)");
+  Unregistered done;
+  if (!UnregisterVerbAndCandidate(p, &done, &error)) kept.push_back(error);
+  if ((had_verb && !VerbExists(registry)) || done.default_verb) {
+    removed.push_back(L".doc ファイルの関連付け (判別)");
+  }
   if (had_candidate && !CandidateExists(registry)) {
     removed.push_back(candidate);
   }
@@ -184,6 +187,7 @@ void RemoveAllRegistrations(Platform& p) {
                                           : L"Talvern の登録をすべて削除しました。";
   if (!removed.empty()) prompt += L"\r\n削除したもの:";
   for (const std::wstring& line : removed) prompt += L"\r\n・" + line;
+  if (!done.other_default.empty()) prompt += L"\r\n" + DefaultVerbStays(done.other_default);
   if (!kept.empty()) prompt += L"\r\n削除できなかったもの:";
   for (const std::wstring& line : kept) prompt += L"\r\n" + line;
   if (kept.empty()) {

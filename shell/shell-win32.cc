@@ -99,20 +99,30 @@ bool LoadLinkTarget(const std::wstring& link_file, std::wstring* target, std::ws
   return true;
 }
 
+bool KnownFolder(REFKNOWNFOLDERID id, const wchar_t* call, std::wstring* folder,
+                 std::wstring* error) {
+  // Allocated to fit: a profile in a deep folder does not fit a MAX_PATH buffer. Without
+  // KF_FLAG_DONT_VERIFY a folder that does not exist is an error.
+  wchar_t* path = nullptr;
+  HRESULT hr = SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path);
+  if (SUCCEEDED(hr) && (path == nullptr || path[0] == L'\0')) {
+    hr = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
+  }
+  if (SUCCEEDED(hr)) *folder = path;
+  CoTaskMemFree(path);
+  if (FAILED(hr)) *error = HResultText(call, hr);
+  return SUCCEEDED(hr);
+}
+
 class Win32Shell : public Shell {
  public:
   bool SendToFolder(std::wstring* folder, std::wstring* error) override {
-    // Allocated to fit: a profile in a deep folder does not fit a MAX_PATH buffer. Without
-    // KF_FLAG_DONT_VERIFY a folder that does not exist is an error.
-    wchar_t* path = nullptr;
-    HRESULT hr = SHGetKnownFolderPath(FOLDERID_SendTo, KF_FLAG_DEFAULT, nullptr, &path);
-    if (SUCCEEDED(hr) && (path == nullptr || path[0] == L'\0')) {
-      hr = HRESULT_FROM_WIN32(ERROR_PATH_NOT_FOUND);
-    }
-    if (SUCCEEDED(hr)) *folder = path;
-    CoTaskMemFree(path);
-    if (FAILED(hr)) *error = HResultText(L"SHGetKnownFolderPath(FOLDERID_SendTo)", hr);
-    return SUCCEEDED(hr);
+    return KnownFolder(FOLDERID_SendTo, L"SHGetKnownFolderPath(FOLDERID_SendTo)", folder, error);
+  }
+
+  bool DocumentsFolder(std::wstring* folder, std::wstring* error) override {
+    return KnownFolder(FOLDERID_Documents, L"SHGetKnownFolderPath(FOLDERID_Documents)", folder,
+                       error);
   }
 
   bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,

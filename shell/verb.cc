@@ -15,6 +15,7 @@ const wchar_t kMachineWideAdvice[] =
 
 namespace {
 
+const wchar_t kClassKey[] = L"Word.Document.8";
 const wchar_t kShellKey[] = L"Word.Document.8\\shell";
 const wchar_t kVerbKey[] = L"Word.Document.8\\shell\\TVern";
 
@@ -66,23 +67,40 @@ const struct {
                    {kCommandKey, L"", nullptr},
                    {kShellKey, L"", L"TVern"}};
 
-/// Makes "Open" the default verb of the classes under `root` (when `open`), then deletes
-/// the verb's command and the verb (when `verb`), in that order: the NT family will not
-/// delete a key that has subkeys. Sets `*changed` when anything changed; false with `error`
-/// (the key, then the reason) at the first refusal.
-bool Unregister(Registry& registry, KeyRoot root, bool open, bool verb, bool* changed,
+/// Gives the classes under `root` their default verb back when it is "TVern" (per user it
+/// goes, so the machine's shows through again; machine-wide it becomes "Open", as earlier
+/// versions had it), then deletes the verb's command and the verb (when `verb`), in that
+/// order: the NT family will not delete a key that has subkeys. Per user, the class's keys
+/// that this left empty go too. Notes in `done` what changed; false with `error` (the key,
+/// then the reason) at the first refusal.
+bool Unregister(Registry& registry, KeyRoot root, bool verb, Unregistered* done,
                 std::wstring* error) {
-  std::wstring reason;
+  const bool user = root == KeyRoot::kUserClasses;
+  std::wstring reason, shell;
+  const bool had_default = reg::DefaultText(registry, root, kShellKey, &shell);
+  RegResult result = RegResult::kNotFound;
+  if (had_default && shell == L"TVern") {
+    result = user ? registry.DeleteValue(root, kShellKey, L"", &reason)
+                  : registry.Set(root, kShellKey, L"", RawValue::Text(L"Open"), &reason);
+  }
+  const bool given_back = result == RegResult::kOk;
+  bool changed = given_back;
+  done->default_verb = done->default_verb || given_back;
   const wchar_t* key = kShellKey;
-  RegResult result = open ? registry.Set(root, kShellKey, L"", RawValue::Text(L"Open"), &reason)
-                          : RegResult::kNotFound;
-  for (const wchar_t* next : {kCommandKey, kVerbKey}) {
-    *changed = *changed || result == RegResult::kOk;
-    if (!verb || (result != RegResult::kOk && result != RegResult::kNotFound)) break;
+  for (const wchar_t* next : {kCommandKey, kVerbKey, kShellKey, kClassKey}) {
+    if (result != RegResult::kOk && result != RegResult::kNotFound) break;
+    const bool own = next == kCommandKey || next == kVerbKey;
+    // Keys another program may share go only once nothing at all is left in them.
+    if (own ? !verb : !(user && changed && registry.KeyIsEmpty(root, next))) continue;
     key = next;
     result = registry.DeleteKey(root, key, &reason);
+    changed = changed || result == RegResult::kOk;
   }
-  *changed = *changed || result == RegResult::kOk;
+  // A default verb that is not Talvern's stays, and the message names it.
+  if (user && changed && had_default && !shell.empty() && !given_back) {
+    done->other_default = shell;
+  }
+  done->any = done->any || changed;
   if (result == RegResult::kOk || result == RegResult::kNotFound) return true;
   *error = reg::KeyName(root, key) + L"\r\n" + reason;
   return false;
@@ -164,37 +182,42 @@ void SetAssociation(Platform& p) {
   ReportDoubleClick(p);
 }
 
-bool UnregisterVerbAndCandidate(Platform& p, std::wstring* error) {
+bool UnregisterVerbAndCandidate(Platform& p, Unregistered* done, std::wstring* error) {
   Registry& registry = *p.registry;
-  bool changed = false;
-  // "Open" first, so the class never has a default verb that is gone.
-  bool ok = Unregister(registry, KeyRoot::kUserClasses, true, true, &changed, error);
-  // What an earlier version wrote for the whole machine: its default verb only when that
-  // is Talvern's, its verb only when the command has the shape Talvern writes.
-  std::wstring shell, later_error;
-  const bool ours =
-      reg::DefaultText(registry, KeyRoot::kMachineClasses, kShellKey, &shell) && shell == L"TVern";
-  if (!Unregister(registry, KeyRoot::kMachineClasses, ours, !MachineWideVerb(registry).empty(),
-                  &changed, &later_error) &&
+  bool ok = Unregister(registry, KeyRoot::kUserClasses, true, done, error);
+  // What an earlier version wrote for the whole machine: its verb only when the command
+  // has the shape Talvern writes.
+  std::wstring later_error;
+  if (!Unregister(registry, KeyRoot::kMachineClasses, !MachineWideVerb(registry).empty(), done,
+                  &later_error) &&
       ok) {
     *error = later_error + L"\r\n" + kMachineWideAdvice;
     ok = false;
   }
-  if (!OpenWithCandidate(registry).Remove(&changed, &later_error) && ok) {
+  if (!OpenWithCandidate(registry).Remove(&done->any, &later_error) && ok) {
     *error = later_error;
     ok = false;
   }
-  if (changed) p.associations->NotifyChanged();
+  if (done->any) p.associations->NotifyChanged();
   return ok;
 }
 
 void RemoveAssociation(Platform& p) {
   std::wstring error;
-  if (!UnregisterVerbAndCandidate(p, &error)) {
+  Unregistered done;
+  if (!UnregisterVerbAndCandidate(p, &done, &error)) {
     p.MsgBox(L"関連付けを解除できませんでした。\r\n" + error, MsgIcon::kCritical);
     return;
   }
-  p.MsgBox(L"関連付けを解除しました\r\n関連付けを標準に戻しました", MsgIcon::kInformation);
+  std::wstring prompt =
+      done.any ? L"関連付けを解除しました" : L"解除する関連付けはありませんでした。";
+  if (done.default_verb) prompt += L"\r\n関連付けを標準に戻しました";
+  if (!done.other_default.empty()) prompt += L"\r\n" + DefaultVerbStays(done.other_default);
+  p.MsgBox(prompt, MsgIcon::kInformation);
+}
+
+std::wstring DefaultVerbStays(const std::wstring& verb) {
+  return L"Word 文書の既定の操作は「" + verb + L"」のままです。";
 }
 
 }  // namespace talvern

@@ -32,15 +32,26 @@ void ReportDoubleClick(Platform& p);
 /// any case), which is no program that opens a document.
 bool IsWindowsChooser(const std::wstring& executable);
 
-/// Makes "Open" the default verb again, removes the verb and the choosable program, and
-/// tells the user the outcome.
+/// What removing the verb and the choosable program changed.
+struct Unregistered {
+  bool any = false;           ///< anything at all.
+  bool default_verb = false;  ///< a default verb "TVern" went (per user) or became "Open".
+  /// The user's default verb that is not Talvern's and stays, once Talvern's verb went.
+  std::wstring other_default;
+};
+
+/// One line saying that the default verb `verb` of Word documents stays as it is.
+std::wstring DefaultVerbStays(const std::wstring& verb);
+
+/// Removes the verb and the choosable program, and tells the user what changed.
 void RemoveAssociation(Platform& p);
 
-/// Makes "Open" the default verb again for the current user, removes the verb and the
-/// choosable program, and the machine-wide verb of an earlier version (its default verb
-/// back to "Open" too), as far as allowed, without a message. False with `error` (key,
-/// reason) for the first that stayed.
-bool UnregisterVerbAndCandidate(Platform& p, std::wstring* error);
+/// Removes, as far as allowed and without a message, the current user's verb (the default
+/// verb only when it is Talvern's, then the class keys left empty), the choosable program
+/// and the machine-wide verb of an earlier version (its default verb "Open" where it was
+/// Talvern's). Notes in `done` what changed; false with `error` (key, reason) for the first
+/// that stayed.
+bool UnregisterVerbAndCandidate(Platform& p, Unregistered* done, std::wstring* error);
 
 }  // namespace talvern
 

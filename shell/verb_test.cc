@@ -71,12 +71,12 @@ TEST_F(VerbTest, SetWritesVerbThenCommandThenDefaultPerUserAndSaysSo) {
   EXPECT_EQ(fake_.associations.notified, 1);
 }
 
-TEST_F(VerbTest, RemoveWithoutEarlierSetWritesOpenAndSucceeds) {
+TEST_F(VerbTest, RemoveWithoutEarlierSetWritesNothingAndSaysSo) {
+  fake_.registry.keys[{KeyRoot::kUserSoftware, L"registeredapplications"}] = L"";  // Windows'
   RemoveAssociation(fake_.platform);
-  EXPECT_EQ(fake_.registry.log, std::vector<std::wstring>{L"set HKCU Word.Document.8\\shell=Open"});
-  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
+  EXPECT_EQ(fake_.registry.log, std::vector<std::wstring>());
   ASSERT_EQ(fake_.messages.shown.size(), 1u);
-  EXPECT_EQ(LastMessage().prompt, kRemoveDone);
+  EXPECT_EQ(LastMessage().prompt, L"解除する関連付けはありませんでした。");
   EXPECT_EQ(LastMessage().icon, MsgIcon::kInformation);
   EXPECT_EQ(LastMessage().title, L"Talvern");
 }
@@ -89,11 +89,12 @@ TEST_F(VerbTest, RemoveDeletesCommandBeforeVerbSoNothingStaysBehind) {
   ASSERT_GE(log.size(), 3u);
   EXPECT_EQ(std::vector<std::wstring>(log.begin(), log.begin() + 3),
             (std::vector<std::wstring>{
-                L"set HKCU Word.Document.8\\shell=Open",
+                L"delete HKCU Word.Document.8\\shell:",
                 L"delete HKCU Word.Document.8\\shell\\TVern\\command",
                 L"delete HKCU Word.Document.8\\shell\\TVern",
             }));
   ExpectNoVerbAnywhere();
+  EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, L"Word.Document.8"));
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
 }
 
@@ -117,6 +118,7 @@ TEST_F(VerbTest, SetAfterMovingTheExecutableUpdatesTheCommand) {
 }
 
 TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
+  fake_.registry.keys[{KeyRoot::kUserClasses, L"word.document.8\\shell"}] = L"TVern";
   fake_.registry.read_only = {KeyRoot::kUserClasses};
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
@@ -135,7 +137,7 @@ TEST_F(VerbTest, BothRefusedGivesCriticalMessageNamingKeyAndReason) {
                 L"HKEY_CURRENT_USER\\Software\\Classes\\Word.Document.8\\shell\r\n"),
             std::wstring::npos);
   // The per-user candidate keys were written and undone; only what was there stays.
-  EXPECT_EQ(fake_.registry.keys.size(), 1u);
+  EXPECT_EQ(fake_.registry.keys.size(), 2u);
   EXPECT_TRUE(fake_.registry.values.empty());
   EXPECT_EQ(fake_.associations.notified, 0);
 }
@@ -149,8 +151,7 @@ TEST_F(VerbTest, SetLeavesAnEarlierMachineWideVerbAndRemoveDeletesIt) {
     EXPECT_EQ(Value(key.first.first, key.first.second), key.second);
   RemoveAssociation(fake_.platform);
   ExpectNoVerbAnywhere();
-  // The per-user default wins over the machine-wide one; other accounts see that one.
-  EXPECT_EQ(Value(KeyRoot::kUserClasses, L"word.document.8\\shell"), L"Open");
+  EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kShell));
   EXPECT_EQ(Value(KeyRoot::kMachineClasses, L"word.document.8\\shell"), L"Open");
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
 }
@@ -160,7 +161,7 @@ TEST_F(VerbTest, MachineWideVerbThatCannotGoIsReportedAfterCleaningPerUser) {
   fake_.registry.read_only = {KeyRoot::kMachineClasses};
   SetAssociation(fake_.platform);
   RemoveAssociation(fake_.platform);
-  EXPECT_EQ(fake_.registry.MergedValue(kShell), L"Open");
+  EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kShell));
   EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kVerb));
   EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kCommand));
   EXPECT_TRUE(fake_.registry.Has(KeyRoot::kMachineClasses, kCommand));

@@ -5,11 +5,14 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
 // clang-format on
 
 #include "window/form1-win32.h"
 
 #include <exception>
+#include <string>
+#include <vector>
 
 #include "platform/platform-win32.h"
 #include "platform/resources.h"
@@ -31,6 +34,10 @@ const wchar_t kWordFormatsItem[] = L"Word で開ける形式も Word で開く";
 const wchar_t kAboutItem[] = L"バージョン情報";
 constexpr UINT kRemoveAllCommand = 0x0030;
 const wchar_t kRemoveAllItem[] = L"登録をすべて削除(&U)...";
+constexpr UINT kTryDocumentCommand = 0x0040;
+const wchar_t kTryDocumentItem[] = L"文書を判別してみる(&T)...";
+// The message by which Windows hands over the dropped files' list; not in the headers.
+constexpr UINT kCopyGlobalData = 0x0049;
 
 // The click events the window binds, by control; the labels and boxes have none.
 using Click = void (Form1::*)();
@@ -94,6 +101,8 @@ class Win32Form : public Form1View {
   LRESULT OnActivate(WPARAM wparam);
   LRESULT OnDpiChanged(WPARAM wparam, LPARAM lparam);
   LRESULT OnSysCommand(WPARAM wparam, LPARAM lparam);
+  LRESULT OnDropFiles(WPARAM wparam);
+  void AcceptFiles();
   void OnNcDestroy();
 
   bool RegisterFormClass(HINSTANCE instance, std::wstring* error);
@@ -146,6 +155,7 @@ bool Win32Form::Open(std::wstring* error) {
   if (!layout_.Create(hwnd_, error)) return false;
   layout_.Apply(hwnd_, FormLayout::WindowDpi(hwnd_));
   if (!PrepareSystemMenu(error)) return false;
+  AcceptFiles();
   // Access keys are always underlined, not only after Alt has been pressed.
   SendMessageW(hwnd_, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
   saved_focus_ = layout_.control(kText1);
@@ -168,6 +178,7 @@ bool Win32Form::PrepareSystemMenu(std::wstring* error) {
       !AppendMenuW(menu, MF_STRING, kRemoveAllCommand, kRemoveAllItem) ||
       !AppendMenuW(menu, MF_SEPARATOR, 0, nullptr) ||
       !AppendMenuW(menu, MF_STRING, kWordFormatsCommand, kWordFormatsItem) ||
+      !AppendMenuW(menu, MF_STRING, kTryDocumentCommand, kTryDocumentItem) ||
       !AppendMenuW(menu, MF_STRING, kAboutCommand, kAboutItem)) {
     *error = Win32ErrorText(L"AppendMenuW", GetLastError());
     return false;
@@ -264,8 +275,37 @@ LRESULT Win32Form::OnSysCommand(WPARAM wparam, LPARAM lparam) {
     case kRemoveAllCommand:
       form_.mnuRemoveAll_Click();
       return 0;
+    case kTryDocumentCommand:
+      form_.mnuTryDocument_Click();
+      return 0;
   }
   return DefWindowProcW(hwnd_, WM_SYSCOMMAND, wparam, lparam);
+}
+
+void Win32Form::AcceptFiles() {
+  DragAcceptFiles(hwnd_, TRUE);
+  // Run as administrator, the window would otherwise refuse drops from Explorer, which
+  // runs at a lower integrity level. A drop only gets read, never started.
+  for (UINT message :
+       {static_cast<UINT>(WM_DROPFILES), static_cast<UINT>(WM_COPYDATA), kCopyGlobalData}) {
+    ChangeWindowMessageFilterEx(hwnd_, message, MSGFLT_ALLOW, nullptr);
+  }
+}
+
+LRESULT Win32Form::OnDropFiles(WPARAM wparam) {
+  HDROP drop = reinterpret_cast<HDROP>(wparam);
+  std::vector<std::wstring> files;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i != count; ++i) {
+    std::wstring file(static_cast<std::size_t>(DragQueryFileW(drop, i, nullptr, 0)) + 1, L'\0');
+    file.resize(DragQueryFileW(drop, i, &file[0], static_cast<UINT>(file.size())));
+    if (!file.empty()) files.push_back(file);
+  }
+  DragFinish(drop);
+  // The drop's source keeps the foreground; the answer belongs in front of the user.
+  SetForegroundWindow(hwnd_);
+  form_.Form_DropFiles(files);
+  return 0;
 }
 
 void Win32Form::OnNcDestroy() {
@@ -285,6 +325,8 @@ LRESULT Win32Form::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
       return OnDpiChanged(wparam, lparam);
     case WM_SYSCOMMAND:
       return OnSysCommand(wparam, lparam);
+    case WM_DROPFILES:
+      return OnDropFiles(wparam);
     case WM_NCDESTROY:
       OnNcDestroy();
       break;

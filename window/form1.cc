@@ -1,5 +1,8 @@
 #include "window/form1.h"
 
+#include <algorithm>
+
+#include "launcher/explain.h"
 #include "platform/paths.h"
 #include "settings/ini.h"
 #include "shell/registrations.h"
@@ -117,6 +120,30 @@ void Form1::mnuAbout_Click() {
   p_.MsgBox(
       p_.App.ProductName + L"\r\nバージョン " + p_.App.Version + L"\r\n" + p_.App.LegalCopyright,
       MsgIcon::kInformation);
+}
+
+void Form1::mnuTryDocument_Click() {
+  std::wstring folder = tried_folder_, error;
+  if (folder.empty() && !p_.shell->DocumentsFolder(&folder, &error)) folder.clear();
+  error.clear();
+  const std::wstring chosen = p_.dialog->ShowOpen(view_.Handle(), L"すべてのファイル (*.*)|*.*",
+                                                  folder, FileChoice::kExistingFile, &error);
+  if (!error.empty()) {
+    p_.MsgBox(L"ファイルを選ぶ画面を開けませんでした。\r\n" + error, MsgIcon::kCritical);
+  }
+  if (!chosen.empty()) TryDocuments({chosen});
+}
+
+void Form1::Form_DropFiles(const std::vector<std::wstring>& files) {
+  if (!files.empty()) TryDocuments(files);
+}
+
+void Form1::TryDocuments(const std::vector<std::wstring>& files) {
+  // What the window shows now, saved or not: that is what the user is weighing.
+  const TrialSettings settings{view_.Text1(), view_.Text2(), view_.WordFormatsChecked()};
+  p_.MsgBox(ExplainDocuments(m_, p_, files, settings), MsgIcon::kInformation);
+  const std::wstring& last = files[std::min(files.size(), kMaxExplained) - 1];
+  tried_folder_ = last.substr(0, last.size() - FileName(last).size());
 }
 
 void Form1::Form_QueryUnload(int* cancel, int /*unload_mode*/) {

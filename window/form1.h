@@ -4,6 +4,7 @@
 #define TALVERN_WINDOW_FORM1_H_
 
 #include <string>
+#include <vector>
 
 #include "launcher/module1.h"
 #include "platform/platform.h"
@@ -65,6 +66,11 @@ class Form1 {
   void mnuAbout_Click();
   /// System menu: asks, then removes the verb, the Open-with candidate and the SendTo link.
   void mnuRemoveAll_Click();
+  /// System menu: lets the user pick any file and says where it would go with the settings
+  /// the window shows, and why; starts and writes nothing.
+  void mnuTryDocument_Click();
+  /// Files dropped on the window: the same, in one message for all of them.
+  void Form_DropFiles(const std::vector<std::wstring>& files);
 
   /// True while a closing must write the boxes to the settings file.
   bool SaveOnClose = false;
@@ -79,6 +85,10 @@ class Form1 {
   std::wstring TextEditor();
   /// Saves the boxes and the check mark all or nothing; false after telling the user why not.
   bool SaveSettings();
+  void TryDocuments(const std::vector<std::wstring>& files);
+
+  /// The folder of the last document tried, where the next trial's dialog opens.
+  std::wstring tried_folder_;
 
   Module1& m_;
   Platform& p_;

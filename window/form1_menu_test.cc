@@ -1,11 +1,13 @@
 // The settings window's system menu items: the option for the other formats Word opens,
-// saved with the paths, and the version information.
+// saved with the paths, the document tester and the version information.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "launcher/arguments.h"
+#include "launcher/dispatch.h"
 #include "window/form1_test_fixture.h"
 
 namespace talvern {
@@ -105,6 +107,32 @@ TEST_F(Form1Test, AboutShowsProductNameVersionAndCopyright) {
   EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kInformation);
   EXPECT_EQ(fake.messages.shown[0].title, L"Talvern");
   EXPECT_FALSE(view.closed);
+}
+
+// The tester's dialog opens in Documents, then in the last document's folder; a drop gets
+// a paragraph per file, twenty at most, the boxes' programs (empty: missing) and reasons.
+TEST_F(Form1Test, TesterOpensWhereTheLastDocumentWasAndExplainsEachDrop) {
+  m.SignatureBytes = SplitAtSpaces(SignatureAsText());
+  fake.shell.documents = L"C:\\Users\\ユーザー\\Documents";
+  fake.files.files[L"C:\\文書\\a.doc"] = "Hello";
+  fake.dialog.answers = {L"C:\\文書\\a.doc", L""};
+  form.mnuTryDocument_Click();
+  form.mnuTryDocument_Click();
+  ASSERT_EQ(fake.dialog.calls.size(), 2u);
+  EXPECT_EQ(fake.dialog.calls[0].initial_folder, fake.shell.documents);
+  EXPECT_EQ(fake.dialog.calls[1].initial_folder, L"C:\\文書\\");
+  std::vector<std::wstring> dropped(22, L"C:\\文書\\a.doc");
+  dropped[1] = L"C:\\文書\\gone.doc";
+  form.Form_DropFiles(dropped);
+  const std::wstring a =
+      L"C:\\文書\\a.doc\r\n先頭のバイト: 48 65 6C 6C 6F → テキスト (その他)\r\n"
+      L"テキスト エディターで開きます: \r\nこのプログラムが見つかりません。\r\n\r\n";
+  std::wstring expected = a +
+                          L"C:\\文書\\gone.doc\r\n読み取れないため開けません。\r\n"
+                          L"理由: The system cannot find the file.\r\n\r\n";
+  for (int i = 2; i != 20; ++i) expected += a;
+  ASSERT_EQ(fake.messages.shown.size(), 2u);  // none for the cancelled dialog
+  EXPECT_EQ(fake.messages.shown[1].prompt, expected + L"ほか 2 件");
 }
 
 }  // namespace

@@ -73,6 +73,24 @@ TEST_P(UnreadableDocument, IsReportedAndTheNextDocumentStillOpens) {
   }
 }
 
+// Data.ini held by another program without read sharing (a sync client) is no empty
+// settings: the run says so and starts nothing, with no window and no write.
+TEST_F(DispatchTest, SettingsFileHeldByAnotherProgramStartsNothing) {
+  WriteSettings();
+  const std::wstring ini = app_ + L"Data.ini", a = Document(L"a.doc", "text");
+  std::string before, after;
+  ASSERT_TRUE(ReadBytes(ini, &before));
+  HANDLE held = CreateFileW(ini.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  const Outcome outcome = Dispatch(a);
+  CloseHandle(held);
+  ExpectOneCriticalMessageNaming(
+      outcome, L"もう一度開いてください。\r\n設定ファイル: " + ini + L"\r\n理由: CreateFileW: ");
+  EXPECT_THAT(Launches(outcome), ElementsAre());
+  EXPECT_TRUE(ReadBytes(ini, &after) && after == before);
+}
+
 // Not a program: the start fails, the user is told the command line, and the next
 // document still goes to Word.
 TEST_F(DispatchTest, ProgramThatCannotStartIsReportedAndTheNextDocumentStillOpens) {

@@ -149,14 +149,16 @@ void CheckAssociation(FuzzedDataProvider& in) {
     if (in.ConsumeIntegralInRange<int>(0, 3) == 0) registry.read_only.insert(root);
   }
   const std::wstring command = reg::CommandValue(fake.platform.App.ExeFile);
-  // The default verb never names a verb without its command: once that holds (or after a
-  // success), no step breaks it, whatever fails.
-  const auto whole = [&] {
-    return registry.MergedValue(kShellKey) != L"TVern" ||
-           registry.MergedValue(kCommandKey) == command;
+  // Neither classes' default verb names a verb without its command: once that holds there
+  // (the user's: or after a success), no step breaks it. A removal shows the machine's.
+  const auto whole = [&](KeyRoot root) {
+    std::wstring verb;
+    return !reg::DefaultText(registry, root, kShellKey, &verb) || verb != L"TVern" ||
+           registry.Has(root, kCommandKey);
   };
   for (std::size_t step = in.ConsumeIntegralInRange<std::size_t>(1, 4); step != 0; --step) {
-    const bool whole_before = whole();
+    const bool user_before = whole(KeyRoot::kUserClasses);
+    const bool machine_before = whole(KeyRoot::kMachineClasses);
     const bool set = in.ConsumeBool();
     const std::size_t messages = fake.messages.shown.size();
     if (set) {
@@ -172,7 +174,7 @@ void CheckAssociation(FuzzedDataProvider& in) {
       FUZZ_CHECK(registry.MergedValue(kVerbKey) == L"判別", what);
       FUZZ_CHECK(registry.MergedValue(kCommandKey) == command, what);
     } else if (shown.icon == MsgIcon::kInformation) {
-      FUZZ_CHECK(registry.MergedValue(kShellKey) == L"Open", what);
+      FUZZ_CHECK(registry.MergedValue(kShellKey) != L"TVern", what);
       // A machine-wide verb stays only when it is no Talvern's.
       FUZZ_CHECK(!registry.Has(KeyRoot::kUserClasses, kVerbKey) &&
                      !registry.Has(KeyRoot::kUserClasses, kCommandKey) &&
@@ -181,7 +183,9 @@ void CheckAssociation(FuzzedDataProvider& in) {
     } else {
       FUZZ_CHECK(shown.icon == MsgIcon::kCritical, what);
     }
-    if (whole_before || shown.icon == MsgIcon::kInformation) FUZZ_CHECK(whole(), what);
+    if (user_before || shown.icon == MsgIcon::kInformation)
+      FUZZ_CHECK(whole(KeyRoot::kUserClasses), what);
+    if (machine_before) FUZZ_CHECK(whole(KeyRoot::kMachineClasses), what);
   }
 }
 

@@ -110,10 +110,10 @@ TEST_F(VerbE2E, SetWritesVerbCommandAndDefaultAsStringsForTheUser) {
   EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kClassKey));  // the machine's classes
 }
 
-TEST_F(VerbE2E, RemoveWithoutEarlierSetRestoresOpen) {
-  EXPECT_TRUE(Shows(ClickOnce(kRemove), kRemoveDone, IconKind::kInformation));
-  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Open"));
-  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kVerbKey));
+TEST_F(VerbE2E, RemoveWithoutEarlierSetWritesNothing) {
+  EXPECT_TRUE(
+      Shows(ClickOnce(kRemove), L"解除する関連付けはありませんでした。", IconKind::kInformation));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kClassKey));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CLASSES_ROOT, kClassKey));
 }
 
@@ -152,8 +152,11 @@ TEST_F(VerbE2E, SetRemoveSetInOneWindow) {
   for (const auto& value : candidate) EXPECT_EQ(Utf8(value.first), Utf8(value.second));
 
   // The verb really goes: Wine, like the NT family, keeps a key that still has subkeys.
-  EXPECT_TRUE(Shows(run->Click(kRemove), kRemoveDone, IconKind::kInformation));
-  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Open"));
+  ASSERT_TRUE(SetRegistryDefault(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Edit"));  // others
+  EXPECT_TRUE(Shows(run->Click(kRemove),
+                    L"関連付けを解除しました\r\nWord 文書の既定の操作は「Edit」のままです。",
+                    IconKind::kInformation));
+  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Edit"));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kCommandKey));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kVerbKey));
   EXPECT_TRUE(machine_as_left());
@@ -201,7 +204,7 @@ TEST_F(VerbE2E, EarlierMachineWideVerbStaysOnSetAndGoesOnRemoveWhereAllowed) {
   // What this user may clean is clean, and one line says how the rest can go.
   EXPECT_TRUE(Fails(run->Click(kRemove), L"関連付けを解除できませんでした",
                     L"管理者として実行して「関連付けを解除」を押すと削除できます。"));
-  EXPECT_TRUE(HasString(HKEY_CURRENT_USER, kUserClass + kShellKey, L"Open"));
+  EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kShellKey));
   EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, kUserClass + kVerbKey));
   EXPECT_TRUE(HasString(HKEY_CLASSES_ROOT, kCommandKey, old_command));
 
@@ -225,6 +228,7 @@ TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
   const std::vector<std::wstring> keys = {kClassKey, kShellKey, kVerbKey, kCommandKey};
   std::vector<std::wstring> user_keys;
   for (const std::wstring& key : keys) user_keys.push_back(kUserClass + key);
+  ASSERT_TRUE(SetRegistryDefault(HKEY_CURRENT_USER, user_keys[1], L"TVern"));  // to remove
   ASSERT_TRUE(LockKeys(HKEY_CURRENT_USER, user_keys));
 
   EXPECT_TRUE(Fails(ClickOnce(kSet), L"関連付けを設定できませんでした",
@@ -236,7 +240,8 @@ TEST_F(VerbE2E, BothRefusedGiveCriticalMessagesOnly) {
   std::wstring value;
   for (const std::wstring& key : keys) {
     EXPECT_FALSE(RegistryDefault(HKEY_CLASSES_ROOT, key, &value)) << Utf8(key);
-    EXPECT_FALSE(RegistryDefault(HKEY_CURRENT_USER, kUserClass + key, &value)) << Utf8(key);
+    EXPECT_EQ(RegistryDefault(HKEY_CURRENT_USER, kUserClass + key, &value), key == kShellKey)
+        << Utf8(key);
   }
 }
 

@@ -1,5 +1,5 @@
 // The system menu's own items: the option that sends the other formats Word opens to Word,
-// kept in Data.ini like the paths, and the version information.
+// kept in Data.ini like the paths, the document tester and the version information.
 #include "tests/window/window_fixture.h"
 
 namespace talvern {
@@ -8,6 +8,7 @@ namespace {
 
 const wchar_t kWordFormatsItem[] = L"Word で開ける形式も Word で開く";
 const wchar_t kAboutItem[] = L"バージョン情報";
+const wchar_t kTryDocumentItem[] = L"文書を判別してみる(&T)...";
 
 class SystemMenuTest : public WindowTest {
  protected:
@@ -46,15 +47,17 @@ class SystemMenuTest : public WindowTest {
   }
 };
 
-TEST_F(SystemMenuTest, OptionAndVersionFollowTheSystemItemsBehindASeparator) {
+TEST_F(SystemMenuTest, OptionTesterAndVersionFollowTheSystemItemsBehindASeparator) {
   WriteValidSettings();
   ASSERT_TRUE(Open());
   const std::vector<MenuItem> items = Items();
-  ASSERT_GE(items.size(), 4u);
+  ASSERT_GE(items.size(), 5u);
   const std::size_t n = items.size();
-  EXPECT_TRUE(items[n - 3].separator);
-  EXPECT_EQ(Utf8(items[n - 2].text), Utf8(kWordFormatsItem));
-  EXPECT_FALSE(items[n - 2].checked);
+  EXPECT_TRUE(items[n - 4].separator);
+  EXPECT_EQ(Utf8(items[n - 3].text), Utf8(kWordFormatsItem));
+  EXPECT_FALSE(items[n - 3].checked);
+  EXPECT_TRUE(items[n - 3].enabled);
+  EXPECT_EQ(Utf8(items[n - 2].text), Utf8(kTryDocumentItem));
   EXPECT_TRUE(items[n - 2].enabled);
   EXPECT_EQ(Utf8(items[n - 1].text), Utf8(kAboutItem));
   EXPECT_TRUE(items[n - 1].enabled);
@@ -134,6 +137,42 @@ TEST_F(SystemMenuTest, VersionInformationShowsProductVersionAndCopyright) {
   EXPECT_EQ(Utf8(box.caption), Utf8(kTitle));
   EXPECT_TRUE(IsWindow(window_));
   EXPECT_FALSE(Item(kWordFormatsItem).checked);
+}
+
+// A web page saved as .doc, tried with the window's settings as they stand, unsaved: the
+// boxes' text and the check mark decide, and the dialog opens where the last one was.
+TEST_F(SystemMenuTest, TesterSaysWhereAChosenDocumentGoesAndWhy) {
+  WriteValidSettings();
+  const std::string before = DataIni();
+  const std::wstring page = folder_ + L"ウェブ 表.doc";
+  ASSERT_TRUE(WriteBytes(page, "<!DOCTYPE html>\r\n<html><body>report</body></html>\r\n"));
+  const std::wstring seen = page + L"\r\n先頭のバイト: 3C 21 44 4F 43 54 59 50 … → Web ページ\r\n";
+  ASSERT_TRUE(Open());
+  const std::wstring answers[] = {
+      seen + L"テキスト エディターで開きます: " + notepad_ +
+          L"\r\n[Word で開ける形式も Word で開く] をオンにすると Word で開きます",
+      seen + L"Word で開きます: " + notepad_ +
+          L"\r\n[Word で開ける形式も Word で開く] をオフにするとテキスト エディターで開きます",
+  };
+  for (int round = 0; round != 2; ++round) {
+    if (round == 1) {  // the check mark flipped and Word's box typed, unsaved
+      Choose(kWordFormatsItem);
+      TypeInto(kText1, notepad_);
+    }
+    Choose(kTryDocumentItem);
+    HWND dialog = WaitFileDialog();
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(Utf8(WindowText(GetDlgItem(dialog, kFileTypeCombo))),
+              Utf8(L"すべてのファイル (*.*)"));
+    // The second time the bare name is found in the folder the dialog opened in.
+    ASSERT_TRUE(ChooseInDialog(dialog, round ? L"ウェブ 表.doc" : page));
+    const MessageBoxInfo box = NextMessage();
+    EXPECT_EQ(Utf8(box.text), Utf8(answers[round]));
+    EXPECT_EQ(box.icon, IconKind::kInformation);
+  }
+  EXPECT_TRUE(IsWindow(window_));
+  EXPECT_EQ(DataIni(), before);
+  EXPECT_TRUE(ReadRecords({word_}).empty());
 }
 
 }  // namespace

@@ -13,8 +13,9 @@ if(MINGW)
   # thousand instructions Talvern runs), and each function and datum in a section of its
   # own, so the linker drops what nothing refers to (code with unwind data stays: ld keeps
   # every .pdata and .eh_frame). The link map (talvern.map) shows what is left. Without
-  # gcc's IPA-SRA, which gives each file a private copy of the string members it calls.
-  set(TALVERN_SIZE_FLAGS $<$<CONFIG:Release>:-Os -ffunction-sections -fdata-sections
+  # gcc's IPA-SRA, which gives each file a private copy of the string members it calls, and
+  # without type information for classes (nothing asks for it; thrown types keep theirs).
+  set(TALVERN_SIZE_FLAGS $<$<CONFIG:Release>:-Os -ffunction-sections -fdata-sections -fno-rtti
       $<$<CXX_COMPILER_ID:GNU>:-fno-ipa-sra>>)
   target_compile_options(talvern_core PRIVATE ${TALVERN_SIZE_FLAGS})
   # std::terminate's default handler prints the demangled type of the exception to stderr

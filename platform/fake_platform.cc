@@ -93,7 +93,14 @@ bool FakeFileSystem::FileExists(const std::wstring& path) {
 }
 
 bool FakeFileSystem::SameFile(const std::wstring& a, const std::wstring& b) {
-  return Lower(a) == Lower(b);
+  auto file = [this](const std::wstring& path) {
+    return Lower(aliases.count(path) ? aliases.at(path) : path);
+  };
+  return file(a) == file(b);
+}
+
+std::wstring FakeFileSystem::InternalName(const std::wstring& path) {
+  return internal_names.count(path) ? internal_names.at(path) : std::wstring();
 }
 
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,

@@ -23,18 +23,19 @@ struct SettingNames {
   const wchar_t* key;
   const wchar_t* invalid;  ///< the report of the flag that dispatch set.
   const wchar_t* box;
-  const wchar_t* program;  ///< what the box must name.
+  const wchar_t* program;  ///< what the box must name, in a sentence.
 };
 const SettingNames kWordNames = {L"WORD", L"WORDの設定が不正です", L"Wordの場所",
-                                 L"Wordの場所には Word の実行ファイル"};
-const SettingNames kTextNames = {L"TEXT", L"TEXTの設定が不正です", L"Textの場所",
-                                 L"Textの場所にはテキスト エディターの実行ファイル"};
+                                 L"Wordの場所には Word の実行ファイルを指定してください。"};
+const SettingNames kTextNames = {
+    L"TEXT", L"TEXTの設定が不正です", L"Textの場所",
+    L"Textの場所にはテキスト エディターの実行ファイルを指定してください。"};
 
 // What is wrong with `path` and what to do, in two lines; empty for a missing program,
 // which needs no more words.
 std::wstring FaultText(ProgramFault fault, const SettingNames& names, const std::wstring& path) {
   if (fault == ProgramFault::kTalvern) {
-    return path + L" は Talvern 自身です。\r\n" + names.program + L"を指定してください。";
+    return path + L" は Talvern 自身です。\r\n" + names.program;
   }
   if (fault != ProgramFault::kNotFullPath) return std::wstring();
   return path + L" はフル パスではありません。\r\n" + names.box +

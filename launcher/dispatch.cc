@@ -82,8 +82,11 @@ bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, boo
 }
 
 bool IsTalvern(Platform& p, const std::wstring& path) {
-  return p.files->SameFile(path, p.App.ExeFile) ||
-         SamePathText(p.files->InternalName(path), kInternalName);
+  // The running executable's own version information names Talvern as well, so a file that
+  // could be read needs no comparing with it (which costs more under Wine than the reads).
+  std::wstring name;
+  if (p.files->ReadInternalName(path, &name)) return SamePathText(name, kInternalName);
+  return p.files->SameFile(path, p.App.ExeFile);
 }
 
 ProgramFault CheckProgram(Platform& p, const std::wstring& path) {

@@ -157,9 +157,11 @@ TEST_F(DispatchTest, MissingExecutableShowsTheWindowWithItsFlag) {
 
 // Programs that exist yet are never started: paths that are not full (found from the
 // current folder, a document's when Explorer starts Talvern), Talvern itself by another
-// path (another drive letter for its folder) and a renamed copy of Talvern.
+// path (another drive letter for its folder; unreadable, so compared as a file) and a
+// renamed copy of Talvern.
 TEST_F(DispatchTest, ProgramThatIsNoFullPathOrTalvernShowsTheWindowWithItsFlag) {
   fake.files.aliases[L"T:\\TALVERN.EXE"] = L"C:\\Tools\\talvern.exe";
+  fake.files.open_errors[L"T:\\TALVERN.EXE"] = L"CreateFileW: Access is denied.";
   fake.files.internal_names[L"D:\\Copy\\edit.exe"] = L"Talvern";
   for (const wchar_t* program : {L"notepad.exe", L"C:notepad.exe", L"\\docs\\notepad.exe",
                                  L"T:\\TALVERN.EXE", L"D:\\Copy\\edit.exe"}) {

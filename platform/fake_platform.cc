@@ -99,8 +99,10 @@ bool FakeFileSystem::SameFile(const std::wstring& a, const std::wstring& b) {
   return file(a) == file(b);
 }
 
-std::wstring FakeFileSystem::InternalName(const std::wstring& path) {
-  return internal_names.count(path) ? internal_names.at(path) : std::wstring();
+bool FakeFileSystem::ReadInternalName(const std::wstring& path, std::wstring* name) {
+  if (!files.count(path) || open_errors.count(path)) return false;
+  *name = internal_names.count(path) ? internal_names.at(path) : std::wstring();
+  return true;
 }
 
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,

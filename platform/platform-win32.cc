@@ -212,12 +212,12 @@ class Win32FileSystem : public FileSystem {
            x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
   }
 
-  std::wstring InternalName(const std::wstring& path) override {
+  bool ReadInternalName(const std::wstring& path, std::wstring* name) override {
     HANDLE file = OpenExisting(path, GENERIC_READ);
-    if (file == INVALID_HANDLE_VALUE) return std::wstring();
-    std::wstring name = VersionInternalName(file);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    *name = VersionInternalName(file);
     CloseHandle(file);
-    return name;
+    return true;
   }
 };
 

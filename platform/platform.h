@@ -75,9 +75,10 @@ class FileSystem {
   /// index), so any letter case, short form, drive letter, SUBST or junction matches; paths
   /// of which either cannot be opened match only as the same text.
   virtual bool SameFile(const std::wstring& a, const std::wstring& b) = 0;
-  /// The InternalName of the version information of the program file `path`, read as bytes
-  /// (nothing of it is loaded or run); empty when it has none or cannot be read.
-  virtual std::wstring InternalName(const std::wstring& path) = 0;
+  /// Reads into `name` the InternalName of the version information of the program file
+  /// `path` (empty when it has none) from its bytes: nothing of it is loaded or run. False
+  /// when the file cannot be opened for reading.
+  virtual bool ReadInternalName(const std::wstring& path, std::wstring* name) = 0;
 };
 
 /// The settings file, in the INI format of the profile functions.

@@ -93,7 +93,7 @@ TEST_F(Form1Test, FailedDetectionKeepsAConfiguredPathAndDefaultsAnEmptyOne) {
     for (const wchar_t* file : {kNotepad, kWriter, kChooser, kCopy, L"C:\\Tools\\TALVERN.EXE"}) {
       f.files.files[file] = "MZ";
     }
-    f.files.internal_names[kCopy] = L"Talvern";
+    f.files.internal_names[kCopy] = f.files.internal_names[L"C:\\Tools\\TALVERN.EXE"] = L"Talvern";
     if (*row.doc_program) f.associations.programs[{L".doc", L"open"}] = {row.doc_program, L""};
     FreshForm fresh(f.platform);
     fresh.module.WordPath = row.configured;

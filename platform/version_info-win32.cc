@@ -60,8 +60,8 @@ bool Entry(HANDLE file, std::uint32_t base, std::uint32_t directory, std::uint32
   if (!ReadAt(file, base + directory + 16, count * 8, &entries)) return false;
   // Entries named by a number follow those named by text.
   for (std::uint32_t k = id ? named : 0; k < count; ++k) {
-    if (id == 0 || U32(entries, k * 8) == id) {
-      *data = U32(entries, k * 8 + 4);
+    if (id == 0 || U32(entries, std::size_t{k} * 8) == id) {
+      *data = U32(entries, std::size_t{k} * 8 + 4);
       return true;
     }
   }
@@ -117,7 +117,7 @@ bool BlockAt(const std::string& data, std::size_t at, std::size_t limit, Block* 
   block->key = TextAt(data, at + 6, block->end, &block->value);
   block->value = Align4(block->value);
   // A text value's length counts characters, any other value's bytes.
-  const std::size_t value_bytes = U16(data, at + 2) * (U16(data, at + 4) == 1 ? 2 : 1);
+  const std::size_t value_bytes = std::size_t{U16(data, at + 2)} * (U16(data, at + 4) == 1 ? 2 : 1);
   block->children = Align4(block->value + value_bytes);
   return true;
 }

@@ -1,8 +1,5 @@
 #include "window/form1.h"
 
-#include <tuple>
-#include <utility>
-
 #include "launcher/dispatch.h"
 #include "platform/paths.h"
 #include "settings/ini.h"
@@ -43,8 +40,27 @@ std::wstring FaultText(ProgramFault fault, const SettingNames& names, const std:
 }
 
 // A path that no run would start, whatever happens to the disk until then.
-bool Refused(ProgramFault fault) {
+bool NeverStarted(ProgramFault fault) {
   return fault == ProgramFault::kNotFullPath || fault == ProgramFault::kTalvern;
+}
+
+// Reports the invalid flag that dispatch set, with why when it is more than a missing file.
+void ReportInvalid(Platform& p, ProgramFault fault, const SettingNames& names,
+                   const std::wstring& path) {
+  const std::wstring why = FaultText(fault, names, path);
+  p.MsgBox(names.invalid + (why.empty() ? why : L"\r\n" + why), MsgIcon::kCritical);
+}
+
+// True, after telling the user, when the box's text `typed` must not be saved. It is
+// checked as it will be read back; an empty box is detected when the window opens next.
+bool RefuseToSave(Platform& p, const SettingNames& names, const std::wstring& typed) {
+  const std::wstring path = ini::AsRead(typed);
+  const ProgramFault fault = path.empty() ? ProgramFault::kNone : CheckProgram(p, path);
+  if (!NeverStarted(fault)) return false;
+  p.MsgBox(names.key + std::wstring(L"の設定を保存できませんでした。\r\n") +
+               FaultText(fault, names, path),
+           MsgIcon::kCritical);
+  return true;
 }
 
 }  // namespace
@@ -54,15 +70,10 @@ void Form1::Form_Load() {
   // Both checks run first, also when the flag alone would decide: the reports say why.
   const ProgramFault word = CheckProgram(p_, m_.WordPath);
   const ProgramFault text = CheckProgram(p_, m_.TextPath);
-  for (const auto& [flag, fault, names, path] :
-       {std::tuple(m_.WordPathInvalid, word, kWordNames, m_.WordPath),
-        std::tuple(m_.TextPathInvalid, text, kTextNames, m_.TextPath)}) {
-    if (!flag) continue;
-    const std::wstring why = FaultText(fault, names, path);
-    p_.MsgBox(names.invalid + (why.empty() ? why : L"\r\n" + why), MsgIcon::kCritical);
-  }
+  if (m_.WordPathInvalid) ReportInvalid(p_, word, kWordNames, m_.WordPath);
+  if (m_.TextPathInvalid) ReportInvalid(p_, text, kTextNames, m_.TextPath);
   // A setting Talvern never starts is detected afresh, as a missing one is.
-  if (Refused(word)) m_.WordPath.clear();
+  if (NeverStarted(word)) m_.WordPath.clear();
   if (word != ProgramFault::kNone || m_.WordPathInvalid) DetectWordPath();
   if (text != ProgramFault::kNone || m_.TextPathInvalid) FallBackToNotepad();
 
@@ -186,15 +197,9 @@ bool Form1::SaveSettings() {
       {L"EXE", L"WORD", view_.Text1()},
       {L"EXE", L"TEXT", view_.Text2()},
   };
-  // A path no run would start is never saved; an empty one is detected when the window opens.
-  for (const auto& [names, typed] :
-       {std::pair(kWordNames, settings[0].value), std::pair(kTextNames, settings[1].value)}) {
-    const std::wstring path = ini::AsRead(typed);
-    const ProgramFault fault = path.empty() ? ProgramFault::kNone : CheckProgram(p_, path);
-    if (!Refused(fault)) continue;
-    p_.MsgBox(names.key + std::wstring(L"の設定を保存できませんでした。\r\n") +
-                  FaultText(fault, names, path),
-              MsgIcon::kCritical);
+  // A path no run would start is never saved.
+  if (RefuseToSave(p_, kWordNames, settings[0].value) ||
+      RefuseToSave(p_, kTextNames, settings[1].value)) {
     return false;
   }
   // While the option is off, a settings file that never mentioned it stays exactly as

@@ -155,10 +155,8 @@ TEST_F(DispatchTest, MissingExecutableShowsTheWindowWithItsFlag) {
   EXPECT_TRUE(word_invalid_when_shown);
 }
 
-// Programs that exist yet are never started: paths that are not full (found from the
-// current folder, a document's when Explorer starts Talvern), Talvern itself by another
-// path (another drive letter for its folder; unreadable, so compared as a file) and a
-// renamed copy of Talvern.
+// Programs that exist yet are never started: paths that are not full, Talvern itself by
+// another drive letter (unreadable, so compared as a file) and a renamed copy of Talvern.
 TEST_F(DispatchTest, ProgramThatIsNoFullPathOrTalvernShowsTheWindowWithItsFlag) {
   fake.files.aliases[L"T:\\TALVERN.EXE"] = L"C:\\Tools\\talvern.exe";
   fake.files.open_errors[L"T:\\TALVERN.EXE"] = L"CreateFileW: Access is denied.";
@@ -167,7 +165,6 @@ TEST_F(DispatchTest, ProgramThatIsNoFullPathOrTalvernShowsTheWindowWithItsFlag) 
                                  L"T:\\TALVERN.EXE", L"D:\\Copy\\edit.exe"}) {
     fake.files.files[program] = "MZ";
     m.TextPath = program;
-    m.TextPathInvalid = false;
     EXPECT_EQ(Send(L"C:\\a.txt", "abc"), HandOffResult::kSettingsShown) << program;
     EXPECT_TRUE(text_invalid_when_shown) << program;
   }

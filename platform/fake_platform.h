@@ -43,7 +43,6 @@ class FakeFileSystem : public FileSystem {
   std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override;
   bool ProbePlainFile(const std::wstring& path) override;
   bool SameFile(const std::wstring& a, const std::wstring& b) override;
-  /// Reads the files of `files` that `open_errors` leaves alone.
   bool ReadInternalName(const std::wstring& path, std::wstring* name) override;
 
   std::map<std::wstring, std::wstring> aliases;         ///< path -> the file it also names.

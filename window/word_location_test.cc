@@ -57,7 +57,6 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
       {{{other_suite}, {kWinword}}, L"C:\\Program Files\\Microsoft Office\\Office16", false},
       {{{L"C:\\WINWORD.EXE /Automation"}}, L"C:\\", false},
       {{{gone}, {L""}}, L"", false},
-      // Talvern's folder, with a copy of it named like Word.
       {{{L"\"C:\\Tools\\talvern.exe\" /Automation"}, {kWinword}},
        L"C:\\Program Files\\Microsoft Office\\Office16",
        false},

@@ -82,58 +82,35 @@ TEST_F(DispatchTest, MissingTextEditorStopsAtTheFirstPlainDocument) {
   EXPECT_THAT(Launches(outcome), ElementsAre(Started(word_, a)));
 }
 
-// Talvern's own folder by another path: through drive Z:, which Wine maps to the Unix root;
-// without a Wine prefix, its short form.
-std::wstring AnotherPathTo(const std::wstring& path) {
-  const wchar_t* prefix = _wgetenv(L"WINEPREFIX");
-  std::wstring other(MAX_PATH, L'\0');
-  if (!prefix) return other.substr(0, GetShortPathNameW(path.c_str(), &other[0], MAX_PATH));
-  other = L"Z:" + std::wstring(prefix) + L"\\drive_c" + path.substr(2);
-  std::replace(other.begin(), other.end(), L'/', L'\\');
-  return other;
-}
-
-// Talvern started in the documents' folder, as Explorer may start it.
-struct CurrentFolder {
-  explicit CurrentFolder(const std::wstring& folder) : before(MAX_PATH, L'\0') {
-    before.resize(GetCurrentDirectoryW(MAX_PATH, &before[0]));
-    SetCurrentDirectoryW(folder.c_str());
-  }
-  ~CurrentFolder() { SetCurrentDirectoryW(before.c_str()); }
-  std::wstring before;
-};
-
-// Programs Talvern never starts: itself by another path, a renamed copy of it, and a path
-// that is not full, which would run the notepad.exe lying beside the document.
+// Never started: Talvern by another path (drive Z: is Wine's Unix root), and a path that is
+// not full, which from the document's folder would run the notepad.exe lying there.
 TEST_F(DispatchTest, TalvernOrNoFullPathAsTheProgramOpensTheWindowInstead) {
+  ASSERT_TRUE(_wgetenv(L"WINEPREFIX")) << "needs Wine's drive Z:";
+  std::wstring itself =
+      L"Z:" + std::wstring(_wgetenv(L"WINEPREFIX")) + L"/drive_c" + exe_.substr(2);
+  std::replace(itself.begin(), itself.end(), L'/', L'\\');
   const std::wstring planted = docs_ + L"notepad.exe";
   ASSERT_TRUE(InstallStandIn(planted));
-  const std::wstring copy = CopyTalvern(folder_ + L"copy\\", L"editor.exe");
-  const std::wstring itself = AnotherPathTo(exe_);
-  ASSERT_NE(itself, exe_);
   const std::wstring a = Document(L"a.doc", "text");
-  const std::wstring talvern =
-      L" は Talvern 自身です。\r\n"
-      L"Textの場所にはテキスト エディターの実行ファイルを指定してください。";
-  const struct {
-    std::wstring program;
-    std::wstring why;
-  } rows[] = {
-      {itself, itself + talvern},
-      {copy, copy + talvern},
+  const std::wstring rows[][2] = {
+      {itself,
+       L" は Talvern 自身です。\r\n"
+       L"Textの場所にはテキスト エディターの実行ファイルを指定してください。"},
       {L"notepad.exe",
-       L"notepad.exe はフル パスではありません。\r\nTextの場所には、C:\\ や \\\\サーバー名\\ "
+       L" はフル パスではありません。\r\nTextの場所には、C:\\ や \\\\サーバー名\\ "
        L"から始まるフル パスを指定してください。"},
   };
-  CurrentFolder in_docs(docs_);
+  wchar_t before[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, before);
+  SetCurrentDirectoryW(docs_.c_str());
   for (const auto& row : rows) {
-    SCOPED_TRACE(Utf8(row.program));
-    EXPECT_TRUE(WriteDataIni(app_, DataIniBytes(word_, row.program)));
+    EXPECT_TRUE(WriteDataIni(app_, DataIniBytes(word_, row[0])));
     const Outcome outcome = DispatchWith(exe_, a, {word_, text_, planted});
     ExpectEndsInWindow(outcome);
-    ExpectReportedBeforeWindow(outcome, L"TEXTの設定が不正です\r\n" + row.why);
-    EXPECT_THAT(outcome.starts, IsEmpty());
+    ExpectReportedBeforeWindow(outcome, L"TEXTの設定が不正です\r\n" + row[0] + row[1]);
+    EXPECT_THAT(outcome.starts, IsEmpty()) << Utf8(row[0]);
   }
+  SetCurrentDirectoryW(before);
 }
 
 // Data.ini written by other programs or by hand, read through GetPrivateProfileString.

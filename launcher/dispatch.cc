@@ -6,12 +6,15 @@
 
 #include "launcher/formats.h"
 #include "platform/decimal.h"
+#include "platform/paths.h"
 
 namespace talvern {
 
 namespace {
 
 constexpr std::size_t kSignatureLength = kCompoundSignature.size();
+// The InternalName of Talvern's version information (platform/talvern.rc), in every version.
+constexpr wchar_t kInternalName[] = L"Talvern";
 
 }  // namespace
 
@@ -83,11 +86,27 @@ bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, Cla
   return true;
 }
 
+bool IsTalvern(Platform& p, const std::wstring& path) {
+  // The running executable's own version information names Talvern as well, so a file that
+  // could be read needs no comparing with it (which costs more under Wine than the reads).
+  std::wstring name;
+  if (p.files->ReadInternalName(path, &name)) return SamePathText(name, kInternalName);
+  return p.files->SameFile(path, p.App.ExeFile);
+}
+
+ProgramFault CheckProgram(Platform& p, const std::wstring& path) {
+  if (path.empty()) return ProgramFault::kMissing;
+  if (!IsFullPath(path)) return ProgramFault::kNotFullPath;
+  if (!CheckFileExists(p, path)) return ProgramFault::kMissing;
+  return IsTalvern(p, path) ? ProgramFault::kTalvern : ProgramFault::kNone;
+}
+
 namespace {
 
 HandOffResult StartProgram(const Module1& m, Platform& p, const std::wstring& executable,
                            bool* invalid_flag) {
-  if (!CheckFileExists(p, executable)) {
+  // Each is what a missing program is: a setting to fix, not a program to start.
+  if (CheckProgram(p, executable) != ProgramFault::kNone) {
     *invalid_flag = true;
     p.window->ShowModal();
     return HandOffResult::kSettingsShown;

@@ -42,6 +42,22 @@ struct Classification {
 bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, Classification* found,
                       std::wstring* error);
 
+/// Why a program setting is not started; kNone when it may be.
+enum class ProgramFault {
+  kNone,
+  kMissing,      ///< empty, or no file of that path.
+  kNotFullPath,  ///< relative, drive- or root-relative: it would be found from the current folder.
+  kTalvern,      ///< Talvern itself, by any path, or a copy of it: it would start itself.
+};
+
+/// True when the file `path` is a program whose version information names Talvern (the
+/// running executable's does too) or, unreadable, is the running executable compared as a file.
+bool IsTalvern(Platform& p, const std::wstring& path);
+
+/// What stands in the way of starting `path`, checked in the order of ProgramFault, so that
+/// a path that is not full is never looked for.
+ProgramFault CheckProgram(Platform& p, const std::wstring& path);
+
 /// What became of one document.
 enum class HandOffResult {
   kStarted,        ///< its program was started.
@@ -50,7 +66,7 @@ enum class HandOffResult {
 };
 
 /// Tests `document` and starts Word or the text editor for it, with the command line
-/// `"<program>" "<document>"`.
+/// `"<program>" "<document>"`; a program with a ProgramFault shows the settings window.
 HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& document);
 
 }  // namespace talvern

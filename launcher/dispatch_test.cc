@@ -155,6 +155,22 @@ TEST_F(DispatchTest, MissingExecutableShowsTheWindowWithItsFlag) {
   EXPECT_TRUE(word_invalid_when_shown);
 }
 
+// Programs that exist yet are never started: paths that are not full, Talvern itself by
+// another drive letter (unreadable, so compared as a file) and a renamed copy of Talvern.
+TEST_F(DispatchTest, ProgramThatIsNoFullPathOrTalvernShowsTheWindowWithItsFlag) {
+  fake.files.aliases[L"T:\\TALVERN.EXE"] = L"C:\\Tools\\talvern.exe";
+  fake.files.open_errors[L"T:\\TALVERN.EXE"] = L"CreateFileW: Access is denied.";
+  fake.files.internal_names[L"D:\\Copy\\edit.exe"] = L"Talvern";
+  for (const wchar_t* program : {L"notepad.exe", L"C:notepad.exe", L"\\docs\\notepad.exe",
+                                 L"T:\\TALVERN.EXE", L"D:\\Copy\\edit.exe"}) {
+    fake.files.files[program] = "MZ";
+    m.TextPath = program;
+    EXPECT_EQ(Send(L"C:\\a.txt", "abc"), HandOffResult::kSettingsShown) << program;
+    EXPECT_TRUE(text_invalid_when_shown) << program;
+  }
+  EXPECT_TRUE(fake.processes.started.empty());
+}
+
 TEST_F(DispatchTest, UnreadableDocumentIsReportedAndSkipped) {
   const struct {
     const wchar_t* path;

@@ -43,8 +43,17 @@ std::wstring ProgramLine(Platform& p, bool to_word, const TrialSettings& setting
   const std::wstring& program = to_word ? settings.word : settings.text;
   std::wstring line =
       (to_word ? L"Word で開きます: " : L"テキスト エディターで開きます: ") + program;
-  // Dispatch checks the program the same way before it starts it.
-  if (!CheckFileExists(p, program)) line += L"\r\nこのプログラムが見つかりません。";
+  // Dispatch makes the same check before it starts the program.
+  switch (CheckProgram(p, program)) {
+    case ProgramFault::kNone:
+      break;
+    case ProgramFault::kMissing:
+      return line + L"\r\nこのプログラムが見つかりません。";
+    case ProgramFault::kNotFullPath:
+      return line + L"\r\nフル パスではないため起動しません。";
+    case ProgramFault::kTalvern:
+      return line + L"\r\nTalvern 自身のため起動しません。";
+  }
   return line;
 }
 

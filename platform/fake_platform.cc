@@ -93,7 +93,16 @@ bool FakeFileSystem::FileExists(const std::wstring& path) {
 }
 
 bool FakeFileSystem::SameFile(const std::wstring& a, const std::wstring& b) {
-  return Lower(a) == Lower(b);
+  auto file = [this](const std::wstring& path) {
+    return Lower(aliases.count(path) ? aliases.at(path) : path);
+  };
+  return file(a) == file(b);
+}
+
+bool FakeFileSystem::ReadInternalName(const std::wstring& path, std::wstring* name) {
+  if (!files.count(path) || open_errors.count(path)) return false;
+  *name = internal_names.count(path) ? internal_names.at(path) : std::wstring();
+  return true;
 }
 
 std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path,

@@ -36,13 +36,17 @@ class FakeMessages : public MessageBoxes {
 class FakeProfile;
 
 /// Files as byte strings; folders as a set; paths compared exactly, but SameFile ignores
-/// case. A settings file that `profile` holds exists too.
+/// case and follows `aliases`. A settings file that `profile` holds exists too.
 class FakeFileSystem : public FileSystem {
  public:
   bool FileExists(const std::wstring& path) override;
   std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override;
   bool ProbePlainFile(const std::wstring& path) override;
   bool SameFile(const std::wstring& a, const std::wstring& b) override;
+  bool ReadInternalName(const std::wstring& path, std::wstring* name) override;
+
+  std::map<std::wstring, std::wstring> aliases;         ///< path -> the file it also names.
+  std::map<std::wstring, std::wstring> internal_names;  ///< program -> its InternalName.
 
   std::map<std::wstring, std::string> files;
   const FakeProfile* profile = nullptr;
@@ -111,7 +115,9 @@ class FakeProcesses : public ProcessStarter {
 class FakeEnvironment : public Environment {
  public:
   std::wstring Get(const std::wstring& name) override;
+  std::wstring WindowsFolder() override { return windows_folder; }
   std::map<std::wstring, std::wstring> variables;
+  std::wstring windows_folder = L"C:\\WINDOWS";
 };
 
 class FakeWord : public WordAutomation {

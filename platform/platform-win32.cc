@@ -162,6 +162,23 @@ std::wstring ReachablePath(const std::wstring& path) {
   return ExtendedLengthPath(full);
 }
 
+// The existing `path` opened for `access`, shared with every other program; never created.
+HANDLE OpenExisting(const std::wstring& path, DWORD access) {
+  return CreateFileW(ReachablePath(path).c_str(), access,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// The volume and the index on it of the file `path`: the file itself, whatever path names it.
+bool Identify(const std::wstring& path, BY_HANDLE_FILE_INFORMATION* info) {
+  // Reading attributes is never refused for sharing, unlike reading data.
+  HANDLE file = OpenExisting(path, FILE_READ_ATTRIBUTES);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const BOOL ok = GetFileInformationByHandle(file, info);
+  CloseHandle(file);
+  return ok != FALSE;
+}
+
 // True when a file (not a folder) exists at `path`.
 bool IsFile(const std::wstring& path) {
   if (path.empty()) return false;
@@ -174,9 +191,7 @@ class Win32FileSystem : public FileSystem {
   bool FileExists(const std::wstring& path) override { return IsFile(path); }
 
   std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override {
-    HANDLE file = CreateFileW(ReachablePath(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = OpenExisting(path, GENERIC_READ);
     if (file == INVALID_HANDLE_VALUE) {
       *error = Win32ErrorText(L"CreateFileW", GetLastError());
       return nullptr;
@@ -196,13 +211,18 @@ class Win32FileSystem : public FileSystem {
   }
 
   bool SameFile(const std::wstring& a, const std::wstring& b) override {
-    const std::vector<std::wstring> forms = PathForms(b);
-    for (const std::wstring& form : PathForms(a)) {
-      for (const std::wstring& other : forms) {
-        if (SamePathText(form, other)) return true;
-      }
-    }
-    return false;
+    BY_HANDLE_FILE_INFORMATION x, y;
+    if (!Identify(a, &x) || !Identify(b, &y)) return SamePathText(a, b);
+    return x.dwVolumeSerialNumber == y.dwVolumeSerialNumber &&
+           x.nFileIndexHigh == y.nFileIndexHigh && x.nFileIndexLow == y.nFileIndexLow;
+  }
+
+  bool ReadInternalName(const std::wstring& path, std::wstring* name) override {
+    HANDLE file = OpenExisting(path, GENERIC_READ);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    *name = VersionInternalName(file);
+    CloseHandle(file);
+    return true;
   }
 };
 
@@ -274,9 +294,7 @@ class Win32ProfileStore : public ProfileStore {
   bool HoldForReading(const std::wstring& file, std::shared_ptr<void>* hold, std::wstring* error,
                       bool* in_use) override {
     hold->reset();
-    HANDLE handle = CreateFileW(ReachablePath(file).c_str(), GENERIC_READ,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = OpenExisting(file, GENERIC_READ);
     if (handle != INVALID_HANDLE_VALUE) {
       hold->reset(handle, CloseHandle);
       return true;
@@ -351,6 +369,12 @@ class Win32Environment : public Environment {
     std::vector<wchar_t> buffer(size);
     DWORD length = GetEnvironmentVariableW(name.c_str(), buffer.data(), size);
     return length < size ? std::wstring(buffer.data(), length) : std::wstring();
+  }
+
+  std::wstring WindowsFolder() override {
+    wchar_t folder[MAX_PATH + 1];
+    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
+    return length && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
   }
 };
 

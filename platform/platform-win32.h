@@ -34,6 +34,10 @@ void SetMessageOwner(void* window);
 /// The running Windows' build number, as ntdll's RtlGetVersion gives it; 0 when unknown.
 unsigned long WindowsBuild();
 
+/// The InternalName of the version information of the program open as `file` (a HANDLE
+/// with read access), read from its bytes; empty when it has none.
+std::wstring VersionInternalName(void* file);
+
 }  // namespace talvern
 
 #endif  // TALVERN_PLATFORM_PLATFORM_WIN32_H_

@@ -71,8 +71,14 @@ class FileSystem {
                                                   std::wstring* error) = 0;
   /// True when exactly `path` names a plain file: not a folder, not hidden, not system.
   virtual bool ProbePlainFile(const std::wstring& path) = 0;
-  /// True when the paths `a` and `b` name the same file (any case, long or short form).
+  /// True when the paths `a` and `b` name the same file, compared as files (volume and file
+  /// index), so any letter case, short form, drive letter, SUBST or junction matches; paths
+  /// of which either cannot be opened match only as the same text.
   virtual bool SameFile(const std::wstring& a, const std::wstring& b) = 0;
+  /// Reads into `name` the InternalName of the version information of the program file
+  /// `path` (empty when it has none) from its bytes: nothing of it is loaded or run. False
+  /// when the file cannot be opened for reading.
+  virtual bool ReadInternalName(const std::wstring& path, std::wstring* name) = 0;
 };
 
 /// The settings file, in the INI format of the profile functions.
@@ -123,6 +129,8 @@ class Environment {
   virtual ~Environment() = default;
   /// The value of the variable `name`; empty when it is not set.
   virtual std::wstring Get(const std::wstring& name) = 0;
+  /// The Windows folder as the system gives it (GetWindowsDirectoryW); empty when it cannot.
+  virtual std::wstring WindowsFolder() = 0;
 };
 
 /// The word processor's automation object ("Word.Application").

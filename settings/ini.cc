@@ -47,6 +47,15 @@ std::wstring ReadSetting(Platform& p, const std::wstring& section, const std::ws
   return p.profile->Read(SettingsFile(p.App), section, key);
 }
 
+std::wstring AsRead(const std::wstring& value) {
+  const std::size_t first = value.find_first_not_of(L" \t");
+  if (first == std::wstring::npos) return std::wstring();
+  std::wstring text = value.substr(first, value.find_last_not_of(L" \t") + 1 - first);
+  const bool quoted =
+      text.size() >= 2 && (text[0] == L'"' || text[0] == L'\'') && text.back() == text[0];
+  return quoted ? text.substr(1, text.size() - 2) : text;
+}
+
 std::int32_t WriteSetting(Platform& p, const std::wstring& section, const std::wstring& key,
                           const std::wstring& value, std::wstring* why) {
   std::wstring error;

@@ -20,6 +20,10 @@ std::wstring SettingsFile(const AppFacts& app);
 /// The whole value of `key` in `section`; empty when there is none. Never creates the file.
 std::wstring ReadSetting(Platform& p, const std::wstring& section, const std::wstring& key);
 
+/// `value` as the profile functions read it back once written: without the blanks around it
+/// and without one pair of quotes (" or ') around what is left.
+std::wstring AsRead(const std::wstring& value);
+
 /// Writes one key; nonzero on success, 0 when the value could not be stored exactly
 /// (then nothing was written and `why`, when given, says why).
 std::int32_t WriteSetting(Platform& p, const std::wstring& section, const std::wstring& key,

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "launcher/dispatch.h"
 #include "launcher/explain.h"
 #include "platform/paths.h"
 #include "settings/ini.h"
@@ -17,18 +18,67 @@ namespace {
 const wchar_t kWordProgId[] = L"Word.Application";
 const wchar_t kDefaultWordPath[] = L"C:\\Program Files\\Microsoft Office\\Office\\WINWORD.EXE";
 
+// How the messages name one program setting.
+struct SettingNames {
+  const wchar_t* key;
+  const wchar_t* invalid;  ///< the report of the flag that dispatch set.
+  const wchar_t* box;
+  const wchar_t* program;  ///< what the box must name, in a sentence.
+};
+const SettingNames kWordNames = {L"WORD", L"WORDの設定が不正です", L"Wordの場所",
+                                 L"Wordの場所には Word の実行ファイルを指定してください。"};
+const SettingNames kTextNames = {
+    L"TEXT", L"TEXTの設定が不正です", L"Textの場所",
+    L"Textの場所にはテキスト エディターの実行ファイルを指定してください。"};
+
+// What is wrong with `path` and what to do, in two lines; empty for a missing program,
+// which needs no more words.
+std::wstring FaultText(ProgramFault fault, const SettingNames& names, const std::wstring& path) {
+  if (fault == ProgramFault::kTalvern) {
+    return path + L" は Talvern 自身です。\r\n" + names.program;
+  }
+  if (fault != ProgramFault::kNotFullPath) return std::wstring();
+  return path + L" はフル パスではありません。\r\n" + names.box +
+         L"には、C:\\ や \\\\サーバー名\\ から始まるフル パスを指定してください。";
+}
+
+// A path that no run would start, whatever happens to the disk until then.
+bool NeverStarted(ProgramFault fault) {
+  return fault == ProgramFault::kNotFullPath || fault == ProgramFault::kTalvern;
+}
+
+// Reports the invalid flag that dispatch set, with why when it is more than a missing file.
+void ReportInvalid(Platform& p, ProgramFault fault, const SettingNames& names,
+                   const std::wstring& path) {
+  const std::wstring why = FaultText(fault, names, path);
+  p.MsgBox(names.invalid + (why.empty() ? why : L"\r\n" + why), MsgIcon::kCritical);
+}
+
+// True, after telling the user, when the box's text `typed` must not be saved. It is
+// checked as it will be read back; an empty box is detected when the window opens next.
+bool RefuseToSave(Platform& p, const SettingNames& names, const std::wstring& typed) {
+  const std::wstring path = ini::AsRead(typed);
+  const ProgramFault fault = path.empty() ? ProgramFault::kNone : CheckProgram(p, path);
+  if (!NeverStarted(fault)) return false;
+  p.MsgBox(names.key + std::wstring(L"の設定を保存できませんでした。\r\n") +
+               FaultText(fault, names, path),
+           MsgIcon::kCritical);
+  return true;
+}
+
 }  // namespace
 
 void Form1::Form_Load() {
   SaveOnClose = false;
-  if (m_.WordPathInvalid) p_.MsgBox(L"WORDの設定が不正です", MsgIcon::kCritical);
-  if (m_.TextPathInvalid) p_.MsgBox(L"TEXTの設定が不正です", MsgIcon::kCritical);
-
-  // The existence checks run first, also when the flag alone would decide.
-  const bool word_exists = CheckFileExists(p_, m_.WordPath);
-  if (!word_exists || m_.WordPathInvalid) DetectWordPath();
-  const bool text_exists = CheckFileExists(p_, m_.TextPath);
-  if (!text_exists || m_.TextPathInvalid) FallBackToNotepad();
+  // Both checks run first, also when the flag alone would decide: the reports say why.
+  const ProgramFault word = CheckProgram(p_, m_.WordPath);
+  const ProgramFault text = CheckProgram(p_, m_.TextPath);
+  if (m_.WordPathInvalid) ReportInvalid(p_, word, kWordNames, m_.WordPath);
+  if (m_.TextPathInvalid) ReportInvalid(p_, text, kTextNames, m_.TextPath);
+  // A setting Talvern never starts is detected afresh, as a missing one is.
+  if (NeverStarted(word)) m_.WordPath.clear();
+  if (word != ProgramFault::kNone || m_.WordPathInvalid) DetectWordPath();
+  if (text != ProgramFault::kNone || m_.TextPathInvalid) FallBackToNotepad();
 
   view_.SetText1(m_.WordPath);
   view_.SetText2(m_.TextPath);
@@ -50,8 +100,8 @@ void Form1::DetectWordPath() {
   // Without Word, compound documents are best opened by what Windows already opens them with;
   // Windows' chooser is no such program (picking Talvern there would only bring it back).
   std::wstring program, name;
-  if (p_.associations->Query(L".doc", L"open", &program, &name) && p_.files->FileExists(program) &&
-      !IsWindowsChooser(program) && !p_.files->SameFile(program, p_.App.ExeFile) &&
+  if (p_.associations->Query(L".doc", L"open", &program, &name) &&
+      CheckProgram(p_, program) == ProgramFault::kNone && !IsWindowsChooser(program) &&
       !p_.files->SameFile(program, TextEditor())) {
     if (name.empty()) name = FileName(program);
     p_.MsgBox(
@@ -67,7 +117,10 @@ void Form1::DetectWordPath() {
 }
 
 std::wstring Form1::NotepadPath() {
-  return AddPathSeparator(p_.environment->Get(L"WINDIR")) + L"notepad.exe";
+  // WINDIR is anyone's to set: only a full path says where the Windows folder is.
+  std::wstring folder = p_.environment->Get(L"WINDIR");
+  if (!IsFullPath(folder)) folder = p_.environment->WindowsFolder();
+  return AddPathSeparator(folder) + L"notepad.exe";
 }
 
 std::wstring Form1::TextEditor() {
@@ -81,14 +134,23 @@ void Form1::FallBackToNotepad() {
   }
 }
 
+bool Form1::Browse(bool word, std::wstring* chosen) {
+  *chosen = BrowseForExecutable(p_, view_.Handle(), L"");
+  if (*chosen == kNoChoice) return false;
+  if (!IsTalvern(p_, *chosen)) return true;
+  p_.MsgBox(FaultText(ProgramFault::kTalvern, word ? kWordNames : kTextNames, *chosen),
+            MsgIcon::kExclamation);
+  return false;
+}
+
 void Form1::cmdWord_Click() {
-  const std::wstring result = BrowseForExecutable(p_, view_.Handle(), L"");
-  if (result != kNoChoice) view_.SetText1(result);
+  std::wstring result;
+  if (Browse(true, &result)) view_.SetText1(result);
 }
 
 void Form1::cmdText_Click() {
-  const std::wstring result = BrowseForExecutable(p_, view_.Handle(), L"");
-  if (result != kNoChoice) view_.SetText2(result);
+  std::wstring result;
+  if (Browse(false, &result)) view_.SetText2(result);
 }
 
 void Form1::Command1_Click() {
@@ -162,6 +224,11 @@ bool Form1::SaveSettings() {
       {L"EXE", L"WORD", view_.Text1()},
       {L"EXE", L"TEXT", view_.Text2()},
   };
+  // A path no run would start is never saved.
+  if (RefuseToSave(p_, kWordNames, settings[0].value) ||
+      RefuseToSave(p_, kTextNames, settings[1].value)) {
+    return false;
+  }
   // While the option is off, a settings file that never mentioned it stays exactly as
   // the versions without the option wrote it.
   const bool word_formats = view_.WordFormatsChecked();

@@ -81,6 +81,9 @@ class Form1 {
   void DetectWordPath();
   void FallBackToNotepad();
   std::wstring NotepadPath();
+  /// Browses for the program of Word (`word`) or the text editor; false, after telling the
+  /// user why, when nothing or Talvern was chosen.
+  bool Browse(bool word, std::wstring* chosen);
   /// The text editor the window will show: the configured one, or else Notepad.
   std::wstring TextEditor();
   /// Saves the boxes and the check mark all or nothing; false after telling the user why not.

@@ -14,6 +14,7 @@ namespace {
 const wchar_t kDefaultWord[] = L"C:\\Program Files\\Microsoft Office\\Office\\WINWORD.EXE";
 const wchar_t kNotFoundWord[] = L"Winword.exeが見つかりませんでした";
 const wchar_t kNotFoundNotepad[] = L"メモ帳が見つかりませんでした";
+const wchar_t kCopy[] = L"D:\\Copy\\edit.exe";  // a renamed copy of Talvern
 
 TEST_F(Form1Test, ValidConfigurationOpensQuietlyWithoutStartingWord) {
   m.WordPath = kWord;
@@ -63,7 +64,7 @@ TEST_F(Form1Test, DetectedFolderGetsExactlyOneSeparator) {
 }
 
 // Word detection failing: what Text1 shows and which message comes, also when Windows
-// names a program for opening ".doc" files.
+// names a program for opening ".doc" files; Talvern is never kept or filled in.
 TEST_F(Form1Test, FailedDetectionKeepsAConfiguredPathAndDefaultsAnEmptyOne) {
   const wchar_t kWriter[] = L"E:\\Apps\\writer.exe";
   const wchar_t kChooser[] = L"C:\\WINDOWS\\System32\\OPENWITH.EXE";
@@ -82,13 +83,16 @@ TEST_F(Form1Test, FailedDetectionKeepsAConfiguredPathAndDefaultsAnEmptyOne) {
       {L"", L"E:\\Apps\\gone.exe", kDefaultWord, kNotFoundWord},
       {L"", kWriter, kWriter, filled.c_str()},
       {L"", kChooser, kDefaultWord, kNotFoundWord},
+      {L"C:\\Tools\\TALVERN.EXE", kWriter, kWriter, filled.c_str()},
+      {L"", kCopy, kDefaultWord, kNotFoundWord},
   };
   for (const auto& row : rows) {
     FakePlatform f;
     f.environment.variables[L"WINDIR"] = L"C:\\WINDOWS";
-    f.files.files[kNotepad] = "MZ";
-    f.files.files[kWriter] = "MZ";
-    f.files.files[kChooser] = "MZ";
+    for (const wchar_t* file : {kNotepad, kWriter, kChooser, kCopy, L"C:\\Tools\\TALVERN.EXE"}) {
+      f.files.files[file] = "MZ";
+    }
+    f.files.internal_names[kCopy] = f.files.internal_names[L"C:\\Tools\\TALVERN.EXE"] = L"Talvern";
     if (*row.doc_program) f.associations.programs[{L".doc", L"open"}] = {row.doc_program, L""};
     FreshForm fresh(f.platform);
     fresh.module.WordPath = row.configured;
@@ -152,8 +156,9 @@ TEST_F(Form1Test, MessagesComeBeforeTheBoxesAreFilled) {
   EXPECT_EQ(Prompts(), (std::vector<std::wstring>{L"WORDの設定が不正です", kNotFoundWord}));
 }
 
-// The Notepad fallback for a missing text editor.
+// The Notepad fallback for a missing text editor; D:\Win is GetWindowsDirectoryW's folder.
 TEST_F(Form1Test, NotepadFallback) {
+  const wchar_t kSystemNotepad[] = L"D:\\Win\\notepad.exe";
   const struct {
     const wchar_t* windir;  // null: not set
     const wchar_t* file;    // file present, null for none
@@ -163,11 +168,13 @@ TEST_F(Form1Test, NotepadFallback) {
       {L"C:\\WINDOWS", kNotepad, kNotepad, false},
       {L"C:\\WINDOWS\\", kNotepad, kNotepad, false},
       {L"C:\\WINDOWS", nullptr, kNotepad, true},
-      {nullptr, nullptr, L"\\notepad.exe", true},
-      {nullptr, L"\\notepad.exe", L"\\notepad.exe", false},
+      {nullptr, nullptr, kSystemNotepad, true},
+      {nullptr, kSystemNotepad, kSystemNotepad, false},
+      {L"WINDOWS", kSystemNotepad, kSystemNotepad, false},
   };
   for (const auto& row : rows) {
     FakePlatform f;
+    f.environment.windows_folder = L"D:\\Win";
     if (row.windir) f.environment.variables[L"WINDIR"] = row.windir;
     if (row.file) f.files.files[row.file] = "MZ";
     f.files.files[kWord] = "MZ";
@@ -314,6 +321,30 @@ TEST_F(Form1Test, UnsavableTextPathLeavesWordUnchangedToo) {
   EXPECT_TRUE(view.closed);
   EXPECT_EQ(Stored(L"WORD"), L"C:\\old\\WINWORD.EXE");
   EXPECT_EQ(Stored(L"TEXT"), L"C:\\old\\edit.exe");
+}
+
+// Save-and-close refuses a path that is not full (as it will be read back) or is Talvern:
+// the window stays open, nothing is written. Browsing refuses Talvern too.
+TEST_F(Form1Test, SaveAndBrowseRefuseAPathThatIsNotFullOrTalvern) {
+  fake.files.files[kCopy] = "MZ";
+  fake.files.internal_names[kCopy] = L"Talvern";
+  for (const wchar_t* typed :
+       {L" \"notepad.exe\" ", L"C:notepad.exe", L"\\docs\\notepad.exe", kCopy}) {
+    view.text2 = typed;
+    form.Command3_Click();
+    EXPECT_FALSE(view.closed) << typed;
+  }
+  EXPECT_TRUE(fake.profile.writes.empty());
+  ASSERT_EQ(fake.messages.shown.size(), 4u);
+  EXPECT_EQ(fake.messages.shown[0].prompt,
+            L"TEXTの設定を保存できませんでした。\r\nnotepad.exe はフル パスではありません。\r\n"
+            L"Textの場所には、C:\\ や \\\\サーバー名\\ から始まるフル パスを指定してください。");
+  fake.dialog.answers = {L"C:\\Tools\\talvern.exe"};
+  form.cmdText_Click();
+  EXPECT_EQ(view.text2, kCopy);
+  EXPECT_EQ(fake.messages.shown.back().prompt,
+            L"C:\\Tools\\talvern.exe は Talvern 自身です。\r\n"
+            L"Textの場所にはテキスト エディターの実行ファイルを指定してください。");
 }
 
 TEST_F(Form1Test, SecondSaveAfterFixingTheBoxGoesThrough) {

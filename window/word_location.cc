@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "launcher/dispatch.h"
 #include "platform/paths.h"
 #include "shell/reg.h"
 
@@ -87,7 +88,9 @@ bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* fold
     const std::size_t separator = program.find_last_of(L'\\');
     // A drive root keeps its separator: "C:" alone would mean that drive's current folder.
     const std::wstring found = program.substr(0, separator == 2 ? 3 : separator);
-    if (!p.files->FileExists(AddPathSeparator(found) + kWordProgramName)) continue;
+    // A registration may name Talvern (or hold a copy of it named like Word): never taken.
+    const std::wstring word = AddPathSeparator(found) + kWordProgramName;
+    if (CheckProgram(p, word) != ProgramFault::kNone) continue;
     *folder = found;
     return true;
   }

@@ -57,6 +57,9 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
       {{{other_suite}, {kWinword}}, L"C:\\Program Files\\Microsoft Office\\Office16", false},
       {{{L"C:\\WINWORD.EXE /Automation"}}, L"C:\\", false},
       {{{gone}, {L""}}, L"", false},
+      {{{L"\"C:\\Tools\\talvern.exe\" /Automation"}, {kWinword}},
+       L"C:\\Program Files\\Microsoft Office\\Office16",
+       false},
       {{}, L"D:\\Automation", true},
   };
   for (const auto& row : rows) {
@@ -67,6 +70,9 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
           L"C:\\WINWORD.EXE", L"C:\\Winword.exe", L"C:\\Suite\\writer.exe"}) {
       fake.files.files[file] = "MZ";
     }
+    fake.files.files[L"C:\\Tools\\talvern.exe"] = fake.files.files[L"C:\\Tools\\Winword.exe"] =
+        "MZ";
+    fake.files.internal_names[L"C:\\Tools\\Winword.exe"] = L"Talvern";
     fake.word.installed = true;
     fake.word.folder = L"D:\\Automation";
     // The 64-bit view's command first, then the 32-bit view's.

@@ -1,5 +1,7 @@
 // When talvern.exe shows its window instead of dispatching, and what it reads from
 // Data.ini through the real profile functions.
+#include <algorithm>
+
 #include "tests/dispatch/dispatch_fixture.h"
 
 namespace talvern {
@@ -78,6 +80,37 @@ TEST_F(DispatchTest, MissingTextEditorStopsAtTheFirstPlainDocument) {
   ExpectEndsInWindow(outcome);
   ExpectReportedBeforeWindow(outcome, L"TEXTの設定が不正です");
   EXPECT_THAT(Launches(outcome), ElementsAre(Started(word_, a)));
+}
+
+// Never started: Talvern by another path (drive Z: is Wine's Unix root), and a path that is
+// not full, which from the document's folder would run the notepad.exe lying there.
+TEST_F(DispatchTest, TalvernOrNoFullPathAsTheProgramOpensTheWindowInstead) {
+  ASSERT_TRUE(_wgetenv(L"WINEPREFIX")) << "needs Wine's drive Z:";
+  std::wstring itself =
+      L"Z:" + std::wstring(_wgetenv(L"WINEPREFIX")) + L"/drive_c" + exe_.substr(2);
+  std::replace(itself.begin(), itself.end(), L'/', L'\\');
+  const std::wstring planted = docs_ + L"notepad.exe";
+  ASSERT_TRUE(InstallStandIn(planted));
+  const std::wstring a = Document(L"a.doc", "text");
+  const std::wstring rows[][2] = {
+      {itself,
+       L" は Talvern 自身です。\r\n"
+       L"Textの場所にはテキスト エディターの実行ファイルを指定してください。"},
+      {L"notepad.exe",
+       L" はフル パスではありません。\r\nTextの場所には、C:\\ や \\\\サーバー名\\ "
+       L"から始まるフル パスを指定してください。"},
+  };
+  wchar_t before[MAX_PATH] = {};
+  GetCurrentDirectoryW(MAX_PATH, before);
+  SetCurrentDirectoryW(docs_.c_str());
+  for (const auto& row : rows) {
+    EXPECT_TRUE(WriteDataIni(app_, DataIniBytes(word_, row[0])));
+    const Outcome outcome = DispatchWith(exe_, a, {word_, text_, planted});
+    ExpectEndsInWindow(outcome);
+    ExpectReportedBeforeWindow(outcome, L"TEXTの設定が不正です\r\n" + row[0] + row[1]);
+    EXPECT_THAT(outcome.starts, IsEmpty()) << Utf8(row[0]);
+  }
+  SetCurrentDirectoryW(before);
 }
 
 // Data.ini written by other programs or by hand, read through GetPrivateProfileString.

@@ -170,10 +170,16 @@ void RunCommand(Window& w, Command command, FuzzedDataProvider& in) {
       }
       FUZZ_CHECK(fake.messages.shown.size() == messages + 1, typed);
       CheckFailedSave(w, stored, typed);
-      // Nothing stands in the way of a plain path on a willing file.
+      // Nothing stands in the way of a plain full path on a willing file.
       const bool troubled = !fake.profile.fail_reason.empty() ||
                             !fake.profile.key_failures.empty() || fake.profile.writes_allowed >= 0;
-      FUZZ_CHECK(troubled || (text1 + text2).find_first_of(L"한〜") != std::wstring::npos, typed);
+      auto not_full = [](const std::wstring& box) {
+        const std::wstring path = ini::AsRead(box);
+        return !path.empty() && !IsFullPath(path);
+      };
+      FUZZ_CHECK(troubled || not_full(text1) || not_full(text2) ||
+                     (text1 + text2).find_first_of(L"한〜") != std::wstring::npos,
+                 typed);
       break;
     }
     case kTypeWord:
@@ -198,7 +204,8 @@ void RunCommand(Window& w, Command command, FuzzedDataProvider& in) {
 void Run(FuzzedDataProvider& in) {
   Window w;
   SetUp(in, w);
-  CheckLoad(w, w.fake.environment.Get(L"WINDIR"));
+  const std::wstring windir = w.fake.environment.Get(L"WINDIR");
+  CheckLoad(w, windir.empty() ? w.fake.environment.windows_folder : windir);
   for (std::size_t step = 0; step != 12 && !w.view.closed && in.remaining_bytes() != 0; ++step) {
     RunCommand(w, static_cast<Command>(in.ConsumeIntegralInRange<int>(0, kCommandCount - 1)), in);
   }

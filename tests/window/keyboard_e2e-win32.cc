@@ -50,7 +50,8 @@ TEST_F(KeyboardTest, FocusStartsInText1AndTabCyclesInOrder) {
   }
 }
 
-TEST_F(KeyboardTest, EnterAndEscPressNothing) {
+// Enter in a box and Esc anywhere press nothing; Enter on a button presses it, as Space does.
+TEST_F(KeyboardTest, EnterPressesOnlyAFocusedButtonAndEscNothing) {
   TypeInto(kText1, L"C:\\typed.exe");
   for (WORD key : {VK_RETURN, VK_ESCAPE}) {
     ASSERT_TRUE(SendChord(window_, {key}));
@@ -64,6 +65,12 @@ TEST_F(KeyboardTest, EnterAndEscPressNothing) {
   EXPECT_TRUE(NoMessageFor(300));
   EXPECT_TRUE(IsWindow(window_));
   EXPECT_EQ(Utf8(Text(kText1)), "C:\\typed.exe");
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(SendChord(window_, {VK_TAB}));
+  ASSERT_EQ(Focused(), kCommand2);
+  ASSERT_TRUE(SendChord(window_, {VK_RETURN}));  // restore: both boxes emptied
+  for (int i = 0; i < 50 && !Text(kText1).empty(); ++i) Sleep(20);
+  EXPECT_EQ(Utf8(Text(kText1) + Text(kText2)), "");
+  EXPECT_TRUE(IsWindow(window_));
   EXPECT_EQ(DataIni(), before_);
 }
 

@@ -66,7 +66,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     p.MsgBox(L"実行ファイルの場所が分かりません。\r\n" + error, MsgIcon::kCritical);
     return 1;
   }
-  const std::wstring argument_text = ArgumentText(GetCommandLineW(), PathForms(exe_file));
+  const std::wstring argument_text =
+      ArgumentText(GetCommandLineW(), exe_file, [&exe_file] { return PathForms(exe_file); });
   return RunToTheEnd(
       p, [&] { Main(m, p, argument_text); }, &FromAnsi);
 }

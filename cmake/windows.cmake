@@ -12,8 +12,11 @@ if(MINGW)
   # The release exe is built for size: -Os (start-up time is process creation, not the few
   # thousand instructions Talvern runs), and each function and datum in a section of its
   # own, so the linker drops what nothing refers to (code with unwind data stays: ld keeps
-  # every .pdata and .eh_frame). The link map (talvern.map) shows what is left.
-  set(TALVERN_SIZE_FLAGS $<$<CONFIG:Release>:-Os -ffunction-sections -fdata-sections>)
+  # every .pdata and .eh_frame). The link map (talvern.map) shows what is left. Without
+  # gcc's IPA-SRA, which gives each file a private copy of the string members it calls, and
+  # without type information for classes (nothing asks for it; thrown types keep theirs).
+  set(TALVERN_SIZE_FLAGS $<$<CONFIG:Release>:-Os -ffunction-sections -fdata-sections -fno-rtti
+      $<$<CXX_COMPILER_ID:GNU>:-fno-ipa-sra>>)
   target_compile_options(talvern_core PRIVATE ${TALVERN_SIZE_FLAGS})
   # std::terminate's default handler prints the demangled type of the exception to stderr
   # before it aborts. A GUI program has no stderr, and the demangler is 45 KB: abort at once.
@@ -25,6 +28,14 @@ if(MINGW)
   set(TALVERN_TERMINATE_WITH_ABORT
       -Wl,--defsym=${prefix}_ZN9__gnu_cxx27__verbose_terminate_handlerEv=${prefix}abort)
 endif()
+# libstdc++'s headers declare std::string and std::wstring instantiated in the library, whose
+# prebuilt copies come whole (about 100 KB on x86). _GLIBCXX_ASSERTIONS drops those
+# declarations (and checks bounds), so only the members used are compiled in; its throw
+# helpers, which build string-carrying exceptions, are app/library_failures-win32.cc's.
+if(MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  set(TALVERN_LIBSTDCXX ON)
+  target_compile_definitions(talvern_core PRIVATE _GLIBCXX_ASSERTIONS)
+endif()
 
 # Win32 layer objects; each folder adds its *-win32.cc files.
 add_library(talvern_win32 OBJECT)
@@ -33,6 +44,9 @@ target_compile_definitions(talvern_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX
   _WIN32_WINNT=0x0601 WINVER=0x0601)
 if(MINGW)
   target_compile_options(talvern_win32 PRIVATE ${TALVERN_SIZE_FLAGS})
+endif()
+if(TALVERN_LIBSTDCXX)
+  target_compile_definitions(talvern_win32 PRIVATE _GLIBCXX_ASSERTIONS)
 endif()
 
 add_executable(talvern WIN32 $<TARGET_OBJECTS:talvern_win32>)

@@ -61,12 +61,17 @@ std::wstring NextDocument(std::vector<std::wstring>& args, std::size_t* i) {
   return document;
 }
 
-std::wstring ArgumentText(const std::wstring& command_line,
-                          const std::vector<std::wstring>& own_names) {
-  std::size_t pos = OwnNameLength(command_line, own_names);
-  if (pos == 0 && !command_line.empty() && command_line[0] == L'"') {
-    std::size_t close = command_line.find(L'"', 1);
+std::wstring ArgumentText(const std::wstring& command_line, const std::wstring& own_path,
+                          const std::function<std::vector<std::wstring>()>& other_forms) {
+  std::size_t pos = 0;
+  if (!command_line.empty() && command_line[0] == L'"') {
+    const std::size_t close = command_line.find(L'"', 1);
     pos = close == std::wstring::npos ? command_line.size() : close + 1;
+  } else {
+    // The other forms cost the file system a look at every folder of the path: only a line
+    // that does not start with the path as given needs them.
+    pos = OwnNameLength(command_line, {own_path});
+    if (pos == 0) pos = OwnNameLength(command_line, other_forms());
   }
   while (pos < command_line.size() && !IsBlank(command_line[pos])) ++pos;
   while (pos < command_line.size() && IsBlank(command_line[pos])) ++pos;

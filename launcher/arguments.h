@@ -3,6 +3,7 @@
 #define TALVERN_LAUNCHER_ARGUMENTS_H_
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,13 @@ bool StartsNewDocument(const std::wstring& piece);
 std::wstring NextDocument(std::vector<std::wstring>& args, std::size_t* i);
 
 /// The argument text of a full process command line: the program name and the blanks after
-/// it skipped. `own_names` are the forms of the running executable's full path (long, short):
-/// when the line starts with one of them unquoted, the whole path is the program name, even
-/// with spaces in it; otherwise the name ends at its closing quote or first blank.
-std::wstring ArgumentText(const std::wstring& command_line,
-                          const std::vector<std::wstring>& own_names);
+/// it skipped. `own_path` is the running executable's full path as the system gives it,
+/// `other_forms` gives its other forms (short, long): when the line starts with one of them
+/// unquoted, the whole path is the program name, even with spaces in it; otherwise the name
+/// ends at its closing quote or first blank. `other_forms` is called only when the line
+/// starts with neither a quote nor `own_path`.
+std::wstring ArgumentText(const std::wstring& command_line, const std::wstring& own_path,
+                          const std::function<std::vector<std::wstring>()>& other_forms);
 
 }  // namespace talvern
 

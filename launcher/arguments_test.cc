@@ -87,7 +87,8 @@ TEST(ArgumentsTest, NextDocumentPastTheLastPieceIsEmpty) {
   EXPECT_EQ(one[0], L"C:\\a.doc");
 }
 
-// Command line, the forms of the running executable's path, and the argument text.
+// Command line, the forms of the running executable's path (the first as the system gives
+// it), the argument text, and whether the other forms had to be asked for.
 TEST(ArgumentsTest, ArgumentTextSkipsTheProgramName) {
   const std::vector<std::wstring> kNone;
   const std::vector<std::wstring> kProgramFiles = {L"C:\\Program Files\\Talvern\\talvern.exe",
@@ -96,32 +97,45 @@ TEST(ArgumentsTest, ArgumentTextSkipsTheProgramName) {
     const wchar_t* command_line;
     const std::vector<std::wstring>& own_names;
     const wchar_t* arguments;
+    bool asks_other_forms;
   } rows[] = {
-      {L"talvern.exe", kNone, L""},
-      {L"talvern.exe C:\\a b.doc", kNone, L"C:\\a b.doc"},
+      {L"talvern.exe", kNone, L"", true},
+      {L"talvern.exe C:\\a b.doc", kNone, L"C:\\a b.doc", true},
       {L"\"C:\\Program Files\\Talvern\\talvern.exe\" C:\\My Docs\\a.doc", kNone,
-       L"C:\\My Docs\\a.doc"},
-      {L"\"C:\\Program Files\\Talvern\\talvern.exe\"", kNone, L""},
-      {L"\"C:\\Program Files\\Talvern\\talvern.exe\"   \"C:\\a.doc\"", kNone, L"\"C:\\a.doc\""},
-      {L"C:\\talvern.exe C:\\a.doc ", kNone, L"C:\\a.doc "},
-      {L"C:\\talvern.exe\tC:\\a.doc", kNone, L"C:\\a.doc"},
+       L"C:\\My Docs\\a.doc", false},
+      {L"\"C:\\Program Files\\Talvern\\talvern.exe\"", kNone, L"", false},
+      {L"\"C:\\Program Files\\Talvern\\talvern.exe\"   \"C:\\a.doc\"", kNone, L"\"C:\\a.doc\"",
+       false},
+      {L"C:\\talvern.exe C:\\a.doc ", kNone, L"C:\\a.doc ", true},
+      {L"C:\\talvern.exe\tC:\\a.doc", kNone, L"C:\\a.doc", true},
       // The running executable's own path, unquoted, is skipped whole, in either form and
-      // whatever its letter case.
-      {L"C:\\Program Files\\Talvern\\talvern.exe C:\\a b.doc", kProgramFiles, L"C:\\a b.doc"},
-      {L"c:\\program files\\talvern\\TALVERN.EXE C:\\a.doc", kProgramFiles, L"C:\\a.doc"},
-      {L"C:\\PROGRA~1\\Talvern\\talvern.exe  C:\\a.doc", kProgramFiles, L"C:\\a.doc"},
-      {L"C:\\Program Files\\Talvern\\talvern.exe", kProgramFiles, L""},
-      {L"\"C:\\Program Files\\Talvern\\talvern.exe\" C:\\a.doc", kProgramFiles, L"C:\\a.doc"},
+      // whatever its letter case; only a line that does not start with it as given needs
+      // the other forms.
+      {L"C:\\Program Files\\Talvern\\talvern.exe C:\\a b.doc", kProgramFiles, L"C:\\a b.doc",
+       false},
+      {L"c:\\program files\\talvern\\TALVERN.EXE C:\\a.doc", kProgramFiles, L"C:\\a.doc", false},
+      {L"C:\\PROGRA~1\\Talvern\\talvern.exe  C:\\a.doc", kProgramFiles, L"C:\\a.doc", true},
+      {L"C:\\Program Files\\Talvern\\talvern.exe", kProgramFiles, L"", false},
+      {L"\"C:\\Program Files\\Talvern\\talvern.exe\" C:\\a.doc", kProgramFiles, L"C:\\a.doc",
+       false},
       // Only the whole name followed by a blank counts; anything else ends at a blank.
       {L"C:\\Program Files\\Talvern\\talvern.exe2 C:\\a.doc", kProgramFiles,
-       L"Files\\Talvern\\talvern.exe2 C:\\a.doc"},
+       L"Files\\Talvern\\talvern.exe2 C:\\a.doc", true},
       {L"C:\\Program Files\\Other\\talvern.exe C:\\a.doc", kProgramFiles,
-       L"Files\\Other\\talvern.exe C:\\a.doc"},
-      {L"talvern C:\\a.doc", kProgramFiles, L"C:\\a.doc"},
-      {L"", kProgramFiles, L""},
+       L"Files\\Other\\talvern.exe C:\\a.doc", true},
+      {L"talvern C:\\a.doc", kProgramFiles, L"C:\\a.doc", true},
+      {L"", kProgramFiles, L"", true},
   };
   for (const auto& row : rows) {
-    EXPECT_EQ(ArgumentText(row.command_line, row.own_names), row.arguments) << row.command_line;
+    bool asked = false;
+    const auto other_forms = [&] {
+      asked = true;
+      return row.own_names;
+    };
+    const std::wstring own_path = row.own_names.empty() ? L"" : row.own_names[0];
+    EXPECT_EQ(ArgumentText(row.command_line, own_path, other_forms), row.arguments)
+        << row.command_line;
+    EXPECT_EQ(asked, row.asks_other_forms) << row.command_line;
   }
 }
 

@@ -10,6 +10,7 @@
 namespace talvern {
 
 const wchar_t kNoChoice[] = L"1";
+const wchar_t kUnexpectedFailure[] = L"予期しないエラーが発生しました。";
 
 bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->FileExists(path); }
 
@@ -74,7 +75,7 @@ int RunToTheEnd(Platform& p, const std::function<void()>& body,
                 std::wstring (*widen)(const std::string& text)) {
   // Nothing in the program throws on purpose; whatever does ends the run with a message,
   // also from the settings window's handlers (its window procedure hands them on to here).
-  const std::wstring prompt = L"予期しないエラーが発生しました。";
+  const std::wstring prompt = kUnexpectedFailure;
   try {
     body();
     return 0;

@@ -38,6 +38,9 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text);
 int RunToTheEnd(Platform& p, const std::function<void()>& body,
                 std::wstring (*widen)(const std::string& text));
 
+/// The first line of that message, also of a failed check inside the C++ library.
+extern const wchar_t kUnexpectedFailure[];
+
 /// True when a file (not a folder) of that path exists.
 bool CheckFileExists(Platform& p, const std::wstring& path);
 

@@ -148,11 +148,16 @@ class Win32Reader : public ByteReader {
 // MAX_PATH, but take the "\\?\" form of the full path beyond it; shorter paths stay as
 // given. Only the reading uses this form: the path handed on is the one the user gave.
 std::wstring ReachablePath(const std::wstring& path) {
-  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
-  if (size == 0) return path;  // the file function reports what is wrong with it
+  // Made full, a full path only loses parts ("." and "..", doubled separators, trailing dots
+  // and spaces) or becomes a device's ("\\.\COM1"): a short one stays short.
+  if (path.size() < MAX_PATH && IsFullPath(path)) return path;
+  wchar_t buffer[MAX_PATH];
+  const DWORD size = GetFullPathNameW(path.c_str(), MAX_PATH, buffer, nullptr);
+  // 0: the file function reports what is wrong with it; below MAX_PATH: fits as given.
+  if (size <= MAX_PATH) return path;
   std::wstring full(size, L'\0');
   const DWORD length = GetFullPathNameW(path.c_str(), size, &full[0], nullptr);
-  if (length == 0 || length >= size || length < MAX_PATH) return path;
+  if (length == 0 || length >= size) return path;
   full.resize(length);
   return ExtendedLengthPath(full);
 }

@@ -6,18 +6,30 @@
 # in interleaved pairs (bench/bench_runner-win32.cc): R = the median of the per-pair ratios
 # talvern / minimal with its 95 % interval (goal at most 1.10), the milliseconds Talvern
 # adds and the CPU time of each. Also lists the DLLs talvern.exe loads in dispatch mode and
-# the bytes it reads from each document, and closes with one summary line per architecture.
+# the bytes it reads from each document, and beside R the file-system calls of one dispatch:
+# the ntdll calls named Nt...File (NtCreateFile, NtOpenFile, NtReadFile, NtQuery...File)
+# made in talvern.exe's process from its start to its exit, as a WINEDEBUG=+relay trace of
+# the plain document lists them. Closes with one summary line per architecture.
 # Last, the time from start to the settings window shown: the first run (no Data.ini) beside
 # a Word registered as a local server that takes 20 s to start, against an opening with a
 # valid Data.ini, in pairs as for dispatch (goal: R at most 1.20).
 #   scripts/bench.sh [pairs]            (default 1300; the window's opening: 200 pairs)
 #   scripts/bench.sh window [pairs]     only the window's opening (default 200 pairs)
+#   scripts/bench.sh against REV [pairs]
+#                                       also builds commit REV's talvern.exe and, per option,
+#                                       times it against the minimal launcher (R then) and
+#                                       the current one against it in the launcher's place
+#                                       (R = now / then), all in the same run
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 only_window=false
+against=""
 if [[ ${1:-} == window ]]; then
   only_window=true
   shift
+elif [[ ${1:-} == against ]]; then
+  against="$(git rev-parse --short "${2:?against: which commit?}")"
+  shift 2
 fi
 pairs="${1:-1300}"
 window_pairs=200
@@ -36,25 +48,27 @@ else
 fi
 
 # The five largest contributors to the exe in its link map (ld -Map): the sizes of the
-# sections each object or archive member put into the image, largest first.
+# sections each object or archive member put into the image, largest first. awk only picks
+# the lines (plain POSIX awk: Debian's mawk as well as gawk); bash does the hex arithmetic.
 largest_in_map() {
-  awk '
-    function hex(s,   v, i) {
-      v = 0; s = tolower(substr(s, 3))
-      for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789abcdef", substr(s, i, 1)) - 1
-      return v
-    }
+  local -A sum=()
+  local size file
+  while read -r size file; do
+    sum[$file]=$((${sum[$file]:-0} + size))
+  done < <(awk '
     /^Linker script and memory map/ { on = 1; next }
     !on || /^ \*fill\*/ { next }
-    /^ ?[^ ]* +0x[0-9a-f]+ +0x[0-9a-f]+ [^ ]/ {
-      n = split($0, f, " ")
-      if (f[1] ~ /^0x/) { size = f[2]; i = 3 } else { size = f[3]; i = 4 }
-      file = f[i]; for (k = i + 1; k <= n; k++) file = file " " f[k]
+    /^ ?[^ ]* +0x[0-9a-fA-F]+ +0x[0-9a-fA-F]+ [^ ]/ {
+      if ($1 ~ /^0x/) { size = $2; i = 3 } else { size = $3; i = 4 }
+      file = $i
+      for (k = i + 1; k <= NF; k++) file = file " " $k
       sub(/.*\//, "", file)
-      sum[file] += hex(size)
+      print size, file
     }
-    END { for (file in sum) if (sum[file] > 0) printf "%d %s\n", sum[file], file }
-  ' "$1" | sort -rn | head -5
+  ' "$1")
+  for file in "${!sum[@]}"; do
+    if ((sum[$file] > 0)); then printf '%d %s\n' "${sum[$file]}" "$file"; fi
+  done | sort -rn | head -5
 }
 
 # Prints the size of ARCH's talvern.exe and its largest contributors; appends the size to
@@ -79,11 +93,21 @@ wait_for_stand_ins() {
   done
 }
 
-# The Wine process id (hex) of talvern.exe in a +pid,+loaddll trace, and the address it was
-# loaded at: "<pid>:trace:loaddll:... Loaded L"...\talvern.exe" at <base>: native".
+# The Wine process id (hex) of talvern.exe (or the exe named NAME) in a +pid,+loaddll
+# trace, and the address it was loaded at: "<pid>:trace:loaddll:... Loaded L"...\talvern.exe"
+# at <base>: native".
 talvern_in_trace() {
-  grep -m1 -o '^[0-9a-f]*:.*Loaded L"[^"]*\\talvern\.exe" at [0-9A-Fa-f]*' "$1" |
+  local name="${2:-talvern}"
+  grep -m1 -o '^[0-9a-f]*:.*Loaded L"[^"]*\\'"$name"'\.exe" at [0-9A-Fa-f]*' "$1" |
     sed 's/^\([0-9a-f]*\):.* at \([0-9A-Fa-f]*\)$/\1 \2/'
+}
+
+# The file-system calls in a +pid,+relay trace of one run of talvern.exe (or NAME.exe): its
+# process's calls of ntdll functions named Nt...File, as said at the top.
+file_system_calls() {
+  local pid base
+  read -r pid base < <(talvern_in_trace "$1" "${2:-talvern}")
+  grep -c "^$pid:[0-9a-f]*:Call ntdll\.Nt[A-Za-z]*File(" "$1" || true
 }
 
 # Sums the lengths of the KERNEL32.ReadFile calls whose return address lies in talvern.exe
@@ -102,23 +126,41 @@ bytes_read() {
   echo "$sum $calls"
 }
 
-# Timing and bytes read with the Word-formats option off or on (as Data.ini in the bench
-# folder says); prints "option <off|on>: R = ..., bytes asked for: ..." for the summary.
-measure_option() {
-  local arch="$1" option="$2" image_size="$3" timing document relay bytes calls reads=""
-  echo "== $arch, Word-formats option $option: whole-run wall time, $pairs pairs" \
-    "(each pair: build/bench-$arch-$option-pairs.csv)" >&2
+# Runs $pairs interleaved pairs of FIRST.exe and SECOND.exe (in the bench folder) on the
+# plain document; the runner's report goes to stderr and build/bench-ARCH-OPTION[-NAME]-
+# runner.txt, each pair to ...-pairs.csv. Prints "R (interval)|pairs needed|ms added|CPU
+# first|CPU second".
+run_pairs() {
+  local first="$1" second="$2" name="${3:+-$3}" out timing
+  echo "== $arch, Word-formats option $option: whole-run wall time, $first / $second," \
+    "$pairs pairs (each pair: build/bench-$arch-$option$name-pairs.csv)" >&2
   # To a file, not a pipe: a process the runner started and could not end would hold a pipe
   # open, and reading it would never finish.
-  local out="build/bench-$arch-$option-runner.txt"
-  if ! talvern_wine "$build/bench/bench_runner.exe" "$pairs" "$win\\talvern.exe" \
-    "$win\\minimal_launcher.exe" "$win\\plain.doc" "$win\\pairs.csv" >"$out"; then
+  out="build/bench-$arch-$option$name-runner.txt"
+  if ! talvern_wine "$build/bench/bench_runner.exe" "$pairs" "$win\\$first.exe" \
+    "$win\\$second.exe" "$win\\plain.doc" "$win\\pairs.csv" >"$out"; then
     echo "bench_runner failed ($out)" >&2
     return 1
   fi
   timing="$(tr -d '\r' <"$out")"
-  cp "$bench/pairs.csv" "build/bench-$arch-$option-pairs.csv"
+  cp "$bench/pairs.csv" "build/bench-$arch-$option$name-pairs.csv"
   echo "$timing" >&2
+  local r needed added cpu_t cpu_m
+  r="$(sed -n 's/^R (median of pair ratios): \([0-9.]*\), 95 % interval \([0-9.]*\) to \([0-9.]*\)$/\1 (\2 to \3)/p' <<<"$timing")"
+  needed="$(sed -n 's/.*: about \([0-9]*\) pairs at this spread$/\1/p' <<<"$timing")"
+  added="$(sed -n 's/^Talvern adds (median of pair differences): \([-0-9.]* ms\).*/\1/p' <<<"$timing")"
+  cpu_t="$(sed -n 's/^CPU (user + kernel), talvern.exe: mean \([0-9.]* ms\).*/\1/p' <<<"$timing")"
+  cpu_m="$(sed -n 's/^CPU (user + kernel), minimal launcher: mean \([0-9.]* ms\).*/\1/p' <<<"$timing")"
+  echo "$r|$needed|$added|$cpu_t|$cpu_m"
+}
+
+# Timing, file-system calls and bytes read with the Word-formats option off or on (as
+# Data.ini in the bench folder says); prints "option <off|on>: R = ..., bytes asked for: ..."
+# for the summary.
+measure_option() {
+  local arch="$1" option="$2" image_size="$3" document relay bytes calls reads="" fs
+  local r needed added cpu_t cpu_m
+  IFS='|' read -r r needed added cpu_t cpu_m < <(run_pairs talvern minimal_launcher)
   echo "== $arch, option $option: bytes talvern.exe asked ReadFile for, per document" \
     "(build/bench-$arch-$option-relay-*.txt)" >&2
   for document in plain.doc compound.doc rtf.doc; do
@@ -130,14 +172,22 @@ measure_option() {
     echo "  $document ($(stat -c %s "$bench/$document") bytes): $bytes bytes in $calls calls" >&2
     reads+="${reads:+, }${document%.doc} $bytes"
   done
-  local r needed added cpu_t cpu_m
-  r="$(sed -n 's/^R (median of pair ratios): \([0-9.]*\), 95 % interval \([0-9.]*\) to \([0-9.]*\)$/\1 (\2 to \3)/p' <<<"$timing")"
-  needed="$(sed -n 's/.*: about \([0-9]*\) pairs at this spread$/\1/p' <<<"$timing")"
-  added="$(sed -n 's/^Talvern adds (median of pair differences): \([-0-9.]* ms\).*/\1/p' <<<"$timing")"
-  cpu_t="$(sed -n 's/^CPU (user + kernel), talvern.exe: mean \([0-9.]* ms\).*/\1/p' <<<"$timing")"
-  cpu_m="$(sed -n 's/^CPU (user + kernel), minimal launcher: mean \([0-9.]* ms\).*/\1/p' <<<"$timing")"
-  echo "option $option: R = $r, a 3 % change needs about $needed pairs, adds $added," \
-    "CPU $cpu_t / $cpu_m, bytes asked for: $reads"
+  fs="$(file_system_calls "build/bench-$arch-$option-relay-plain.txt")"
+  echo "== $arch, option $option: file-system calls of one dispatch (plain.doc): $fs" >&2
+  local line="option $option: R = $r, file-system calls $fs, a 3 % change needs about"
+  line+=" $needed pairs, adds $added, CPU $cpu_t / $cpu_m, bytes asked for: $reads"
+  if [[ -n $against ]]; then
+    local then_r now_r then_fs
+    relay="build/bench-$arch-$option-relay-$against.txt"
+    WINEDEBUG=+pid,+loaddll,+relay talvern_wine "$win\\talvern-$against.exe" \
+      "$win\\plain.doc" 2>"$relay" || true
+    wait_for_stand_ins
+    then_fs="$(file_system_calls "$relay" "talvern-$against")"
+    IFS='|' read -r then_r _ < <(run_pairs "talvern-$against" minimal_launcher "$against")
+    IFS='|' read -r now_r _ < <(run_pairs talvern "talvern-$against" "now-$against")
+    line+=" [$against: R = $then_r, file-system calls $then_fs; now / $against: R = $now_r]"
+  fi
+  echo "$line"
 }
 
 # The time to the settings window, first run against configured, as said at the top; prints
@@ -193,6 +243,8 @@ bench_arch() {
   rm -rf "$bench"
   mkdir -p "$bench"
   cp "$build/talvern.exe" "$build/bench/minimal_launcher.exe" "$bench/"
+  # Beside it under another name, so that both read the same Data.ini.
+  if [[ -n $against ]]; then cp "$base_src/$build/talvern.exe" "$bench/talvern-$against.exe"; fi
   cp "$build/tests/standin/standin.exe" "$bench/notepad.exe"
   cp "$build/tests/standin/standin.exe" "$bench/WINWORD.EXE"
   printf '[EXE]\r\nWORD=%s\\WINWORD.EXE\r\nTEXT=%s\\notepad.exe\r\n' "$win" "$win" \
@@ -240,6 +292,14 @@ bench_arch() {
 summary="$(mktemp)"
 trap 'rm -f "$summary"' EXIT
 declare -A arch_sizes
+if [[ -n $against ]]; then
+  # The other commit's sources, built with their own build files.
+  base_src="build/bench-base/$against"
+  if [[ ! -d $base_src ]]; then
+    mkdir -p "$base_src"
+    git archive "$against" | tar -x -C "$base_src"
+  fi
+fi
 if $only_window; then
   echo "== priority: $priority; the settings window's opening only, pairs: $window_pairs"
 else
@@ -249,13 +309,19 @@ for arch in x64 x86; do
   talvern_build_windows "$arch" talvern standin minimal_launcher bench_runner slow_server \
     >/dev/null
   $only_window || size_arch "$arch"
+  if [[ -n $against ]]; then
+    (cd "$base_src" && talvern_build_windows "$arch" talvern >/dev/null)
+    base_exe="$base_src/$(talvern_build_dir "$arch")/talvern.exe"
+    echo "  $against's talvern.exe: $(stat -c %s "$base_exe") bytes"
+  fi
   if ! reason="$(talvern_arch_runnable "$arch")"; then
     echo "$arch: not measured: $reason${arch_sizes[$arch]:+; ${arch_sizes[$arch]}}" >>"$summary"
     continue
   fi
   (bench_arch "$arch")
 done
-echo "== summary (per option: R = median of pair ratios (95 % interval), the ms Talvern adds," \
-  "mean CPU time talvern.exe / minimal launcher, bytes asked for; window: R of the first run" \
-  "to a configured opening, with the median times of each)"
+echo "== summary (per option: R = median of pair ratios (95 % interval), file-system calls of" \
+  "one dispatch, the ms Talvern adds, mean CPU time talvern.exe / minimal launcher, bytes" \
+  "asked for; window: R of the first run to a configured opening, with the median times of" \
+  "each)"
 cat "$summary"

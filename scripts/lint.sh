@@ -11,20 +11,24 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 out=build/lint
 mkdir -p "$out"
 
-# Configures one build (nothing is compiled) and keeps only the product files of its
-# compile_commands.json in $dir/product/. cppcheck cannot read the quoted L"..." product
-# name definitions, which only feed texts, so they are left out.
+# Configures one build (nothing is compiled); its compile_commands.json goes to $dir/tidy/
+# without gcc's inter-procedural optimisation switches (-fno-ipa-...), which change no
+# meaning and which clang does not know, and with only the product files to $dir/product/.
+# cppcheck cannot read the quoted L"..." product name definitions, which only feed texts, so
+# they are left out there.
 configure() {
   local dir="$1"
   shift
   cmake -S . -B "$dir" -G Ninja --no-warn-unused-cli -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$@" >/dev/null
-  mkdir -p "$dir/product"
+  mkdir -p "$dir/product" "$dir/tidy"
+  jq '[.[] | .command |= gsub(" -fno-ipa-[a-z-]+"; "")]' "$dir/compile_commands.json" \
+    >"$dir/tidy/compile_commands.json"
   jq --arg root "$root/" '[.[]
       | select(.file | startswith($root))
       | select(.file | ltrimstr($root) | test("^(app|launcher|platform|settings|shell|window)/[^/]*\\.cc$"))
       | select(.file | test("_test\\.cc$|/fake_[^/]*$") | not)
       | .command |= gsub("-DTALVERN_[A-Z_]+=(\\\\\"|[^ ])*( [^ -](\\\\\"|[^ ])*)*"; "")]' \
-    "$dir/compile_commands.json" >"$dir/product/compile_commands.json"
+    "$dir/tidy/compile_commands.json" >"$dir/product/compile_commands.json"
 }
 
 # Runs "$@", shows and keeps what it prints; a tool that fails (cannot parse a file, or
@@ -45,7 +49,7 @@ tidy() {
   local dir="$1"
   shift
   jq -r '.[].file' "$dir/product/compile_commands.json" >"$out/files.txt"
-  record xargs -P "$jobs" -I{} clang-tidy --quiet -p "$dir" "$@" {} <"$out/files.txt"
+  record xargs -P "$jobs" -I{} clang-tidy --quiet -p "$dir/tidy" "$@" {} <"$out/files.txt"
 }
 
 # cppcheck over every product file of build $1; further arguments go to cppcheck. With

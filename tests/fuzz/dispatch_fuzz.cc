@@ -285,7 +285,8 @@ void Run(FuzzedDataProvider& in) {
     text_invalid_when_shown = m.TextPathInvalid;
   };
   const Expected expected = Model(fake, documents, word, text, settings, word_formats, programs);
-  Main(m, fake.platform, ArgumentText(command_line, {exe}));
+  Main(m, fake.platform,
+       ArgumentText(command_line, exe, [&] { return std::vector<std::wstring>{exe}; }));
   CheckRun(fake, expected, started_before, command_line);
   CheckReads(fake, documents, word_formats);
   if (expected.window) {

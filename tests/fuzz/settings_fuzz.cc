@@ -117,7 +117,8 @@ void CheckVerbCommandLine(FuzzedDataProvider& in) {
       app.ExeFile + L" " + document,
   };
   for (const std::wstring& line : lines) {
-    std::vector<std::wstring> args = SplitAtSpaces(ArgumentText(line, {app.ExeFile}));
+    std::vector<std::wstring> args = SplitAtSpaces(
+        ArgumentText(line, app.ExeFile, [&] { return std::vector<std::wstring>{app.ExeFile}; }));
     std::vector<std::wstring> documents;
     for (std::size_t i = 0; i != args.size(); ++i) {
       const std::wstring next = NextDocument(args, &i);

@@ -95,7 +95,8 @@ void __throw_out_of_range_fmt(const char* format, ...) {
 
 // Declared noexcept, so nothing can be thrown to the run's last-chance message: the message
 // is shown here, and the run ends as it would after that one. Our build's checks give no file
-// and no function (app/library_failures.h).
+// and no function (app/library_failures.h). Building the text throws only if memory ran out.
+// NOLINTNEXTLINE(bugprone-exception-escape)
 void __glibcxx_assert_fail(const char* file, int line, const char* function,
                            const char* condition) noexcept {
   std::wstring text = std::wstring(talvern::kUnexpectedFailure) + L"\r\n";

@@ -94,12 +94,16 @@ void __throw_out_of_range_fmt(const char* format, ...) {
 }
 
 // Declared noexcept, so nothing can be thrown to the run's last-chance message: the message
-// is shown here, and the run ends as it would after that one.
+// is shown here, and the run ends as it would after that one. Our build's checks give no file
+// and no function (app/library_failures.h). Building the text throws only if memory ran out.
+// NOLINTNEXTLINE(bugprone-exception-escape)
 void __glibcxx_assert_fail(const char* file, int line, const char* function,
                            const char* condition) noexcept {
-  const std::wstring text = std::wstring(talvern::kUnexpectedFailure) + L"\r\n" + Wide(file) +
-                            L":" + talvern::DecimalText(static_cast<unsigned>(line)) + L": " +
-                            Wide(function) + L": Assertion '" + Wide(condition) + L"' failed.";
+  std::wstring text = std::wstring(talvern::kUnexpectedFailure) + L"\r\n";
+  if (file != nullptr) text += Wide(file) + L":";
+  text += talvern::DecimalText(static_cast<unsigned>(line)) + L": ";
+  if (function != nullptr) text += Wide(function) + L": ";
+  text += L"Assertion '" + Wide(condition) + L"' failed.";
   MessageBoxW(nullptr, text.c_str(), TALVERN_TITLE, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
   std::_Exit(1);
 }

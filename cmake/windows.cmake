@@ -13,10 +13,11 @@ if(MINGW)
   # thousand instructions Talvern runs), and each function and datum in a section of its
   # own, so the linker drops what nothing refers to (code with unwind data stays: ld keeps
   # every .pdata and .eh_frame). The link map (talvern.map) shows what is left. Without
-  # gcc's IPA-SRA, which gives each file a private copy of the string members it calls, and
-  # without type information for classes (nothing asks for it; thrown types keep theirs).
+  # gcc's IPA-SRA and partial inlining, which give each file private copies of the string
+  # members it calls (and of their failure paths), and without type information for classes
+  # (nothing asks for it; thrown types keep theirs).
   set(TALVERN_SIZE_FLAGS $<$<CONFIG:Release>:-Os -ffunction-sections -fdata-sections -fno-rtti
-      $<$<CXX_COMPILER_ID:GNU>:-fno-ipa-sra>>)
+      $<$<CXX_COMPILER_ID:GNU>:-fno-ipa-sra -fno-partial-inlining>>)
   target_compile_options(talvern_core PRIVATE ${TALVERN_SIZE_FLAGS})
   # std::terminate's default handler prints the demangled type of the exception to stderr
   # before it aborts. A GUI program has no stderr, and the demangler is 45 KB: abort at once.
@@ -32,9 +33,13 @@ endif()
 # prebuilt copies come whole (about 100 KB on x86). _GLIBCXX_ASSERTIONS drops those
 # declarations (and checks bounds), so only the members used are compiled in; its throw
 # helpers, which build string-carrying exceptions, are app/library_failures-win32.cc's.
+# A failed check names only its line and condition: app/library_failures.h, read before
+# every source, drops the header path and full signature each check site would keep (10 KB).
 if(MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   set(TALVERN_LIBSTDCXX ON)
+  set(TALVERN_LIBSTDCXX_FLAGS "SHELL:-include ${CMAKE_CURRENT_SOURCE_DIR}/app/library_failures.h")
   target_compile_definitions(talvern_core PRIVATE _GLIBCXX_ASSERTIONS)
+  target_compile_options(talvern_core PRIVATE ${TALVERN_LIBSTDCXX_FLAGS})
 endif()
 
 # Win32 layer objects; each folder adds its *-win32.cc files.
@@ -47,6 +52,7 @@ if(MINGW)
 endif()
 if(TALVERN_LIBSTDCXX)
   target_compile_definitions(talvern_win32 PRIVATE _GLIBCXX_ASSERTIONS)
+  target_compile_options(talvern_win32 PRIVATE ${TALVERN_LIBSTDCXX_FLAGS})
 endif()
 
 add_executable(talvern WIN32 $<TARGET_OBJECTS:talvern_win32>)

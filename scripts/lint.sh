@@ -12,8 +12,8 @@ out=build/lint
 mkdir -p "$out"
 
 # Configures one build (nothing is compiled); its compile_commands.json goes to $dir/tidy/
-# without gcc's inter-procedural optimisation switches (-fno-ipa-...), which change no
-# meaning and which clang does not know, and with only the product files to $dir/product/.
+# without gcc's inter-procedural optimisation switches (-fno-ipa-..., -fno-partial-inlining),
+# which change no meaning and which clang does not know, and with only the product files to $dir/product/.
 # cppcheck cannot read the quoted L"..." product name definitions, which only feed texts, so
 # they are left out there.
 configure() {
@@ -21,7 +21,7 @@ configure() {
   shift
   cmake -S . -B "$dir" -G Ninja --no-warn-unused-cli -DCMAKE_EXPORT_COMPILE_COMMANDS=ON "$@" >/dev/null
   mkdir -p "$dir/product" "$dir/tidy"
-  jq '[.[] | .command |= gsub(" -fno-ipa-[a-z-]+"; "")]' "$dir/compile_commands.json" \
+  jq '[.[] | .command |= gsub(" -fno-(ipa-[a-z-]+|partial-inlining)"; "")]' "$dir/compile_commands.json" \
     >"$dir/tidy/compile_commands.json"
   jq --arg root "$root/" '[.[]
       | select(.file | startswith($root))

@@ -25,7 +25,7 @@ class VerbTest : public ::testing::Test {
 
   std::wstring Value(KeyRoot root, const std::wstring& key) {
     auto found = fake_.registry.keys.find({root, key});
-    return found == fake_.registry.keys.end() ? L"(absent)" : found->second;
+    return found == fake_.registry.keys.end() ? L"(absent)" : found->second.text();
   }
   void ExpectInstalledFor(KeyRoot root) {
     EXPECT_EQ(Value(root, L"word.document.8\\shell\\tvern"), L"判別");

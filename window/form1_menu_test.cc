@@ -129,7 +129,7 @@ TEST_F(Form1Test, TesterOpensWhereTheLastDocumentWasAndExplainsEachDrop) {
       L"テキスト エディターで開きます: \r\nこのプログラムが見つかりません。\r\n\r\n";
   std::wstring expected = a +
                           L"C:\\文書\\gone.doc\r\n読み取れないため開けません。\r\n"
-                          L"理由: The system cannot find the file.\r\n\r\n";
+                          L"理由: CreateFileW: The system cannot find the file specified.\r\n\r\n";
   for (int i = 2; i != 20; ++i) expected += a;
   ASSERT_EQ(fake.messages.shown.size(), 2u);  // none for the cancelled dialog
   EXPECT_EQ(fake.messages.shown[1].prompt, expected + L"ほか 2 件");

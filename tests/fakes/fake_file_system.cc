@@ -73,7 +73,8 @@ std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path
     return nullptr;
   }
   if (files.count(path) == 0) {
-    *error = folders.count(path) ? L"Access is denied." : L"The system cannot find the file.";
+    *error = folders.count(path) ? L"CreateFileW: Access is denied."
+                                 : L"CreateFileW: The system cannot find the file specified.";
     return nullptr;
   }
   return std::make_unique<FakeReader>(*this, path);

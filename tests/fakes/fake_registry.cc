@@ -35,42 +35,33 @@ KeyRoot FakeRegistry::Target(KeyRoot root, const std::wstring& key) const {
 
 RegResult FakeRegistry::Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
                             const RawValue& value, std::wstring* error) {
-  std::wstring text;
-  value.GetText(&text);  // strings only: Get gives every value back as REG_SZ
   const KeyRoot target = Target(root, key);
   if (read_only.count(target) || refused.count(FakeLower(key))) {
     *error = L"RegCreateKeyExW: Access is denied.";
     return RegResult::kAccessDenied;
   }
-  // Creating a key creates its missing parents, with empty default values.
+  // Creating a key creates its missing parents, without values.
   const std::wstring lower = FakeLower(key);
   for (std::size_t cut = lower.find(L'\\'); cut != std::wstring::npos;
        cut = lower.find(L'\\', cut + 1)) {
-    keys.emplace(std::make_pair(target, lower.substr(0, cut)), std::wstring());
+    keys.emplace(std::make_pair(target, lower.substr(0, cut)), FakeValue());
   }
   if (name.empty()) {
-    keys[{target, lower}] = text;
+    keys[{target, lower}] = FakeValue(value);
   } else {
-    keys.emplace(std::make_pair(target, lower), std::wstring());
-    values[{target, lower, FakeLower(name)}] = text;
+    keys.emplace(std::make_pair(target, lower), FakeValue());
+    values[{target, lower, FakeLower(name)}] = FakeValue(value);
   }
   log.push_back(std::wstring(L"set ") + RootName(root) + L" " + key +
-                (name.empty() ? L"" : L":" + name) + L"=" + text);
+                (name.empty() ? L"" : L":" + name) + L"=" + FakeValue(value).text());
   return RegResult::kOk;
 }
 
 bool FakeRegistry::Get(KeyRoot root, const std::wstring& key, const std::wstring& name,
                        RawValue* value) {
-  const KeyRoot target = Target(root, key);
-  if (name.empty()) {
-    auto found = keys.find({target, FakeLower(key)});
-    if (found == keys.end()) return false;
-    *value = RawValue::Text(found->second);
-    return true;
-  }
-  auto found = values.find({target, FakeLower(key), FakeLower(name)});
-  if (found == values.end()) return false;
-  *value = RawValue::Text(found->second);
+  const FakeValue* found = Find(Target(root, key), key, name);
+  if (!found) return false;
+  *value = found->raw;
   return true;
 }
 
@@ -106,36 +97,49 @@ bool FakeRegistry::KeyIsEmpty(KeyRoot root, const std::wstring& key) {
   const KeyRoot target = Target(root, key);
   const std::wstring name = FakeLower(key);
   auto found = keys.find({target, name});
-  if (found == keys.end() || !found->second.empty()) return false;
+  if (found == keys.end() || found->second.present) return false;
   for (const auto& entry : keys) {
     if (entry.first.first == target && entry.first.second.rfind(name + L"\\", 0) == 0) {
       return false;
     }
   }
   for (const auto& value : values) {
-    if (std::get<0>(value.first) == target && std::get<1>(value.first) == name) return false;
+    if (std::get<0>(value.first) == target && std::get<1>(value.first) == name &&
+        value.second.present) {
+      return false;
+    }
   }
   return true;
 }
 
 RegResult FakeRegistry::DeleteValue(KeyRoot root, const std::wstring& key, const std::wstring& name,
                                     std::wstring* error) {
-  auto found = values.find({root, FakeLower(key), FakeLower(name)});
-  // A default value lives in `keys`, where empty text stands for none.
-  auto owner = name.empty() ? keys.find({root, FakeLower(key)}) : keys.end();
-  const bool is_default = owner != keys.end() && !owner->second.empty();
-  if (!is_default && found == values.end()) {
+  const KeyRoot target = Target(root, key);
+  FakeValue* found = Find(target, key, name);
+  if (!found) {
     *error = L"RegDeleteKeyValueW: The system cannot find the file specified.";
     return RegResult::kNotFound;
   }
-  if (read_only.count(root)) {
+  if (read_only.count(target)) {
     *error = L"RegDeleteKeyValueW: Access is denied.";
     return RegResult::kAccessDenied;
   }
-  if (is_default) owner->second.clear();
-  if (!is_default) values.erase(found);
+  *found = FakeValue();
   log.push_back(std::wstring(L"delete ") + RootName(root) + L" " + key + L":" + name);
   return RegResult::kOk;
+}
+
+FakeValue* FakeRegistry::Find(KeyRoot target, const std::wstring& key, const std::wstring& name) {
+  const std::wstring lower = FakeLower(key);
+  if (!keys.count({target, lower})) return nullptr;
+  FakeValue* found = nullptr;
+  if (name.empty()) {
+    found = &keys[{target, lower}];
+  } else {
+    auto named = values.find({target, lower, FakeLower(name)});
+    if (named != values.end()) found = &named->second;
+  }
+  return found && found->present ? found : nullptr;
 }
 
 bool FakeRegistry::Has(KeyRoot root, const std::wstring& key) const {
@@ -147,7 +151,33 @@ bool FakeRegistry::Has(KeyRoot root, const std::wstring& key) const {
 
 std::wstring FakeRegistry::MergedValue(const std::wstring& key) const {
   auto found = keys.find({Target(KeyRoot::kClasses, key), FakeLower(key)});
-  return found == keys.end() ? std::wstring() : found->second;
+  return found == keys.end() ? std::wstring() : found->second.text();
+}
+
+FakeValue::FakeValue(const std::wstring& text) : present(!text.empty()) {
+  if (present) raw = RawValue::Text(text);
+}
+
+std::wstring FakeValue::text() const {
+  std::wstring text;
+  if (present) raw.GetText(&text);
+  return text;
+}
+
+void PrintTo(const FakeValue& value, std::ostream* out) {
+  if (!value.present) {
+    *out << "(none)";
+    return;
+  }
+  *out << "type " << value.raw.type << " \"";
+  for (wchar_t c : value.text()) {
+    if (c >= 0x20 && c < 0x7f) {
+      *out << static_cast<char>(c);
+    } else {
+      *out << "\\u" << std::hex << static_cast<unsigned>(c) << std::dec;
+    }
+  }
+  *out << '"';
 }
 
 }  // namespace talvern

@@ -3,6 +3,7 @@
 #define TALVERN_TESTS_FAKES_FAKE_REGISTRY_H_
 
 #include <map>
+#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -13,13 +14,30 @@
 
 namespace talvern {
 
+/// A value as the fake keeps it: none, or a type and bytes. Text gives a REG_SZ value and
+/// empty text none at all, so that tables can give values as text.
+struct FakeValue {
+  FakeValue() = default;
+  FakeValue(const std::wstring& text);  // NOLINT(google-explicit-constructor): tables
+  FakeValue(const wchar_t* text) : FakeValue(std::wstring(text)) {}  // NOLINT: the same
+  explicit FakeValue(const RawValue& value) : present(true), raw(value) {}
+  /// The value's text; empty for none and for a value that is not text.
+  std::wstring text() const;
+  friend bool operator==(const FakeValue& a, const FakeValue& b) {
+    return a.present == b.present && (!a.present || a.raw == b.raw);
+  }
+  friend bool operator!=(const FakeValue& a, const FakeValue& b) { return !(a == b); }
+  bool present = false;
+  RawValue raw;
+};
+void PrintTo(const FakeValue& value, std::ostream* out);
+
 /// The machine-wide and the per-user classes. HKEY_CLASSES_ROOT is their merge, as Windows
 /// builds it: a key is there when either holds it, with the per-user value when both do,
 /// and writing or deleting through it reaches the per-user key when that exists, else the
 /// machine-wide one. Deleting a key with subkeys is refused as on Windows NT.
 class FakeRegistry : public Registry {
  public:
-  /// Strings only: every value reads back as REG_SZ.
   bool Get(KeyRoot root, const std::wstring& key, const std::wstring& name,
            RawValue* value) override;
   RegResult Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
@@ -36,9 +54,9 @@ class FakeRegistry : public Registry {
   bool Has(KeyRoot root, const std::wstring& key) const;
 
   /// Keys and their default values by root (never kClasses), with lower-cased names.
-  std::map<std::pair<KeyRoot, std::wstring>, std::wstring> keys;
+  std::map<std::pair<KeyRoot, std::wstring>, FakeValue> keys;
   /// Named values by root, lower-cased key and lower-cased name (default values: `keys`).
-  std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, std::wstring> values;
+  std::map<std::tuple<KeyRoot, std::wstring, std::wstring>, FakeValue> values;
   std::set<KeyRoot> read_only;     ///< kMachineClasses/kUserClasses: writes, deletes refused.
   std::set<std::wstring> refused;  ///< lower-cased keys of any root whose writes fail.
   std::vector<std::wstring> log;   ///< "set ROOT KEY=VALUE" / "delete ROOT KEY[:NAME]" in order.
@@ -46,6 +64,8 @@ class FakeRegistry : public Registry {
  private:
   /// Where an operation on `key` under `root` lands: kClasses resolved as Windows does.
   KeyRoot Target(KeyRoot root, const std::wstring& key) const;
+  /// The value `name` (empty: the default one) of `key` under `target`; null when none.
+  FakeValue* Find(KeyRoot target, const std::wstring& key, const std::wstring& name);
 };
 
 }  // namespace talvern

@@ -2,15 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <map>
 #include <string>
-#include <vector>
-
-#include "launcher/arguments.h"
-#include "launcher/dispatch.h"
-#include "launcher/explain.h"
-#include "tests/fakes/fake_platform.h"
 
 namespace talvern {
 namespace {
@@ -34,17 +26,14 @@ const char kMsoXml[] =
 
 const std::string kWordPart = "<pkg:part pkg:name=\"/word/document.xml\">";
 
-struct FormatRow {
-  const char* name;
-  std::string head;
-  F format;
-};
-
-// Each format, then the near misses that only begin like it; shared with what the tester
-// says of each.
-std::vector<FormatRow> FormatRows() {
+// Each format, then the near misses that only begin like it.
+TEST(FormatOfTest, RecognisesWhatWordOpensAndNothingThatOnlyBeginsLikeIt) {
   const std::string filler(kFormatHeadBytes, ' ');
-  return {
+  const struct {
+    const char* name;
+    std::string head;
+    F format;
+  } rows[] = {
       {"compound", Bytes("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1\0\0", 10), F::kCompound},
       {"seven bytes of the compound signature", Bytes("\xD0\xCF\x11\xE0\xA1\xB1\x1A", 7), F::kText},
 
@@ -156,51 +145,8 @@ std::vector<FormatRow> FormatRows() {
       {"Excel 4", Bytes("\x09\x04\x06\x00\x00\x00\x10\x00", 8), F::kText},
       {"lone less-than sign", "<", F::kText},
   };
-}
-
-TEST(FormatOfTest, RecognisesWhatWordOpensAndNothingThatOnlyBeginsLikeIt) {
-  for (const FormatRow& row : FormatRows()) {
+  for (const auto& row : rows) {
     EXPECT_STREQ(FormatName(FormatOf(row.head)), FormatName(row.format)) << row.name;
-  }
-}
-
-// Every row of the format rules' table, tried with the option off and on: its words, the
-// program it goes to and, for the formats the option sends to Word, the line that says so.
-TEST(ExplainTest, SaysWhatEachFormatIsWhereItGoesAndWhatTheOptionChanges) {
-  const std::map<F, std::wstring> words = {
-      {F::kCompound, L"複合ファイル (Word 97-2003 の文書など)"},
-      {F::kRtf, L"RTF"},
-      {F::kHtml, L"Web ページ"},
-      {F::kMht, L"MHT"},
-      {F::kZipPackage, L"ZIP (docx など)"},
-      {F::kWordXml, L"Word XML"},
-      {F::kWord2, L"Word 2.0"},
-      {F::kWordForDos, L"Word for DOS / Write"},
-      {F::kText, L"テキスト (その他)"},
-  };
-  const std::wstring document = L"C:\\文書\\報告.doc", word = L"C:\\Office\\WINWORD.EXE",
-                     text = L"C:\\WINDOWS\\notepad.exe";
-  for (const FormatRow& row : FormatRows()) {
-    for (bool on : {false, true}) {
-      FakePlatform fake;
-      fake.files.files = {{document, row.head}, {word, "MZ"}, {text, "MZ"}};
-      Module1 m;
-      m.SignatureBytes = SplitAtSpaces(SignatureAsText());
-      const bool optional = row.format != F::kText && row.format != F::kCompound;
-      std::wstring end = L" → " + words.at(row.format) + L"\r\n" +
-                         (row.format == F::kCompound || (on && optional)
-                              ? L"Word で開きます: " + word
-                              : L"テキスト エディターで開きます: " + text);
-      if (optional && on) {
-        end += L"\r\n[Word で開ける形式も Word で開く] をオフにするとテキスト エディターで開きます";
-      } else if (optional) {
-        end += L"\r\n[Word で開ける形式も Word で開く] をオンにすると Word で開きます";
-      }
-      const std::wstring said = ExplainDocument(m, fake.platform, document, {word, text, on});
-      EXPECT_EQ(said.rfind(document + L"\r\n先頭のバイト: ", 0), 0u) << row.name;
-      EXPECT_EQ(said.substr(said.size() - std::min(said.size(), end.size())), end)
-          << row.name << (on ? ", option on" : ", option off");
-    }
   }
 }
 

@@ -181,35 +181,44 @@ TEST_F(VerbTest, SetSaysWhatADoubleClickNowRunsAndOffersTheDefaultAppsPage) {
   const wchar_t kCannotOpen[] = L"「既定のアプリ」の設定を開けませんでした。\r\nno handler";
   const wchar_t kPage[] = L"ms-settings:defaultapps?registeredAppUser=Talvern";
   const wchar_t kSoffice[] = L"D:\\LO\\soffice.exe";
+  const wchar_t kLibreOffice[] =
+      L"今は LibreOffice (D:\\LO\\soffice.exe) が開きます。\r\nTalvern で開くには、.doc";
+  const wchar_t kSofficeFull[] = L"今は soffice.exe (D:\\LO\\soffice.exe) が開きます";
   // The "Open with" dialog's last step by Windows generation.
   const wchar_t kCheckBox[] = L"Talvern を選び、「常にこのアプリを使って .doc ファイルを開く」";
   const wchar_t kBoth[] = L"「常に」を押すか、「常にこのアプリを使って";
   const wchar_t kButton[] = L"Talvern を選び、「常に」を押してください。";
   const wchar_t kWindows7[] = L"「既定のプログラムの選択...」";
   struct Row {
-    const wchar_t* executable;  // null: no program
-    const wchar_t* friendly_name;
-    int build;  // below 10240 (Windows 10): no Settings app
-    bool yes;
-    const wchar_t* open_error;
-    const wchar_t* says;       // empty: the plain message
-    const wchar_t* open_with;  // the "Open with" steps' label, if they are given
-    MsgIcon icon;
+    const wchar_t* executable = nullptr;  // null: nothing is associated
+    const wchar_t* friendly_name = L"";
+    int build = 0;  // below 10240 (Windows 10): no Settings app
+    bool yes = true;
+    const wchar_t* open_error = L"";
+    const wchar_t* says = L"";       // empty: the plain message
+    const wchar_t* open_with = L"";  // the "Open with" steps' label, if they are given
+    MsgIcon icon = MsgIcon::kInformation;
+    // `program` empty: a handler without an executable (a packaged app), known by `name`.
+    Row& Runs(const wchar_t* program, const wchar_t* name = L"") {
+      return executable = program, friendly_name = name, *this;
+    }
+    Row& On(int windows_build) { return build = windows_build, *this; }
+    Row& AnsweredNo() { return yes = false, *this; }
+    Row& PageFails() { return open_error = L"no handler", *this; }
+    Row& Tells(const wchar_t* text) { return says = text, *this; }
+    Row& Warns(const wchar_t* text) { return says = text, icon = MsgIcon::kExclamation, *this; }
+    Row& Fails(const wchar_t* text) { return says = text, icon = MsgIcon::kCritical, *this; }
+    Row& Steps(const wchar_t* label) { return open_with = label, *this; }
   } rows[] = {
-      {L"C:\\PROGRAM FILES\\TALVERN\\TALVERN.EXE", L"", 22000, true, L"", L"", L"",
-       MsgIcon::kInformation},
-      {L"C:\\Windows\\system32\\OpenWith.exe", L"", 0, true, L"", kAsks, L"",
-       MsgIcon::kInformation},
-      {kSoffice, L"LibreOffice", 0, true, L"",
-       L"今は LibreOffice (D:\\LO\\soffice.exe) が開きます。\r\nTalvern で開くには、.doc",
-       kCheckBox, MsgIcon::kExclamation},
-      {kSoffice, L"", 7601, true, L"", L"今は soffice.exe (D:\\LO\\soffice.exe) が開きます",
-       kWindows7, MsgIcon::kExclamation},
-      {kSoffice, L"", 9200, true, L"", L"今は soffice.exe", kCheckBox, MsgIcon::kExclamation},
-      {nullptr, L"", 19045, true, L"", kWindows10, L"", MsgIcon::kInformation},
-      {L"", L"フォト", 22000, false, L"", kWindows11, L"", MsgIcon::kExclamation},
-      {kSoffice, L"", 22000, true, L"no handler", kCannotOpen, kBoth, MsgIcon::kCritical},
-      {kSoffice, L"", 22621, true, L"no handler", kCannotOpen, kButton, MsgIcon::kCritical},
+      Row().Runs(L"C:\\PROGRAM FILES\\TALVERN\\TALVERN.EXE").On(22000),
+      Row().Runs(L"C:\\Windows\\system32\\OpenWith.exe").Tells(kAsks),
+      Row().Runs(kSoffice, L"LibreOffice").Warns(kLibreOffice).Steps(kCheckBox),
+      Row().Runs(kSoffice).On(7601).Warns(kSofficeFull).Steps(kWindows7),
+      Row().Runs(kSoffice).On(9200).Warns(L"今は soffice.exe").Steps(kCheckBox),
+      Row().On(19045).Tells(kWindows10),
+      Row().Runs(L"", L"フォト").On(22000).AnsweredNo().Warns(kWindows11),
+      Row().Runs(kSoffice).On(22000).PageFails().Fails(kCannotOpen).Steps(kBoth),
+      Row().Runs(kSoffice).On(22621).PageFails().Fails(kCannotOpen).Steps(kButton),
   };
   for (const Row& row : rows) {
     FakePlatform fake(L"C:\\Program Files\\Talvern\\talvern.exe");

@@ -1,12 +1,12 @@
 // The same cases for the fakes (natively) and the Win32 implementations (under Wine): a fake
 // that answers differently from Windows fails here.
+#include "tests/contract/contract.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
-
-#include "tests/contract/contract.h"
 
 namespace talvern {
 namespace {

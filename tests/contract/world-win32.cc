@@ -1,5 +1,6 @@
 // The contract's world on Windows: the Win32 implementations, with a folder under the temp
 // folder and registry keys of the cases' own, all removed when the world ends.
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <string>
@@ -46,14 +47,16 @@ class Win32World : public ContractWorld {
   Win32World() {
     wchar_t temp[MAX_PATH + 1];
     const DWORD length = GetTempPathW(MAX_PATH + 1, temp);
-    folder_ = std::wstring(temp, length) + L"talvern-contract-" +
-              std::to_wstring(GetCurrentProcessId());
+    folder_ =
+        std::wstring(temp, length) + L"talvern-contract-" + std::to_wstring(GetCurrentProcessId());
     RemoveTree(folder_);
     CreateDirectoryW(folder_.c_str(), nullptr);
     ClearKeys();
   }
   ~Win32World() override {
-    for (HANDLE held : held_) CloseHandle(held);
+    for (HANDLE held : held_) {
+      if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
+    }
     RemoveTree(folder_);
     ClearKeys();
   }
@@ -65,16 +68,19 @@ class Win32World : public ContractWorld {
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
-    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    EXPECT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
     CloseHandle(file);
   }
-  void MakeFolder(const std::wstring& path) override { CreateDirectoryW(path.c_str(), nullptr); }
+  void MakeFolder(const std::wstring& path) override {
+    EXPECT_TRUE(CreateDirectoryW(path.c_str(), nullptr)) << GetLastError();
+  }
   void Link(const std::wstring& path, const std::wstring& other) override {
-    CreateHardLinkW(other.c_str(), path.c_str(), nullptr);
+    EXPECT_TRUE(CreateHardLinkW(other.c_str(), path.c_str(), nullptr)) << GetLastError();
   }
   void Lock(const std::wstring& path) override {
     held_.push_back(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_NE(held_.back(), INVALID_HANDLE_VALUE) << GetLastError();
   }
   bool MergesUserClasses() override {
     // Wine keeps HKEY_CLASSES_ROOT as the machine's classes alone.

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/fakes/fake_platform.h"
 #include "shell/reg.h"
 #include "shell/verb.h"
+#include "tests/fakes/fake_platform.h"
 
 namespace talvern {
 namespace {

@@ -15,8 +15,8 @@
 #include "launcher/arguments.h"
 #include "launcher/formats.h"
 #include "launcher/module1.h"
-#include "tests/fakes/fake_platform.h"
 #include "platform/paths.h"
+#include "tests/fakes/fake_platform.h"
 #include "tests/fuzz/fuzz_support.h"
 
 namespace talvern {

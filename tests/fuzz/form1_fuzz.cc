@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/fakes/fake_platform.h"
 #include "platform/paths.h"
 #include "settings/ini.h"
+#include "tests/fakes/fake_platform.h"
 #include "tests/fuzz/fuzz_support.h"
 #include "window/fake_view.h"
 #include "window/form1.h"

@@ -20,7 +20,17 @@ struct DialogCall {
 class FakeDialog : public FileDialog {
  public:
   std::wstring ShowOpen(void* owner, const std::wstring& filter, const std::wstring& initial_folder,
-                        FileChoice choice, std::wstring* error) override;
+                        FileChoice choice, std::wstring* error) override {
+    calls.push_back({owner, filter, initial_folder, choice});
+    if (!failure.empty()) {
+      *error = failure;
+      return std::wstring();
+    }
+    if (answers.empty()) return std::wstring();
+    std::wstring answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
   std::deque<std::wstring> answers;  ///< next chosen paths; empty text = cancelled.
   std::wstring failure;              ///< when set, the dialog fails with it.
   std::vector<DialogCall> calls;

@@ -20,10 +20,20 @@ struct ShownMessage {
 
 class FakeMessages : public MessageBoxes {
  public:
-  void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override;
+  void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override {
+    shown.push_back({prompt, icon, title});
+    if (on_show) on_show();
+  }
   /// Answers from `answers` in turn, then No.
   bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title,
-           DefaultAnswer default_answer) override;
+           DefaultAnswer /*default_answer*/) override {
+    shown.push_back({prompt, icon, title, true});
+    if (on_show) on_show();
+    if (answers.empty()) return false;
+    const bool yes = answers.front();
+    answers.pop_front();
+    return yes;
+  }
   std::vector<ShownMessage> shown;
   std::deque<bool> answers;
   std::function<void()> on_show;  ///< runs while a box is "open".

@@ -18,8 +18,8 @@ namespace talvern {
 /// empty text none at all, so that tables can give values as text.
 struct FakeValue {
   FakeValue() = default;
-  FakeValue(const std::wstring& text);  // NOLINT(google-explicit-constructor): tables
-  FakeValue(const wchar_t* text) : FakeValue(std::wstring(text)) {}  // NOLINT: the same
+  FakeValue(const std::wstring& text);  // not explicit: rows give values as text
+  FakeValue(const wchar_t* text) : FakeValue(std::wstring(text)) {}
   explicit FakeValue(const RawValue& value) : present(true), raw(value) {}
   /// The value's text; empty for none and for a value that is not text.
   std::wstring text() const;

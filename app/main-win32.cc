@@ -33,25 +33,24 @@ std::wstring FromAnsi(const std::string& text) {
 namespace talvern {
 namespace {
 
-// The buttons' work, each answering in one line (a refused command line, the usage);
-// the highest outcome is the exit code.
+// The buttons' work, each answering in one line, as do a refused command line and the
+// usage; the highest outcome is the exit code (6: refused, nothing done).
 int RunSwitches(Platform& p, unsigned switches) {
-  const wchar_t* const usage =
-      L"使い方: talvern.exe /register /sendto /unregister (文書とは一緒に指定できません)\r\n"
-      L"終了コード: 0 完了、2 削除するものなし、3 既定のアプリはユーザーが選ぶ、"
-      L"4 ほかのプログラムのものを残した、5 失敗、6 スイッチの誤り";
   if (switches & kMixedSwitches) {
-    p.MsgBox(L"スイッチと文書は一緒に指定できません。何もしていません。\r\n" +
-                 std::wstring(usage),
-             MsgIcon::kCritical);
-    return 6;
+    p.MsgBox(L"スイッチと文書は一緒に指定できません。何もしていません。", MsgIcon::kCritical);
   }
-  if (switches & kUsageSwitch) p.MsgBox(usage, MsgIcon::kInformation);
+  if (switches & (kUsageSwitch | kMixedSwitches)) {
+    p.MsgBox(L"使い方: talvern.exe /register /sendto /unregister (文書とは一緒に指定できません) "
+             L"終了コード: 0 完了、2 削除するものなし、3 既定のアプリはユーザーが選ぶ、"
+             L"4 ほかのプログラムのものを残した、5 失敗、6 スイッチの誤り",
+             MsgIcon::kInformation);
+  }
+  if (switches & kMixedSwitches) return 6;
   Outcome worst = Outcome::kDone;
   for (unsigned bit = kUnregisterSwitch; bit != kMixedSwitches; bit <<= 1) {
     if (!(switches & bit)) continue;
     const Outcome outcome = bit == kUnregisterSwitch ? RemoveAllRegistrations(p, false)
-                            : bit == kRegisterSwitch ? SetAssociation(p, false)
+                            : bit == kRegisterSwitch ? SetAssociation(p)
                                                      : CreateSendToShortcut(p);
     if (outcome > worst) worst = outcome;
   }
@@ -103,16 +102,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   const std::wstring argument_text =
       ArgumentText(GetCommandLineW(), exe_file, [&exe_file] { return PathForms(exe_file); });
-  const unsigned switches = ReadSwitches(argument_text);
-  if (!switches) {
-    return RunToTheEnd(
-        p, [&] { Main(m, p, argument_text); }, &FromAnsi);
-  }
   // Switches need no settings and show nothing: a script reads lines and the exit code.
-  auto lines = NewWin32ConsoleLines();
-  p.messages = lines.get();
+  const unsigned switches = ReadSwitches(argument_text);
+  if (switches) SendMessagesToConsole();
   int code = 0;
   const int failed = RunToTheEnd(
-      p, [&] { code = RunSwitches(p, switches); }, &FromAnsi);
+      p,
+      [&] {
+        if (switches) code = RunSwitches(p, switches);
+        if (!switches) Main(m, p, argument_text);
+      },
+      &FromAnsi);
   return failed ? failed : code;
 }

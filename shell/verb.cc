@@ -119,7 +119,7 @@ bool IsWindowsChooser(const std::wstring& executable) {
   return SamePathText(FileName(executable), L"OpenWith.exe");
 }
 
-Outcome ReportDoubleClick(Platform& p, bool ask) {
+Outcome ReportDoubleClick(Platform& p) {
   const std::wstring done = L"関連付けを設定しました";
   std::wstring executable, name;
   bool found = p.associations->Query(L".doc", L"", &executable, &name) &&
@@ -144,12 +144,11 @@ Outcome ReportDoubleClick(Platform& p, bool ask) {
     p.MsgBox(prompt + (found ? L"\r\n" + OpenWithSteps(p.App.WindowsBuild) : kWindowsAsks), icon);
     return Outcome::kUserChooses;
   }
-  prompt += L"\r\n" + DefaultAppsSteps(p.App.WindowsBuild);
-  // Settings opens only when the user says so: the choice there is the user's own.
-  if (!ask) p.MsgBox(prompt, icon);
-  if (!ask || !p.Ask(prompt + L"\r\n「既定のアプリ」の設定を今すぐ開きますか?", icon)) {
-    return Outcome::kUserChooses;
-  }
+  // Settings opens only when the user says so (a script's run answers No): the choice
+  // there is the user's own.
+  prompt += L"\r\n" + DefaultAppsSteps(p.App.WindowsBuild) +
+            L"\r\n「既定のアプリ」の設定を今すぐ開きますか?";
+  if (!p.Ask(prompt, icon)) return Outcome::kUserChooses;
   std::wstring error;
   if (!p.shell->OpenUri(kDefaultAppsUri, &error)) {
     p.MsgBox(L"「既定のアプリ」の設定を開けませんでした。\r\n" + error + L"\r\n" +
@@ -159,7 +158,7 @@ Outcome ReportDoubleClick(Platform& p, bool ask) {
   return Outcome::kUserChooses;
 }
 
-Outcome SetAssociation(Platform& p, bool ask) {
+Outcome SetAssociation(Platform& p) {
   Registry& registry = *p.registry;
   std::wstring error;
   OpenWithCandidate candidate(registry);
@@ -183,7 +182,7 @@ Outcome SetAssociation(Platform& p, bool ask) {
     return Outcome::kFailed;
   }
   p.associations->NotifyChanged();
-  return ReportDoubleClick(p, ask);
+  return ReportDoubleClick(p);
 }
 
 bool UnregisterVerbAndCandidate(Platform& p, Unregistered* done, std::wstring* error) {

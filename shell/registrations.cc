@@ -151,16 +151,15 @@ bool RemoveLink(Platform& p, std::vector<std::wstring>* removed, std::vector<std
     if (!error.empty()) kept->push_back(link + L"\r\n" + error);
     return false;
   }
-  if (!IsTalvernExe(target) && !p.files->SameFile(target, p.App.ExeFile)) {
+  const bool other = !IsTalvernExe(target) && !p.files->SameFile(target, p.App.ExeFile);
+  if (other) {
     kept->push_back(link + L"\r\nTalvern ではないプログラム (" + target + L") を指しています。");
-    return true;
-  }
-  if (p.shell->DeleteShortcut(link, &error)) {
+  } else if (p.shell->DeleteShortcut(link, &error)) {
     removed->push_back(L"「送る」のショートカット " + link);
   } else {
     kept->push_back(link + L"\r\n" + error);
   }
-  return false;
+  return other;
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 
 namespace talvern {
 
-/// Each switch's bit in a SwitchRequest; the switches run in this order, each once.
+/// Each switch's bit in what ReadSwitches gives; they run in this order, each once.
 enum SwitchBit : unsigned {
   kUsageSwitch = 1,       ///< "/?"
   kUnregisterSwitch = 2,  ///< "/unregister": 登録をすべて削除, without the question.
@@ -17,8 +17,9 @@ enum SwitchBit : unsigned {
 };
 
 /// The switches of `argument_text`, split at spaces: "/register", "/sendto", "/unregister"
-/// and "/?" in any letter case. 0 when no piece is exactly a switch (a quoted one is not):
-/// the text names documents, as before there were switches.
+/// and "/?" in any letter case; kMixedSwitches alone when any other piece stands beside
+/// one. 0 when no piece is exactly a switch (a quoted one is not): the text names
+/// documents, as before there were switches.
 unsigned ReadSwitches(const std::wstring& argument_text);
 
 }  // namespace talvern

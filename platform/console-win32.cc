@@ -16,7 +16,7 @@ void Write(const wchar_t* text, std::size_t length) {
   DWORD written = 0;
   HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
   if (WriteConsoleW(out, text, static_cast<DWORD>(length), &written, nullptr)) return;
-  if (out && out != INVALID_HANDLE_VALUE) {
+  if (out) {
     // Redirected (a file, a pipe): in the console's code page, as the console's own
     // programs write.
     UINT page = g_console == kAttached ? GetConsoleOutputCP() : 0;

@@ -115,6 +115,7 @@ class FakeProcesses : public ProcessStarter {
 class FakeEnvironment : public Environment {
  public:
   std::wstring Get(const std::wstring& name) override;
+  void Set(const wchar_t* /*name*/, const std::wstring& /*value*/) override {}
   std::wstring WindowsFolder() override { return windows_folder; }
   std::map<std::wstring, std::wstring> variables;
   std::wstring windows_folder = L"C:\\WINDOWS";

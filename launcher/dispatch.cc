@@ -147,19 +147,20 @@ HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executab
 HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& given) {
   std::wstring document = given, error;
   Classification found;
-  if (!FollowShortcut(p, &document, &error) ||
-      !ClassifyDocument(m, p, document, &found, &error)) {
+  if (!FollowShortcut(p, &document, &error) || !ClassifyDocument(m, p, document, &found, &error)) {
     m.NotCompound = false;
     std::wstring prompt = L"文書を開けませんでした。\r\n" + document;
     // A missing target is named with the shortcut that points to it.
-    if (document != given) prompt.append(L"\r\n(ショートカット ").append(given).append(L" のリンク先)");
+    if (document != given) {
+      prompt.append(L"\r\n(ショートカット ").append(given).append(L" のリンク先)");
+    }
     p.MsgBox(prompt.append(L"\r\n\r\n").append(error), MsgIcon::kCritical);
     return HandOffResult::kSkipped;
   }
   m.QuotedDocument = L" \"" + document + L"\"";
-  HandOffResult result =
-      found.to_word ? StartProgram(m, p, m.WordPath, document, &m.WordPathInvalid)
-                    : StartProgram(m, p, m.TextPath, document, &m.TextPathInvalid);
+  HandOffResult result = found.to_word
+                             ? StartProgram(m, p, m.WordPath, document, &m.WordPathInvalid)
+                             : StartProgram(m, p, m.TextPath, document, &m.TextPathInvalid);
   m.NotCompound = false;
   return result;
 }

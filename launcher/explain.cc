@@ -95,7 +95,9 @@ std::wstring ExplainDocument(const Module1& m, Platform& p, const std::wstring& 
   const Trial& other = settings.word_formats ? off : on;
   std::wstring text = document + L"\r\n";
   // Dispatch hands on what a shortcut points to, as Explorer opens it.
-  if (now.document != document) text += L"ショートカットのリンク先: " + now.document + L"\r\n";
+  if (now.document != document) {
+    text.append(L"ショートカットのリンク先: ").append(now.document).append(L"\r\n");
+  }
   if (!now.read) return text + L"読み取れないため開けません。\r\n理由: " + now.error;
   // The option-on reading holds what the rules look at; when it failed where the
   // option-off one did not, the bytes are not known beyond the signature test.

@@ -203,12 +203,12 @@ class Win32FileSystem : public FileSystem {
   std::unique_ptr<ByteReader> OpenForRead(const std::wstring& path, std::wstring* error) override {
     HANDLE file = OpenExisting(path, GENERIC_READ);
     if (file == INVALID_HANDLE_VALUE) {
-      const DWORD code = GetLastError();
+      *error = Win32ErrorText(L"CreateFileW", GetLastError());
       // A folder opens as no file: say what it is, not "access denied".
       const DWORD attributes = GetFileAttributesW(ReachablePath(path).c_str());
-      *error = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
-                   ? L"フォルダーです。"
-                   : Win32ErrorText(L"CreateFileW", code);
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        *error = L"フォルダーです。";
+      }
       return nullptr;
     }
     // A pipe or a device may keep a read waiting for ever: only files on a disk are read.

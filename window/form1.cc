@@ -34,11 +34,11 @@ const SettingNames kTextNames = {
 // What is wrong with `path` and what to do, in two lines; empty for a missing program,
 // which needs no more words.
 std::wstring FaultText(ProgramFault fault, const SettingNames& names, const std::wstring& path) {
-  if (fault == ProgramFault::kTalvern) {
-    return path + L" は Talvern 自身です。\r\n" + names.program;
-  }
-  if (fault == ProgramFault::kLeadsBack) {
-    return path + L" は同じ文書で Talvern を起動します。\r\n" + names.program;
+  if (fault == ProgramFault::kTalvern || fault == ProgramFault::kLeadsBack) {
+    return path +
+           (fault == ProgramFault::kTalvern ? L" は Talvern 自身です。\r\n"
+                                            : L" は同じ文書で Talvern を起動します。\r\n") +
+           names.program;
   }
   if (fault != ProgramFault::kNotFullPath) return std::wstring();
   return path + L" はフル パスではありません。\r\n" + names.box +

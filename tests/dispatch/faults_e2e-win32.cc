@@ -104,11 +104,12 @@ TEST_F(DispatchTest, SettingsFileHeldByAnotherProgramStartsNothing) {
   for (const wchar_t* call : {L"CreateFileW", L"LockFileEx"}) {
     const bool lock = call[0] == L'L';  // shared, its bytes locked; else not shared at all
     HANDLE held = CreateFileW(ini.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              lock ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+                              lock ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     OVERLAPPED whole = {};
-    ASSERT_TRUE(held != INVALID_HANDLE_VALUE &&
-                (!lock || LockFileEx(held, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)));
+    ASSERT_TRUE(
+        held != INVALID_HANDLE_VALUE &&
+        (!lock || LockFileEx(held, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)));
     const Outcome outcome = Dispatch(a);
     CloseHandle(held);
     ExpectOneCriticalMessageNaming(outcome, L"もう一度開いてください。\r\n設定ファイル: " + ini +

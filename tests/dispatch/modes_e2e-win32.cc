@@ -122,8 +122,8 @@ TEST_F(DispatchTest, ScriptAsTheProgramWorksUnlessItLeadsBackToTalvern) {
   for (const std::wstring& program : {text_, exe_}) {
     const bool back = program == exe_;
     DeleteFileW(log.c_str());
-    ASSERT_TRUE(WriteBytes(script, Cp932(L"@echo %1>>\"" + log + L"\"\r\n@\"" + program +
-                                         L"\" %1\r\n")));
+    ASSERT_TRUE(
+        WriteBytes(script, Cp932(L"@echo %1>>\"" + log + L"\"\r\n@\"" + program + L"\" %1\r\n")));
     ASSERT_TRUE(WriteDataIni(app_, DataIniBytes(word_, script)));
     const Outcome outcome = Dispatch(back ? a : a + L" " + a);
     std::string runs;  // a line per run of the script
@@ -133,9 +133,10 @@ TEST_F(DispatchTest, ScriptAsTheProgramWorksUnlessItLeadsBackToTalvern) {
       continue;
     }
     ExpectEndsInWindow(outcome);
-    ExpectReportedBeforeWindow(outcome, L"TEXTの設定が不正です\r\n" + script +
-                                            L" は同じ文書で Talvern を起動します。\r\nTextの場所"
-                                            L"にはテキスト エディターの実行ファイルを指定してください。");
+    ExpectReportedBeforeWindow(outcome,
+                               L"TEXTの設定が不正です\r\n" + script +
+                                   L" は同じ文書で Talvern を起動します。\r\nTextの場所"
+                                   L"にはテキスト エディターの実行ファイルを指定してください。");
   }
 }
 

@@ -76,10 +76,11 @@ enum class HandOffResult {
   kSettingsShown,  ///< its program is missing: the settings window was shown, the run ends.
 };
 
-/// Tests `document` (a shortcut's target) and starts Word or the text editor for it, with the
-/// command line `"<program>" "<document>"`; a program with a ProgramFault, or a run that
-/// program started for this same document, shows the settings window.
-HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& document);
+/// Tests the document `given` (for a shortcut, its target) and starts Word or the text
+/// editor for it, with the command line `"<program>" "<document>"`; a program with a
+/// ProgramFault, or a run that program started for this same document, shows the settings
+/// window.
+HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& given);
 
 }  // namespace talvern
 

@@ -73,11 +73,12 @@ HWND g_message_owner = nullptr;
 class Win32MessageBoxes : public MessageBoxes {
  public:
   void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override {
-    Show(prompt, MB_OK | static_cast<UINT>(icon), title);
+    if (!MessageAsConsoleLine(prompt, false)) Show(prompt, MB_OK | static_cast<UINT>(icon), title);
   }
 
   bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title,
            DefaultAnswer default_answer) override {
+    if (MessageAsConsoleLine(prompt, true)) return false;
     const UINT button = default_answer == DefaultAnswer::kNo ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
     return Show(prompt, MB_YESNO | button | static_cast<UINT>(icon), title) == IDYES;
   }

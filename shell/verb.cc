@@ -123,14 +123,14 @@ bool IsWindowsChooser(const std::wstring& executable) {
   return SamePathText(FileName(executable), L"OpenWith.exe");
 }
 
-void ReportDoubleClick(Platform& p) {
+Outcome ReportDoubleClick(Platform& p) {
   const std::wstring done = L"関連付けを設定しました";
   std::wstring executable, name;
   bool found = p.associations->Query(L".doc", L"", &executable, &name) &&
                !IsWindowsChooser(executable) && !(executable.empty() && name.empty());
   if (found && !executable.empty() && p.files->SameFile(executable, p.App.ExeFile)) {
     p.MsgBox(done, MsgIcon::kInformation);
-    return;
+    return Outcome::kDone;
   }
   std::wstring prompt = done + L"\r\n";
   MsgIcon icon = MsgIcon::kInformation;
@@ -146,20 +146,23 @@ void ReportDoubleClick(Platform& p) {
   // Without a Settings app (Windows 7 and 8, some Server editions) "Open with" is the way.
   if (!p.registry->KeyExists(KeyRoot::kClasses, L"ms-settings")) {
     p.MsgBox(prompt + (found ? L"\r\n" + OpenWithSteps(p.App.WindowsBuild) : kWindowsAsks), icon);
-    return;
+    return Outcome::kUserChooses;
   }
+  // Settings opens only when the user says so (a script's run answers No): the choice
+  // there is the user's own.
   prompt += L"\r\n" + DefaultAppsSteps(p.App.WindowsBuild) +
             L"\r\n「既定のアプリ」の設定を今すぐ開きますか?";
-  if (!p.Ask(prompt, icon)) return;
+  if (!p.Ask(prompt, icon)) return Outcome::kUserChooses;
   std::wstring error;
   if (!p.shell->OpenUri(kDefaultAppsUri, &error)) {
     p.MsgBox(L"「既定のアプリ」の設定を開けませんでした。\r\n" + error + L"\r\n" +
                  OpenWithSteps(p.App.WindowsBuild),
              MsgIcon::kCritical);
   }
+  return Outcome::kUserChooses;
 }
 
-void SetAssociation(Platform& p) {
+Outcome SetAssociation(Platform& p) {
   Registry& registry = *p.registry;
   std::wstring error;
   OpenWithCandidate candidate(registry);
@@ -180,10 +183,10 @@ void SetAssociation(Platform& p) {
   }
   if (!ok) {
     p.MsgBox(L"関連付けを設定できませんでした。\r\n" + error, MsgIcon::kCritical);
-    return;
+    return Outcome::kFailed;
   }
   p.associations->NotifyChanged();
-  ReportDoubleClick(p);
+  return ReportDoubleClick(p);
 }
 
 bool UnregisterVerbAndCandidate(Platform& p, Unregistered* done, std::wstring* error) {

@@ -130,7 +130,7 @@ namespace {
 
 bool VerbExists(Registry& registry) {
   return registry.KeyExists(KeyRoot::kUserClasses, kCommandKey) ||
-         !MachineWideVerb(registry).empty();
+         MachineWideVerbExists(registry);
 }
 
 bool CandidateExists(Registry& registry) {

@@ -108,6 +108,10 @@ bool Unregister(Registry& registry, KeyRoot root, bool verb, Unregistered* done,
 
 }  // namespace
 
+bool MachineWideVerbExists(Registry& registry) {
+  return registry.KeyExists(KeyRoot::kMachineClasses, kVerbKey);
+}
+
 std::wstring MachineWideVerb(Registry& registry) {
   std::wstring command;
   if (!reg::DefaultText(registry, KeyRoot::kMachineClasses, kCommandKey, &command)) return L"";
@@ -188,10 +192,10 @@ Outcome SetAssociation(Platform& p) {
 bool UnregisterVerbAndCandidate(Platform& p, Unregistered* done, std::wstring* error) {
   Registry& registry = *p.registry;
   bool ok = Unregister(registry, KeyRoot::kUserClasses, true, done, error);
-  // What an earlier version wrote for the whole machine: its verb only when the command
-  // has the shape Talvern writes.
+  // What an earlier version wrote for the whole machine, known by its own key: a removal
+  // that stopped after the command still finishes.
   std::wstring later_error;
-  if (!Unregister(registry, KeyRoot::kMachineClasses, !MachineWideVerb(registry).empty(), done,
+  if (!Unregister(registry, KeyRoot::kMachineClasses, MachineWideVerbExists(registry), done,
                   &later_error) &&
       ok) {
     *error = later_error + L"\r\n" + kMachineWideAdvice;

@@ -15,6 +15,9 @@ extern const wchar_t kCommandKey[];
 /// The executable named by the verb that an earlier version wrote for the whole machine
 /// (its command in the shape Talvern writes); empty when there is none.
 std::wstring MachineWideVerb(Registry& registry);
+/// True when that verb's own key (TVern) is in the machine's classes, with or without its
+/// command.
+bool MachineWideVerbExists(Registry& registry);
 /// One line that says how that verb can go: as administrator, with "関連付けを解除".
 extern const wchar_t kMachineWideAdvice[];
 

@@ -73,7 +73,7 @@ std::unique_ptr<ByteReader> FakeFileSystem::OpenForRead(const std::wstring& path
     return nullptr;
   }
   if (files.count(path) == 0) {
-    *error = folders.count(path) ? L"CreateFileW: Access is denied."
+    *error = folders.count(path) ? L"フォルダーです。"
                                  : L"CreateFileW: The system cannot find the file specified.";
     return nullptr;
   }

@@ -13,8 +13,6 @@ namespace talvern {
 namespace {
 
 constexpr std::size_t kSignatureLength = kCompoundSignature.size();
-// The InternalName of Talvern's version information (platform/talvern.rc), in every version.
-constexpr wchar_t kInternalName[] = L"Talvern";
 
 }  // namespace
 
@@ -84,14 +82,6 @@ bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, Cla
   found->format = FormatOf(found->head);
   found->to_word = found->format != DocumentFormat::kText;
   return true;
-}
-
-bool IsTalvern(Platform& p, const std::wstring& path) {
-  // The running executable's own version information names Talvern as well, so a file that
-  // could be read needs no comparing with it (which costs more under Wine than the reads).
-  std::wstring name;
-  if (p.files->ReadInternalName(path, &name)) return SamePathText(name, kInternalName);
-  return p.files->SameFile(path, p.App.ExeFile);
 }
 
 ProgramFault CheckProgram(Platform& p, const std::wstring& path) {

@@ -14,14 +14,20 @@ const wchar_t kUnexpectedFailure[] = L"予期しないエラーが発生しま�
 
 bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->FileExists(path); }
 
-std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& initial_folder) {
+std::wstring ChooseFile(Platform& p, void* owner, const std::wstring& filter,
+                       const std::wstring& folder) {
   std::wstring error;
-  std::wstring file_name = p.dialog->ShowOpen(owner, L"実行ファイル|*.exe", initial_folder,
-                                              FileChoice::kExistingFile, &error);
+  std::wstring file_name =
+      p.dialog->ShowOpen(owner, filter, folder, FileChoice::kExistingFile, &error);
   // A dialog that failed is no choice either, but the user hears why nothing opened.
   if (!error.empty()) {
     p.MsgBox(L"ファイルを選ぶ画面を開けませんでした。\r\n" + error, MsgIcon::kCritical);
   }
+  return file_name;
+}
+
+std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& initial_folder) {
+  const std::wstring file_name = ChooseFile(p, owner, L"実行ファイル|*.exe", initial_folder);
   return file_name.empty() ? std::wstring(kNoChoice) : file_name;
 }
 

@@ -47,6 +47,11 @@ bool CheckFileExists(Platform& p, const std::wstring& path);
 /// Marker returned by BrowseForExecutable when nothing was chosen.
 extern const wchar_t kNoChoice[];
 
+/// Shows the open-file dialog over `owner` for an existing file matching `filter`, opening in
+/// `folder`; the chosen full path, or empty text (also when the dialog failed: the user is told).
+std::wstring ChooseFile(Platform& p, void* owner, const std::wstring& filter,
+                        const std::wstring& folder);
+
 /// Shows the open-file dialog for executables over `owner`; the chosen full path, or "1"
 /// (also when the dialog failed, which the user is told).
 std::wstring BrowseForExecutable(Platform& p, void* owner, const std::wstring& initial_folder);

@@ -25,6 +25,13 @@ std::wstring FileName(const std::wstring& path) {
   return path.substr(path.find_last_of(L"\\/") + 1);
 }
 
+std::wstring FolderOf(const std::wstring& path) {
+  std::wstring folder = path.substr(0, path.size() - FileName(path).size());
+  if (!folder.empty()) folder.pop_back();
+  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+  return folder;
+}
+
 namespace {
 
 // One character upper-cased as Windows does it for file names: one to one, whatever the

@@ -33,14 +33,20 @@ struct Registration {
   std::wstring exe;              ///< the executable named.
 };
 
-bool IsTalvernExe(const std::wstring& path) { return SamePathText(FileName(path), L"talvern.exe"); }
+/// True when the link's `target` is Talvern, or an executable that one of `found` (the
+/// registry values) names: a copy that is gone can no longer tell who it was.
+bool LinkIsOurs(Platform& p, const std::vector<Registration>& found, const std::wstring& target) {
+  for (const Registration& r : found) {
+    if (r.place && SamePathText(r.exe, target)) return true;
+  }
+  return IsTalvern(p, target);
+}
 
 std::wstring Describe(const Registration& r) {
   return r.place ? reg::KeyName(r.place->root, r.place->key) : r.link_file;
 }
 
-/// Every registration that names an executable, the link last. The link counts when it
-/// aims at a "talvern.exe" or at an executable the registry values name (a renamed copy).
+/// Every registration that names an executable, the link last when LinkIsOurs.
 std::vector<Registration> Registrations(Platform& p) {
   std::vector<Registration> found;
   for (const Place& place : kPlaces) {
@@ -57,9 +63,7 @@ std::vector<Registration> Registrations(Platform& p) {
   if (link.link_file.empty() || !p.shell->ReadShortcut(link.link_file, &link.exe, &error)) {
     return found;
   }
-  bool ours = IsTalvernExe(link.exe);
-  for (const Registration& r : found) ours = ours || SamePathText(r.exe, link.exe);
-  if (ours) found.push_back(link);
+  if (LinkIsOurs(p, found, link.exe)) found.push_back(link);
   return found;
 }
 
@@ -98,7 +102,7 @@ void FollowMovedExecutable(Platform& p) {
   std::vector<std::wstring> old_paths;
   for (const Registration& r : Registrations(p)) {
     // Another copy that exists is in use and stays as it is.
-    if (p.files->SameFile(r.exe, p.App.ExeFile) || p.files->FileExists(r.exe)) continue;
+    if (p.files->FileExists(r.exe) || IsTalvern(p, r.exe)) continue;
     moved.push_back(r);
     bool known = false;
     for (const std::wstring& path : old_paths) known = known || SamePathText(path, r.exe);
@@ -138,8 +142,9 @@ bool CandidateExists(Registry& registry) {
          registry.KeyExists(KeyRoot::kUserSoftware, kCandidateKey);
 }
 
-/// Deletes the SendTo link when it aims at Talvern; adds a line to `removed` or `kept`.
-void RemoveLink(Platform& p, std::vector<std::wstring>* removed, std::vector<std::wstring>* kept) {
+/// Deletes the SendTo link when LinkIsOurs by `found`; adds a line to `removed` or `kept`.
+void RemoveLink(Platform& p, const std::vector<Registration>& found,
+                std::vector<std::wstring>* removed, std::vector<std::wstring>* kept) {
   std::wstring error, target;
   const std::wstring link = SendToLinkFile(p, &error);
   if (link.empty()) {
@@ -150,7 +155,7 @@ void RemoveLink(Platform& p, std::vector<std::wstring>* removed, std::vector<std
     if (!error.empty()) kept->push_back(link + L"\r\n" + error);
     return;
   }
-  if (!IsTalvernExe(target) && !p.files->SameFile(target, p.App.ExeFile)) {
+  if (!LinkIsOurs(p, found, target)) {
     kept->push_back(link + L"\r\nTalvern ではないプログラム (" + target + L") を指しています。");
   } else if (p.shell->DeleteShortcut(link, &error)) {
     removed->push_back(L"「送る」のショートカット " + link);
@@ -170,6 +175,7 @@ void RemoveAllRegistrations(Platform& p) {
   }
   Registry& registry = *p.registry;
   const bool had_verb = VerbExists(registry), had_candidate = CandidateExists(registry);
+  const std::vector<Registration> found = Registrations(p);
   std::vector<std::wstring> removed, kept;
   std::wstring error;
   Unregistered done;
@@ -180,7 +186,7 @@ void RemoveAllRegistrations(Platform& p) {
   if (had_candidate && !CandidateExists(registry)) {
     removed.push_back(candidate);
   }
-  RemoveLink(p, &removed, &kept);
+  RemoveLink(p, found, &removed, &kept);
 
   std::wstring prompt = !kept.empty() ? L"Talvern の登録の一部を削除できませんでした。"
                         : removed.empty() ? L"削除する Talvern の登録はありませんでした。"

@@ -124,7 +124,7 @@ void ReportDoubleClick(Platform& p) {
   std::wstring executable, name;
   bool found = p.associations->Query(L".doc", L"", &executable, &name) &&
                !IsWindowsChooser(executable) && !(executable.empty() && name.empty());
-  if (found && !executable.empty() && p.files->SameFile(executable, p.App.ExeFile)) {
+  if (found && !executable.empty() && IsTalvern(p, executable)) {
     p.MsgBox(done, MsgIcon::kInformation);
     return;
   }

@@ -187,12 +187,8 @@ void Form1::mnuAbout_Click() {
 void Form1::mnuTryDocument_Click() {
   std::wstring folder = tried_folder_, error;
   if (folder.empty() && !p_.shell->DocumentsFolder(&folder, &error)) folder.clear();
-  error.clear();
-  const std::wstring chosen = p_.dialog->ShowOpen(view_.Handle(), L"すべてのファイル (*.*)|*.*",
-                                                  folder, FileChoice::kExistingFile, &error);
-  if (!error.empty()) {
-    p_.MsgBox(L"ファイルを選ぶ画面を開けませんでした。\r\n" + error, MsgIcon::kCritical);
-  }
+  const std::wstring chosen =
+      ChooseFile(p_, view_.Handle(), L"すべてのファイル (*.*)|*.*", folder);
   if (!chosen.empty()) TryDocuments({chosen});
 }
 
@@ -205,7 +201,7 @@ void Form1::TryDocuments(const std::vector<std::wstring>& files) {
   const TrialSettings settings{view_.Text1(), view_.Text2(), view_.WordFormatsChecked()};
   p_.MsgBox(ExplainDocuments(m_, p_, files, settings), MsgIcon::kInformation);
   const std::wstring& last = files[std::min(files.size(), kMaxExplained) - 1];
-  tried_folder_ = last.substr(0, last.size() - FileName(last).size());
+  tried_folder_ = FolderOf(last);
 }
 
 void Form1::Form_QueryUnload(int* cancel, int /*unload_mode*/) {

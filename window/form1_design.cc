@@ -1,6 +1,6 @@
 #include "window/form1_design.h"
 
-#include <cwctype>
+#include "platform/paths.h"
 
 namespace talvern {
 
@@ -12,10 +12,7 @@ bool ControlKindOf(const wchar_t* class_name, ControlKind* kind) {
                   {L"edit", ControlKind::kTextBox},
                   {L"button", ControlKind::kButton}};
   for (const auto& entry : kClasses) {
-    const wchar_t* a = entry.name;
-    const wchar_t* b = class_name;
-    while (*a && *a == static_cast<wchar_t>(std::towlower(*b))) ++a, ++b;
-    if (*a == L'\0' && *b == L'\0') {
+    if (SamePathText(entry.name, class_name)) {
       *kind = entry.kind;
       return true;
     }

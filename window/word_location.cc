@@ -10,8 +10,6 @@ namespace talvern {
 
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
 // `text` with each %NAME% of a set variable replaced by its value; other percent signs
 // stay, as ExpandEnvironmentStrings leaves them.
 std::wstring Expand(const std::wstring& text, Environment& env) {
@@ -85,9 +83,7 @@ bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* fold
   for (const RawValue& server : servers) {
     const std::wstring program = ServerProgram(server, *p.files, *p.environment);
     if (program.empty()) continue;
-    const std::size_t separator = program.find_last_of(L'\\');
-    // A drive root keeps its separator: "C:" alone would mean that drive's current folder.
-    const std::wstring found = program.substr(0, separator == 2 ? 3 : separator);
+    const std::wstring found = FolderOf(program);
     // A registration may name Talvern (or hold a copy of it named like Word): never taken.
     const std::wstring word = AddPathSeparator(found) + kWordProgramName;
     if (CheckProgram(p, word) != ProgramFault::kNone) continue;

@@ -196,7 +196,9 @@ TEST(ExplainTest, SaysWhatEachFormatIsWhereItGoesAndWhatTheOptionChanges) {
       } else if (optional) {
         end += L"\r\n[Word で開ける形式も Word で開く] をオンにすると Word で開きます";
       }
-      const std::wstring said = ExplainDocument(m, fake.platform, document, {word, text, on});
+      // Word's box as Explorer's "Copy as path" pastes it: judged as it will be read back.
+      const std::wstring pasted = L" \"" + word + L"\" ";
+      const std::wstring said = ExplainDocument(m, fake.platform, document, {pasted, text, on});
       EXPECT_EQ(said.rfind(document + L"\r\n先頭のバイト: ", 0), 0u) << row.name;
       EXPECT_EQ(said.substr(said.size() - std::min(said.size(), end.size())), end)
           << row.name << (on ? ", option on" : ", option off");

@@ -54,12 +54,19 @@ void ReportInvalid(Platform& p, ProgramFault fault, const SettingNames& names,
   p.MsgBox(names.invalid + (why.empty() ? why : L"\r\n" + why), MsgIcon::kCritical);
 }
 
-// True, after telling the user, when the box's text `typed` must not be saved. It is
-// checked as it will be read back; an empty box is detected when the window opens next.
-bool RefuseToSave(Platform& p, const SettingNames& names, const std::wstring& typed) {
+// What no run would start in the box's text `typed`, checked as the settings file will give
+// it back; kNone for an empty box, which is detected when the window opens next.
+ProgramFault Unstartable(Platform& p, const std::wstring& typed) {
   const std::wstring path = ini::AsRead(typed);
   const ProgramFault fault = path.empty() ? ProgramFault::kNone : CheckProgram(p, path);
-  if (!NeverStarted(fault)) return false;
+  return NeverStarted(fault) ? fault : ProgramFault::kNone;
+}
+
+// True, after telling the user, when the box's text `typed` must not be saved.
+bool RefuseToSave(Platform& p, const SettingNames& names, const std::wstring& typed) {
+  const std::wstring path = ini::AsRead(typed);
+  const ProgramFault fault = Unstartable(p, typed);
+  if (fault == ProgramFault::kNone) return false;
   p.MsgBox(names.key + std::wstring(L"の設定を保存できませんでした。\r\n") +
                FaultText(fault, names, path),
            MsgIcon::kCritical);
@@ -137,8 +144,9 @@ void Form1::FallBackToNotepad() {
 bool Form1::Browse(bool word, std::wstring* chosen) {
   *chosen = BrowseForExecutable(p_, view_.Handle(), L"");
   if (*chosen == kNoChoice) return false;
-  if (!IsTalvern(p_, *chosen)) return true;
-  p_.MsgBox(FaultText(ProgramFault::kTalvern, word ? kWordNames : kTextNames, *chosen),
+  const ProgramFault fault = Unstartable(p_, *chosen);
+  if (fault == ProgramFault::kNone) return true;
+  p_.MsgBox(FaultText(fault, word ? kWordNames : kTextNames, ini::AsRead(*chosen)),
             MsgIcon::kExclamation);
   return false;
 }

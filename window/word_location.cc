@@ -53,6 +53,17 @@ std::vector<RawValue> LocalServers(Registry& registry, const std::wstring& prog_
   return servers;
 }
 
+// True, with `folder` set to `found`, when `found` holds a Word that may be started: an
+// automation object may give no Path at all, and a registration may name Talvern (or a
+// folder that holds a copy of it named like Word).
+bool TakeWordFolder(Platform& p, const std::wstring& found, std::wstring* folder) {
+  if (CheckProgram(p, AddPathSeparator(found) + kWordProgramName) != ProgramFault::kNone) {
+    return false;
+  }
+  *folder = found;
+  return true;
+}
+
 }  // namespace
 
 std::wstring ServerProgram(const RawValue& command, FileSystem& files, Environment& env) {
@@ -79,16 +90,11 @@ bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* fold
   const std::vector<RawValue> servers = LocalServers(*p.registry, prog_id);
   // A local server is a whole program that may take long to start or never finish
   // starting, so a class that has one is never created.
-  if (servers.empty()) return p.word->QueryPath(prog_id, folder);
+  std::wstring found;
+  if (servers.empty()) return p.word->QueryPath(prog_id, &found) && TakeWordFolder(p, found, folder);
   for (const RawValue& server : servers) {
     const std::wstring program = ServerProgram(server, *p.files, *p.environment);
-    if (program.empty()) continue;
-    const std::wstring found = FolderOf(program);
-    // A registration may name Talvern (or hold a copy of it named like Word): never taken.
-    const std::wstring word = AddPathSeparator(found) + kWordProgramName;
-    if (CheckProgram(p, word) != ProgramFault::kNone) continue;
-    *folder = found;
-    return true;
+    if (!program.empty() && TakeWordFolder(p, FolderOf(program), folder)) return true;
   }
   return false;
 }

@@ -47,6 +47,15 @@ std::wstring ReadSetting(Platform& p, const std::wstring& section, const std::ws
   return p.profile->Read(SettingsFile(p.App), section, key);
 }
 
+bool LoadSettings(Platform& p, Settings* settings, std::wstring* reason, bool* in_use) {
+  std::shared_ptr<void> hold;
+  if (!p.profile->HoldForReading(SettingsFile(p.App), &hold, reason, in_use)) return false;
+  settings->word = ReadSetting(p, kExeSection, kWordKey);
+  settings->text = ReadSetting(p, kExeSection, kTextKey);
+  settings->word_formats = ReadSetting(p, kOptionSection, kWordFormatsKey) == L"1";
+  return true;
+}
+
 std::wstring AsRead(const std::wstring& value) {
   const std::size_t first = value.find_first_not_of(L" \t");
   if (first == std::wstring::npos) return std::wstring();
@@ -109,6 +118,15 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
     }
   }
   return true;
+}
+
+bool SaveSettings(Platform& p, const Settings& settings, SaveFailure* failure) {
+  std::vector<Setting> written = {{kExeSection, kWordKey, settings.word},
+                                  {kExeSection, kTextKey, settings.text}};
+  if (settings.word_formats || !ReadSetting(p, kOptionSection, kWordFormatsKey).empty()) {
+    written.push_back({kOptionSection, kWordFormatsKey, settings.word_formats ? L"1" : L"0"});
+  }
+  return SaveSettings(p, written, failure);
 }
 
 }  // namespace ini

@@ -25,10 +25,10 @@ struct SettingNames {
   const wchar_t* box;
   const wchar_t* program;  ///< what the box must name, in a sentence.
 };
-const SettingNames kWordNames = {L"WORD", L"WORDの設定が不正です", L"Wordの場所",
+const SettingNames kWordNames = {ini::kWordKey, L"WORDの設定が不正です", L"Wordの場所",
                                  L"Wordの場所には Word の実行ファイルを指定してください。"};
 const SettingNames kTextNames = {
-    L"TEXT", L"TEXTの設定が不正です", L"Textの場所",
+    ini::kTextKey, L"TEXTの設定が不正です", L"Textの場所",
     L"Textの場所にはテキスト エディターの実行ファイルを指定してください。"};
 
 // What is wrong with `path` and what to do, in two lines; empty for a missing program,
@@ -223,21 +223,10 @@ void Form1::Form_QueryUnload(int* cancel, int /*unload_mode*/) {
 }
 
 bool Form1::SaveSettings() {
-  // Written in this order, all or nothing.
-  std::vector<ini::Setting> settings = {
-      {L"EXE", L"WORD", view_.Text1()},
-      {L"EXE", L"TEXT", view_.Text2()},
-  };
+  const ini::Settings settings{view_.Text1(), view_.Text2(), view_.WordFormatsChecked()};
   // A path no run would start is never saved.
-  if (RefuseToSave(p_, kWordNames, settings[0].value) ||
-      RefuseToSave(p_, kTextNames, settings[1].value)) {
+  if (RefuseToSave(p_, kWordNames, settings.word) || RefuseToSave(p_, kTextNames, settings.text)) {
     return false;
-  }
-  // While the option is off, a settings file that never mentioned it stays exactly as
-  // the versions without the option wrote it.
-  const bool word_formats = view_.WordFormatsChecked();
-  if (word_formats || !ini::ReadSetting(p_, L"OPTION", L"WORDFORMATS").empty()) {
-    settings.push_back({L"OPTION", L"WORDFORMATS", word_formats ? L"1" : L"0"});
   }
   ini::SaveFailure failure;
   if (ini::SaveSettings(p_, settings, &failure)) return true;

@@ -91,7 +91,9 @@ bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* fold
   // A local server is a whole program that may take long to start or never finish
   // starting, so a class that has one is never created.
   std::wstring found;
-  if (servers.empty()) return p.word->QueryPath(prog_id, &found) && TakeWordFolder(p, found, folder);
+  if (servers.empty()) {
+    return p.word->QueryPath(prog_id, &found) && TakeWordFolder(p, found, folder);
+  }
   for (const RawValue& server : servers) {
     const std::wstring program = ServerProgram(server, *p.files, *p.environment);
     if (!program.empty() && TakeWordFolder(p, FolderOf(program), folder)) return true;

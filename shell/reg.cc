@@ -47,10 +47,10 @@ void Journal::Remember(KeyRoot root, const std::wstring& key, const std::wstring
 }
 
 bool Journal::Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
-                  const std::wstring& value, std::wstring* error) {
+                  const RawValue& value, std::wstring* error) {
   Remember(root, key, name);
   std::wstring reason;
-  if (registry_.Set(root, key, name, RawValue::Text(value), &reason) == RegResult::kOk) {
+  if (registry_.Set(root, key, name, value, &reason) == RegResult::kOk) {
     return true;
   }
   *error = ValueName(root, key, name) + L"\r\n" + reason;
@@ -78,6 +78,130 @@ void Journal::Undo(std::wstring* error) {
   }
   values_.clear();
   created_.clear();
+}
+
+namespace {
+
+// Where a set records what it replaced: in Talvern's own key, which goes with the removal.
+constexpr KeyRoot kRecordRoot = KeyRoot::kUserSoftware;
+const wchar_t kRecordKey[] = L"Talvern\\Replaced";
+
+struct Place {
+  KeyRoot root;
+  std::wstring key;
+  bool keep = false;  ///< a shared key the set found: never deleted by the removal.
+};
+
+// The distinct keys of the rows of `tables` that are Talvern's (`own`) or shared, the
+// deepest first: the NT family deletes no key that has subkeys.
+std::vector<Place> KeysOf(Tables tables, bool own) {
+  std::vector<Place> keys;
+  for (const Table& table : tables) {
+    for (const Row& row : table) {
+      const bool found = std::any_of(keys.begin(), keys.end(), [&](const Place& place) {
+        return place.root == row.root && place.key == row.key;
+      });
+      if (!found && (row.owner == Owner::kTalvern) == own) keys.push_back({row.root, row.key});
+    }
+  }
+  if (own) keys.push_back({kRecordRoot, kRecordKey});
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const Place& a, const Place& b) { return a.key.size() > b.key.size(); });
+  return keys;
+}
+
+// How the record names a shared key the set found.
+std::wstring FoundKey(const Place& place) { return KeyName(place.root, place.key) + L"\\"; }
+
+}  // namespace
+
+std::wstring ValueOf(const Row& row, const std::wstring& exe) {
+  if (row.data == Data::kCommand) return CommandValue(exe);
+  return row.data == Data::kIcon ? IconValue(exe) : row.text;
+}
+
+bool Set(Journal& journal, Tables tables, const std::wstring& exe, std::wstring* error) {
+  Registry& registry = journal.registry();
+  if (!registry.KeyExists(kRecordRoot, kRecordKey)) {
+    bool ok = journal.Set(kRecordRoot, kRecordKey, L"", L"", error);
+    for (const Place& shared : KeysOf(tables, false)) {
+      if (ok && registry.KeyExists(shared.root, shared.key)) {
+        ok = journal.Set(kRecordRoot, kRecordKey, FoundKey(shared), L"", error);
+      }
+    }
+    for (const Table& table : tables) {
+      for (const Row& row : table) {
+        RawValue old;
+        if (!ok || row.owner != Owner::kShared || !row.name ||
+            !registry.Get(row.root, row.key, row.name, &old) ||
+            old == RawValue::Text(ValueOf(row, exe))) {
+          continue;
+        }
+        ok = journal.Set(kRecordRoot, kRecordKey, ValueName(row.root, row.key, row.name), old, error);
+      }
+    }
+    if (!ok) return false;
+  }
+  for (const Table& table : tables) {
+    for (const Row& row : table) {
+      if (row.name && !journal.Set(row.root, row.key, row.name, ValueOf(row, exe), error)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool Remove(Registry& registry, Tables tables, Removal* done, std::wstring* error) {
+  const bool recorded = registry.KeyExists(kRecordRoot, kRecordKey);
+  bool ok = true;
+  std::wstring reason;
+  // True when `result` changed something; the first refusal goes to `error`.
+  auto note = [&](RegResult result, const std::wstring& what) {
+    done->any = done->any || result == RegResult::kOk;
+    if (ok && result != RegResult::kOk && result != RegResult::kNotFound) {
+      *error = what + L"\r\n" + reason;
+      ok = false;
+    }
+    return result == RegResult::kOk;
+  };
+  RawValue value;
+  for (const Table& table : tables) {
+    for (const Row& row : table) {
+      if (!row.name || row.owner == Owner::kTalvern) continue;
+      const std::wstring what = ValueName(row.root, row.key, row.name);
+      std::wstring now;
+      if (row.owner == Owner::kValue) {
+        note(registry.DeleteValue(row.root, row.key, row.name, &reason), what);
+      } else if (registry.Get(row.root, row.key, row.name, &value) && value.GetText(&now) &&
+                 now == row.text) {
+        // Talvern's still: back to what the set replaced, or gone when it replaced nothing.
+        const bool had = recorded && registry.Get(kRecordRoot, kRecordKey, what, &value);
+        done->given_back |=
+            note(had ? registry.Set(row.root, row.key, row.name, value, &reason)
+                     : registry.DeleteValue(row.root, row.key, row.name, &reason),
+                 what);
+      } else if (!now.empty()) {
+        done->other = now;
+      }
+    }
+  }
+  std::vector<Place> shared = KeysOf(tables, false);
+  for (Place& place : shared) {
+    place.keep = recorded && registry.Get(kRecordRoot, kRecordKey, FoundKey(place), &value);
+  }
+  for (const Place& own : KeysOf(tables, true)) {
+    note(registry.DeleteKey(own.root, own.key, &reason), KeyName(own.root, own.key));
+  }
+  // A shared key this removal left empty only clutters the registry, unless it was there
+  // before the set; without a record, only when something of Talvern's went.
+  for (const Place& place : shared) {
+    if (place.keep || !(recorded || done->any) || !registry.KeyIsEmpty(place.root, place.key)) {
+      continue;
+    }
+    note(registry.DeleteKey(place.root, place.key, &reason), KeyName(place.root, place.key));
+  }
+  return ok;
 }
 
 std::wstring CommandValue(const std::wstring& exe) {

@@ -11,26 +11,13 @@
 namespace talvern {
 namespace {
 
-// Where the verb and the Open-with candidate name the executable for the current user.
-// The machine-wide verb of an earlier version is no place a move writes: only an
-// administrator may, and the question would come back at every opening.
 const wchar_t kCandidateKey[] = L"Talvern";
-struct Place {
-  KeyRoot root;
-  const wchar_t* key;
-  bool icon;  ///< an icon, not a verb's command.
-};
-const Place kPlaces[] = {
-    {KeyRoot::kUserClasses, kCommandKey, false},
-    {KeyRoot::kUserSoftware, kCandidateCommandKey, false},
-    {KeyRoot::kUserSoftware, kCandidateIconKey, true},
-};
 
 /// One registration that names an executable.
 struct Registration {
-  const Place* place = nullptr;  ///< whose default value names it; null for the link.
-  std::wstring link_file;        ///< the SendTo link; empty for a registry value.
-  std::wstring exe;              ///< the executable named.
+  const reg::Row* place = nullptr;  ///< the row (a command or an icon); null for the link.
+  std::wstring link_file;           ///< the SendTo link; empty for a registry value.
+  std::wstring exe;                 ///< the executable named.
 };
 
 /// True when the link's `target` is Talvern, or an executable that one of `found` (the
@@ -49,13 +36,20 @@ std::wstring Describe(const Registration& r) {
 /// Every registration that names an executable, the link last when LinkIsOurs.
 std::vector<Registration> Registrations(Platform& p) {
   std::vector<Registration> found;
-  for (const Place& place : kPlaces) {
-    Registration r;
-    r.place = &place;
-    std::wstring text;
-    if (!reg::DefaultText(*p.registry, place.root, place.key, &text)) continue;
-    r.exe = reg::NamedExecutable(text);
-    if (!r.exe.empty()) found.push_back(r);
+  // The current user's only: the machine-wide verb of an earlier version is no place a move
+  // writes (only an administrator may, and the question would come back at every opening).
+  for (const reg::Table& table : {kVerb, kCandidate}) {
+    for (const reg::Row& row : table) {
+      Registration r;
+      r.place = &row;
+      std::wstring text;
+      if (row.data == reg::Data::kText ||
+          !reg::DefaultText(*p.registry, row.root, row.key, &text)) {
+        continue;
+      }
+      r.exe = reg::NamedExecutable(text);
+      if (!r.exe.empty()) found.push_back(r);
+    }
   }
   Registration link;
   std::wstring error;
@@ -82,11 +76,11 @@ bool Retarget(Platform& p, const std::vector<Registration>& moved, const std::ws
       if (!ok) *error = r->link_file + L"\r\n" + reason;
       continue;
     }
-    const Place& at = *r->place;
+    const reg::Row& at = *r->place;
     const std::wstring key = at.key, verb = key.substr(0, key.rfind(L'\\'));
-    ok = at.icon ? journal.Set(at.root, at.key, L"", reg::IconValue(exe), error)
-                 : journal.Set(at.root, at.key, L"", reg::CommandValue(exe), error) &&
-                       journal.Set(at.root, verb, reg::kSelectionModel, reg::kPlayer, error);
+    ok = journal.Set(at.root, at.key, L"", reg::ValueOf(at, exe), error) &&
+         (at.data != reg::Data::kCommand ||
+          journal.Set(at.root, verb, reg::kSelectionModel, reg::kPlayer, error));
   }
   if (ok) return true;
   const std::size_t reported = error->size();

@@ -8,9 +8,6 @@ const wchar_t kRegisteredAppName[] = TALVERN_REGISTERED_NAME;
 const wchar_t kDefaultAppsUri[] =
     L"ms-settings:defaultapps?registeredAppUser=" TALVERN_REGISTERED_NAME;
 #undef TALVERN_REGISTERED_NAME
-const wchar_t kCandidateClassKey[] = L"Classes\\Talvern.Document";
-const wchar_t kCandidateIconKey[] = L"Classes\\Talvern.Document\\DefaultIcon";
-const wchar_t kCandidateCommandKey[] = L"Classes\\Talvern.Document\\shell\\open\\command";
 
 namespace {
 
@@ -22,9 +19,11 @@ const wchar_t kCapabilities[] = L"Talvern\\Capabilities";
 
 // Talvern's keys first; the value in the shared key last, once all it points at exists.
 constexpr reg::Row kCandidateRows[] = {
-    {kRoot, kCandidateClassKey, L"", L"Talvern 文書", Data::kText, Owner::kTalvern},
-    {kRoot, kCandidateIconKey, L"", nullptr, Data::kIcon, Owner::kTalvern},
-    {kRoot, kCandidateCommandKey, L"", nullptr, Data::kCommand, Owner::kTalvern},
+    {kRoot, L"Classes\\Talvern.Document", L"", L"Talvern 文書", Data::kText, Owner::kTalvern},
+    {kRoot, L"Classes\\Talvern.Document\\DefaultIcon", L"", nullptr, Data::kIcon,
+     Owner::kTalvern},
+    {kRoot, L"Classes\\Talvern.Document\\shell\\open\\command", L"", nullptr, Data::kCommand,
+     Owner::kTalvern},
     {kRoot, L"Classes\\Talvern.Document\\shell\\open", reg::kSelectionModel, reg::kPlayer,
      Data::kText, Owner::kTalvern},
     {kRoot, L"Classes\\Talvern.Document\\shell", nullptr, nullptr, Data::kText, Owner::kTalvern},

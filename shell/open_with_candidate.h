@@ -12,12 +12,6 @@ namespace talvern {
 /// and Windows' default-apps settings page of the program registered so.
 extern const wchar_t kRegisteredAppName[];
 extern const wchar_t kDefaultAppsUri[];
-/// The keys (under HKEY_CURRENT_USER\Software) of Talvern's document class, its icon and
-/// its open command.
-extern const wchar_t kCandidateClassKey[];
-extern const wchar_t kCandidateIconKey[];
-extern const wchar_t kCandidateCommandKey[];
-
 /// Talvern as a candidate in "Open with" for ".doc": its class and capabilities.
 extern const reg::Table kCandidate;
 /// Talvern among the registered applications, for Windows' default-apps page.

@@ -115,6 +115,12 @@ std::wstring FoundKey(const Place& place) { return KeyName(place.root, place.key
 
 }  // namespace
 
+bool Present(Registry& registry, const Table& table) {
+  return std::any_of(table.begin(), table.end(), [&](const Row& row) {
+    return row.owner == Owner::kTalvern && registry.KeyExists(row.root, row.key);
+  });
+}
+
 std::wstring ValueOf(const Row& row, const std::wstring& exe) {
   if (row.data == Data::kCommand) return CommandValue(exe);
   return row.data == Data::kIcon ? IconValue(exe) : row.text;

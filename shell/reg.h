@@ -105,6 +105,9 @@ class Table {
 };
 using Tables = std::initializer_list<Table>;
 
+/// True when a key of Talvern's own in `table` exists.
+bool Present(Registry& registry, const Table& table);
+
 /// The value `row` writes for the executable `exe`.
 std::wstring ValueOf(const Row& row, const std::wstring& exe);
 

@@ -11,8 +11,6 @@
 namespace talvern {
 namespace {
 
-const wchar_t kCandidateKey[] = L"Talvern";
-
 /// One registration that names an executable.
 struct Registration {
   const reg::Row* place = nullptr;  ///< the row (a command or an icon); null for the link.
@@ -127,13 +125,7 @@ void FollowMovedExecutable(Platform& p) {
 namespace {
 
 bool VerbExists(Registry& registry) {
-  return registry.KeyExists(KeyRoot::kUserClasses, kCommandKey) ||
-         !MachineWideVerb(registry).empty();
-}
-
-bool CandidateExists(Registry& registry) {
-  return registry.KeyExists(KeyRoot::kUserSoftware, kCandidateClassKey) ||
-         registry.KeyExists(KeyRoot::kUserSoftware, kCandidateKey);
+  return reg::Present(registry, kVerb) || !MachineWideVerb(registry).empty();
 }
 
 /// Deletes the SendTo link when LinkIsOurs by `found`; adds a line to `removed` or `kept`.
@@ -168,7 +160,7 @@ void RemoveAllRegistrations(Platform& p) {
     return;
   }
   Registry& registry = *p.registry;
-  const bool had_verb = VerbExists(registry), had_candidate = CandidateExists(registry);
+  const bool had_verb = VerbExists(registry), had_candidate = reg::Present(registry, kCandidate);
   const std::vector<Registration> found = Registrations(p);
   std::vector<std::wstring> removed, kept;
   std::wstring error;
@@ -177,7 +169,7 @@ void RemoveAllRegistrations(Platform& p) {
   if ((had_verb && !VerbExists(registry)) || done.default_verb) {
     removed.push_back(L".doc ファイルの関連付け (判別)");
   }
-  if (had_candidate && !CandidateExists(registry)) {
+  if (had_candidate && !reg::Present(registry, kCandidate)) {
     removed.push_back(candidate);
   }
   RemoveLink(p, found, &removed, &kept);

@@ -14,7 +14,7 @@ const wchar_t kUnexpectedFailure[] = L"予期しないエラーが発生しま�
 bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->FileExists(path); }
 
 std::wstring ChooseFile(Platform& p, void* owner, const std::wstring& filter,
-                       const std::wstring& folder) {
+                        const std::wstring& folder) {
   std::wstring error;
   std::wstring file_name =
       p.dialog->ShowOpen(owner, filter, folder, FileChoice::kExistingFile, &error);

@@ -20,8 +20,7 @@ const wchar_t kCapabilities[] = L"Talvern\\Capabilities";
 // Talvern's keys first; the value in the shared key last, once all it points at exists.
 constexpr reg::Row kCandidateRows[] = {
     {kRoot, L"Classes\\Talvern.Document", L"", L"Talvern 文書", Data::kText, Owner::kTalvern},
-    {kRoot, L"Classes\\Talvern.Document\\DefaultIcon", L"", nullptr, Data::kIcon,
-     Owner::kTalvern},
+    {kRoot, L"Classes\\Talvern.Document\\DefaultIcon", L"", nullptr, Data::kIcon, Owner::kTalvern},
     {kRoot, L"Classes\\Talvern.Document\\shell\\open\\command", L"", nullptr, Data::kCommand,
      Owner::kTalvern},
     {kRoot, L"Classes\\Talvern.Document\\shell\\open", reg::kSelectionModel, reg::kPlayer,

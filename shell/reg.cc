@@ -126,7 +126,7 @@ std::wstring ValueOf(const Row& row, const std::wstring& exe) {
   return row.data == Data::kIcon ? IconValue(exe) : row.text;
 }
 
-bool Set(Journal& journal, Tables tables, const std::wstring& exe, std::wstring* error) {
+bool Install(Journal& journal, Tables tables, const std::wstring& exe, std::wstring* error) {
   Registry& registry = journal.registry();
   if (!registry.KeyExists(kRecordRoot, kRecordKey)) {
     bool ok = journal.Set(kRecordRoot, kRecordKey, L"", L"", error);
@@ -143,7 +143,8 @@ bool Set(Journal& journal, Tables tables, const std::wstring& exe, std::wstring*
             old == RawValue::Text(ValueOf(row, exe))) {
           continue;
         }
-        ok = journal.Set(kRecordRoot, kRecordKey, ValueName(row.root, row.key, row.name), old, error);
+        ok = journal.Set(kRecordRoot, kRecordKey, ValueName(row.root, row.key, row.name), old,
+                         error);
       }
     }
     if (!ok) return false;
@@ -183,10 +184,9 @@ bool Remove(Registry& registry, Tables tables, Removal* done, std::wstring* erro
                  now == row.text) {
         // Talvern's still: back to what the set replaced, or gone when it replaced nothing.
         const bool had = recorded && registry.Get(kRecordRoot, kRecordKey, what, &value);
-        done->given_back |=
-            note(had ? registry.Set(row.root, row.key, row.name, value, &reason)
-                     : registry.DeleteValue(row.root, row.key, row.name, &reason),
-                 what);
+        done->given_back |= note(had ? registry.Set(row.root, row.key, row.name, value, &reason)
+                                     : registry.DeleteValue(row.root, row.key, row.name, &reason),
+                                 what);
       } else if (!now.empty()) {
         done->other = now;
       }

@@ -32,8 +32,8 @@ class Journal {
   void Remember(KeyRoot root, const std::wstring& key, const std::wstring& name);
   /// Remembers, then sets `value` (text: REG_SZ). False with `error` (the key and the name,
   /// then the reason) when the write fails.
-  bool Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
-           const RawValue& value, std::wstring* error);
+  bool Set(KeyRoot root, const std::wstring& key, const std::wstring& name, const RawValue& value,
+           std::wstring* error);
   bool Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
            const std::wstring& value, std::wstring* error) {
     return Set(root, key, name, RawValue::Text(value), error);
@@ -95,7 +95,7 @@ struct Row {
 class Table {
  public:
   template <std::size_t N>
-  constexpr explicit Table(const Row (&rows)[N]) : first_(rows), last_(rows + N) {}
+  constexpr explicit Table(const Row (&rows)[N]) noexcept : first_(rows), last_(rows + N) {}
   const Row* begin() const { return first_; }
   const Row* end() const { return last_; }
 
@@ -114,7 +114,7 @@ std::wstring ValueOf(const Row& row, const std::wstring& exe);
 /// Records under Talvern's own key, unless an earlier set's record is there (that one
 /// stays), the kShared values that `tables` replace and which shared keys exist; then
 /// writes every row for `exe`. False with `error` at the first refusal; `journal` undoes.
-bool Set(Journal& journal, Tables tables, const std::wstring& exe, std::wstring* error);
+bool Install(Journal& journal, Tables tables, const std::wstring& exe, std::wstring* error);
 
 /// What a removal changed.
 struct Removal {
@@ -123,7 +123,7 @@ struct Removal {
   std::wstring other;       ///< a kShared value that is not Talvern's (set since) and stays.
 };
 
-/// Removes what Set wrote: Talvern's values, its kShared values while still its own (given
+/// Removes what Install wrote: Talvern's values, its kShared values while still its own (given
 /// back as recorded), its keys and the record, then the shared keys the set created (without a
 /// record, as earlier versions wrote none: those the removal left empty). Missing ones are no
 /// error. False with `error` (key, reason) for the first that stayed.

@@ -151,7 +151,7 @@ void SetAssociation(Platform& p) {
   reg::Journal journal(*p.registry);
   // Per user only, even for an administrator: the exe sits where its user may replace it,
   // and every other account would run it. All or nothing.
-  if (!reg::Set(journal, {kCandidate, kRegisteredApp, kVerb}, p.App.ExeFile, &error)) {
+  if (!reg::Install(journal, {kCandidate, kRegisteredApp, kVerb}, p.App.ExeFile, &error)) {
     journal.Undo(&error);
     p.MsgBox(L"関連付けを設定できませんでした。\r\n" + error, MsgIcon::kCritical);
     return;

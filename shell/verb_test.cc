@@ -108,7 +108,8 @@ TEST_F(VerbTest, RemoveGivesBackWhatTheSetRecordedItReplaced) {
   for (bool recorded : {true, false}) {
     FakePlatform fake(fake_.platform.App.ExeFile);
     auto& keys = fake.registry.keys;
-    const std::pair<KeyRoot, std::wstring> shell = {KeyRoot::kUserClasses, L"word.document.8\\shell"},
+    const std::pair<KeyRoot, std::wstring> shell = {KeyRoot::kUserClasses,
+                                                    L"word.document.8\\shell"},
                                            type = {KeyRoot::kUserSoftware, L"classes\\.doc"};
     keys[shell] = L"Edit";
     keys[type] = L"";

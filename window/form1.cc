@@ -195,8 +195,7 @@ void Form1::mnuAbout_Click() {
 void Form1::mnuTryDocument_Click() {
   std::wstring folder = tried_folder_, error;
   if (folder.empty() && !p_.shell->DocumentsFolder(&folder, &error)) folder.clear();
-  const std::wstring chosen =
-      ChooseFile(p_, view_.Handle(), L"すべてのファイル (*.*)|*.*", folder);
+  const std::wstring chosen = ChooseFile(p_, view_.Handle(), L"すべてのファイル (*.*)|*.*", folder);
   if (!chosen.empty()) TryDocuments({chosen});
 }
 

@@ -62,8 +62,8 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
        L"C:\\Program Files\\Microsoft Office\\Office16",
        false},
       {{}, L"D:\\Automation", true},
-      {{}, L"", true, L""},                // no Path: never "\Winword.exe"
-      {{}, L"", true, L"C:\\Tools"},       // a copy of Talvern named like Word
+      {{}, L"", true, L""},           // no Path: never "\Winword.exe"
+      {{}, L"", true, L"C:\\Tools"},  // a copy of Talvern named like Word
   };
   for (const auto& row : rows) {
     FakePlatform fake;

@@ -191,8 +191,8 @@ TEST_F(VerbE2E, RemoveLeavesTheSharedKeysAndTheDefaultVerbAsTheSetFoundThem) {
     EXPECT_TRUE(ClickOnce(kSet).hwnd);
     EXPECT_TRUE(Shows(ClickOnce(kRemove), kRemoveDone, IconKind::kInformation));
     EXPECT_EQ(RegistryKeyExists(HKEY_CURRENT_USER, type), found);
-    for (const std::wstring& key : {std::wstring(kOpenWithKey), std::wstring(kRegisteredKey),
-                                    kUserClass + kVerbKey}) {
+    for (const std::wstring& key :
+         {std::wstring(kOpenWithKey), std::wstring(kRegisteredKey), kUserClass + kVerbKey}) {
       EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, key)) << Utf8(key);
     }
     std::wstring verb;

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_platform.h"
 #include "settings/ini.h"
+#include "tests/fakes/fake_platform.h"
 #include "window/fake_view.h"
 #include "window/form1.h"
 

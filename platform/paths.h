@@ -31,6 +31,9 @@ std::wstring FolderOf(const std::wstring& path);
 /// True for the blanks that separate words on a command line: space and tab.
 inline bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
+/// `c` upper-cased as SamePathText compares it.
+wchar_t PathUpper(wchar_t c);
+
 /// True when the paths (or names) `a` and `b` are the same text apart from letter case,
 /// compared as Windows compares file names: character by character, each upper-cased on
 /// its own (Latin, Greek, Cyrillic and full-width Latin letters).

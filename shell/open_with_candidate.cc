@@ -19,27 +19,27 @@ const wchar_t kCapabilities[] = L"Talvern\\Capabilities";
 
 // Talvern's keys first; the value in the shared key last, once all it points at exists.
 constexpr reg::Row kCandidateRows[] = {
-    {kRoot, L"Classes\\Talvern.Document", L"", L"Talvern 文書", Data::kText, Owner::kTalvern},
-    {kRoot, L"Classes\\Talvern.Document\\DefaultIcon", L"", nullptr, Data::kIcon, Owner::kTalvern},
-    {kRoot, L"Classes\\Talvern.Document\\shell\\open\\command", L"", nullptr, Data::kCommand,
-     Owner::kTalvern},
-    {kRoot, L"Classes\\Talvern.Document\\shell\\open", reg::kSelectionModel, reg::kPlayer,
-     Data::kText, Owner::kTalvern},
-    {kRoot, L"Classes\\Talvern.Document\\shell", nullptr, nullptr, Data::kText, Owner::kTalvern},
-    {kRoot, kCapabilities, L"ApplicationName", kRegisteredAppName, Data::kText, Owner::kTalvern},
-    {kRoot, kCapabilities, L"ApplicationDescription",
+    {L"Classes\\Talvern.Document", L"", L"Talvern 文書", Data::kText, Owner::kTalvern, kRoot},
+    {L"Classes\\Talvern.Document\\DefaultIcon", L"", nullptr, Data::kIcon, Owner::kTalvern, kRoot},
+    {L"Classes\\Talvern.Document\\shell\\open\\command", L"", nullptr, Data::kCommand,
+     Owner::kTalvern, kRoot},
+    {L"Classes\\Talvern.Document\\shell\\open", reg::kSelectionModel, reg::kPlayer, Data::kText,
+     Owner::kTalvern, kRoot},
+    {L"Classes\\Talvern.Document\\shell", nullptr, nullptr, Data::kText, Owner::kTalvern, kRoot},
+    {kCapabilities, L"ApplicationName", kRegisteredAppName, Data::kText, Owner::kTalvern, kRoot},
+    {kCapabilities, L"ApplicationDescription",
      L"Word 文書とテキストの .doc ファイルを見分けて、それぞれのプログラムで開きます。",
-     Data::kText, Owner::kTalvern},
-    {kRoot, L"Talvern\\Capabilities\\FileAssociations", L".doc", kProgId, Data::kText,
-     Owner::kTalvern},
-    {kRoot, L"Talvern", nullptr, nullptr, Data::kText, Owner::kTalvern},
+     Data::kText, Owner::kTalvern, kRoot},
+    {L"Talvern\\Capabilities\\FileAssociations", L".doc", kProgId, Data::kText, Owner::kTalvern,
+     kRoot},
+    {L"Talvern", nullptr, nullptr, Data::kText, Owner::kTalvern, kRoot},
     // Only the name matters under OpenWithProgids.
-    {kRoot, L"Classes\\.doc\\OpenWithProgids", kProgId, L"", Data::kText, Owner::kValue},
-    {kRoot, L"Classes\\.doc", nullptr, nullptr, Data::kText, Owner::kShared},
+    {L"Classes\\.doc\\OpenWithProgids", kProgId, L"", Data::kText, Owner::kValue, kRoot},
+    {L"Classes\\.doc", nullptr, nullptr, Data::kText, Owner::kShared, kRoot},
 };
 constexpr reg::Row kRegisteredAppRows[] = {
-    {kRoot, L"RegisteredApplications", kRegisteredAppName, L"Software\\Talvern\\Capabilities",
-     Data::kText, Owner::kValue},
+    {L"RegisteredApplications", kRegisteredAppName, L"Software\\Talvern\\Capabilities", Data::kText,
+     Owner::kValue, kRoot},
 };
 
 }  // namespace

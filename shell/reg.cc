@@ -1,6 +1,7 @@
 #include "shell/reg.h"
 
 #include <algorithm>
+#include <cwchar>
 
 #include "platform/paths.h"
 
@@ -57,6 +58,11 @@ bool Journal::Set(KeyRoot root, const std::wstring& key, const std::wstring& nam
   return false;
 }
 
+bool Journal::Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
+                  const std::wstring& value, std::wstring* error) {
+  return Set(root, key, name, RawValue::Text(value), error);
+}
+
 void Journal::Undo(std::wstring* error) {
   std::wstring reason;
   for (auto value = values_.rbegin(); value != values_.rend(); ++value) {
@@ -88,30 +94,29 @@ const wchar_t kRecordKey[] = L"Talvern\\Replaced";
 
 struct Place {
   KeyRoot root;
-  std::wstring key;
-  bool keep = false;  ///< a shared key the set found: never deleted by the removal.
+  const wchar_t* key;
+  bool keep;  ///< a shared key the set found: never deleted by the removal.
 };
 
 // The distinct keys of the rows of `tables` that are Talvern's (`own`) or shared, the
-// deepest first: the NT family deletes no key that has subkeys.
+// deepest (longest) first: the NT family deletes no key that has subkeys.
 std::vector<Place> KeysOf(Tables tables, bool own) {
   std::vector<Place> keys;
+  if (own) keys.push_back({kRecordRoot, kRecordKey, false});
   for (const Table& table : tables) {
     for (const Row& row : table) {
-      const bool found = std::any_of(keys.begin(), keys.end(), [&](const Place& place) {
-        return place.root == row.root && place.key == row.key;
-      });
-      if (!found && (row.owner == Owner::kTalvern) == own) keys.push_back({row.root, row.key});
+      if ((row.owner == Owner::kTalvern) != own) continue;
+      const std::size_t length = std::wcslen(row.key);
+      auto at = keys.begin();
+      bool found = false;
+      for (; at != keys.end() && std::wcslen(at->key) >= length; ++at) {
+        found = found || (at->root == row.root && std::wcscmp(at->key, row.key) == 0);
+      }
+      if (!found) keys.insert(at, {row.root, row.key, false});
     }
   }
-  if (own) keys.push_back({kRecordRoot, kRecordKey});
-  std::stable_sort(keys.begin(), keys.end(),
-                   [](const Place& a, const Place& b) { return a.key.size() > b.key.size(); });
   return keys;
 }
-
-// How the record names a shared key the set found.
-std::wstring FoundKey(const Place& place) { return KeyName(place.root, place.key) + L"\\"; }
 
 }  // namespace
 
@@ -128,35 +133,31 @@ std::wstring ValueOf(const Row& row, const std::wstring& exe) {
 
 bool Install(Journal& journal, Tables tables, const std::wstring& exe, std::wstring* error) {
   Registry& registry = journal.registry();
-  if (!registry.KeyExists(kRecordRoot, kRecordKey)) {
-    bool ok = journal.Set(kRecordRoot, kRecordKey, L"", L"", error);
-    for (const Place& shared : KeysOf(tables, false)) {
-      if (ok && registry.KeyExists(shared.root, shared.key)) {
-        ok = journal.Set(kRecordRoot, kRecordKey, FoundKey(shared), L"", error);
-      }
-    }
+  const std::wstring record = kRecordKey;
+  const bool first = !registry.KeyExists(kRecordRoot, record);
+  bool ok = !first || journal.Set(kRecordRoot, record, L"", L"", error);
+  // The record first: the shared keys found, the shared values replaced; then every row.
+  for (int pass = first ? 0 : 1; ok && pass != 2; ++pass) {
     for (const Table& table : tables) {
       for (const Row& row : table) {
+        if (!ok || (pass == 0 ? row.owner == Owner::kTalvern : !row.name)) continue;
+        const std::wstring key = row.key;
         RawValue old;
-        if (!ok || row.owner != Owner::kShared || !row.name ||
-            !registry.Get(row.root, row.key, row.name, &old) ||
-            old == RawValue::Text(ValueOf(row, exe))) {
-          continue;
+        if (pass == 0 && registry.KeyExists(row.root, key)) {
+          ok = journal.Set(kRecordRoot, record, KeyName(row.root, key) + L"\\", L"", error);
         }
-        ok = journal.Set(kRecordRoot, kRecordKey, ValueName(row.root, row.key, row.name), old,
-                         error);
-      }
-    }
-    if (!ok) return false;
-  }
-  for (const Table& table : tables) {
-    for (const Row& row : table) {
-      if (row.name && !journal.Set(row.root, row.key, row.name, ValueOf(row, exe), error)) {
-        return false;
+        if (!ok || !row.name) continue;
+        const std::wstring name = row.name, value = ValueOf(row, exe);
+        if (pass == 1) {
+          ok = journal.Set(row.root, key, name, value, error);
+        } else if (row.owner == Owner::kShared && registry.Get(row.root, key, name, &old) &&
+                   !(old == RawValue::Text(value))) {
+          ok = journal.Set(kRecordRoot, record, ValueName(row.root, key, name), old, error);
+        }
       }
     }
   }
-  return true;
+  return ok;
 }
 
 bool Remove(Registry& registry, Tables tables, Removal* done, std::wstring* error) {
@@ -176,37 +177,40 @@ bool Remove(Registry& registry, Tables tables, Removal* done, std::wstring* erro
   for (const Table& table : tables) {
     for (const Row& row : table) {
       if (!row.name || row.owner == Owner::kTalvern) continue;
-      const std::wstring what = ValueName(row.root, row.key, row.name);
+      const std::wstring key = row.key, name = row.name, what = ValueName(row.root, key, name);
+      // Talvern's value goes; a shared one only while it is still Talvern's, given back as
+      // the set found it (gone when there was none).
+      bool ours = row.owner == Owner::kValue;
       std::wstring now;
-      if (row.owner == Owner::kValue) {
-        note(registry.DeleteValue(row.root, row.key, row.name, &reason), what);
-      } else if (registry.Get(row.root, row.key, row.name, &value) && value.GetText(&now) &&
-                 now == row.text) {
-        // Talvern's still: back to what the set replaced, or gone when it replaced nothing.
-        const bool had = recorded && registry.Get(kRecordRoot, kRecordKey, what, &value);
-        done->given_back |= note(had ? registry.Set(row.root, row.key, row.name, value, &reason)
-                                     : registry.DeleteValue(row.root, row.key, row.name, &reason),
-                                 what);
-      } else if (!now.empty()) {
-        done->other = now;
+      if (!ours && registry.Get(row.root, key, name, &value) && value.GetText(&now)) {
+        ours = now == row.text;
+        if (!ours && !now.empty()) done->other = now;
       }
+      if (!ours) continue;
+      const bool had = row.owner == Owner::kShared && recorded &&
+                       registry.Get(kRecordRoot, kRecordKey, what, &value);
+      const bool went = note(had ? registry.Set(row.root, key, name, value, &reason)
+                                 : registry.DeleteValue(row.root, key, name, &reason),
+                             what);
+      if (row.owner == Owner::kShared) done->given_back |= went;
     }
   }
+  // Read before the record goes with Talvern's keys.
   std::vector<Place> shared = KeysOf(tables, false);
   for (Place& place : shared) {
-    place.keep = recorded && registry.Get(kRecordRoot, kRecordKey, FoundKey(place), &value);
-  }
-  for (const Place& own : KeysOf(tables, true)) {
-    note(registry.DeleteKey(own.root, own.key, &reason), KeyName(own.root, own.key));
+    place.keep = recorded && registry.Get(kRecordRoot, kRecordKey,
+                                          KeyName(place.root, place.key) + L"\\", &value);
   }
   // A shared key this removal left empty only clutters the registry, unless it was there
   // before the set; without a record, only when something of Talvern's went.
-  for (const Place& place : shared) {
-    if (place.keep || !(recorded || done->any) || !registry.KeyIsEmpty(place.root, place.key)) {
-      continue;
+  auto drop = [&](const Place& place, bool own) {
+    const std::wstring key = place.key;
+    if (own || (!place.keep && (recorded || done->any) && registry.KeyIsEmpty(place.root, key))) {
+      note(registry.DeleteKey(place.root, key, &reason), KeyName(place.root, key));
     }
-    note(registry.DeleteKey(place.root, place.key, &reason), KeyName(place.root, place.key));
-  }
+  };
+  for (const Place& own : KeysOf(tables, true)) drop(own, true);
+  for (const Place& place : shared) drop(place, false);
   return ok;
 }
 

@@ -3,6 +3,7 @@
 #define TALVERN_SHELL_REG_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -35,9 +36,7 @@ class Journal {
   bool Set(KeyRoot root, const std::wstring& key, const std::wstring& name, const RawValue& value,
            std::wstring* error);
   bool Set(KeyRoot root, const std::wstring& key, const std::wstring& name,
-           const std::wstring& value, std::wstring* error) {
-    return Set(root, key, name, RawValue::Text(value), error);
-  }
+           const std::wstring& value, std::wstring* error);
   /// Puts every remembered value back, the latest first, then deletes the keys that did
   /// not exist, the deepest first, and forgets them all. Appends to `error` a line for each
   /// thing that stays changed.
@@ -70,7 +69,7 @@ std::wstring IconValue(const std::wstring& exe);
 std::wstring NamedExecutable(const std::wstring& text);
 
 /// Whose a registration's row is, and so what a removal does with it.
-enum class Owner {
+enum class Owner : std::uint8_t {
   kTalvern,  ///< Talvern's own key: the removal deletes it with all that is in it.
   kValue,    ///< Talvern's value in a key other programs share: the removal deletes the value.
   /// A key other programs share, or a value they set too (the default verb): the removal
@@ -79,16 +78,16 @@ enum class Owner {
 };
 
 /// What a row writes: its text, or the executable's command or icon.
-enum class Data { kText, kCommand, kIcon };
+enum class Data : std::uint8_t { kText, kCommand, kIcon };
 
 /// One row of a registration: a value it writes, or (no name) a key it may create.
 struct Row {
-  KeyRoot root;
   const wchar_t* key;
   const wchar_t* name;  ///< empty: the default value; null: the key alone, written by none.
   const wchar_t* text;  ///< the value of kText.
   Data data;
   Owner owner;
+  KeyRoot root;
 };
 
 /// A registration: its rows, written in this order.

@@ -61,11 +61,11 @@ using reg::Owner;
 constexpr KeyRoot kUser = KeyRoot::kUserClasses;
 // The verb, then the default verb, once the verb and its command exist.
 constexpr reg::Row kVerbRows[] = {
-    {kUser, kVerbKey, L"", L"判別", Data::kText, Owner::kTalvern},
-    {kUser, kVerbKey, reg::kSelectionModel, reg::kPlayer, Data::kText, Owner::kTalvern},
-    {kUser, kCommandKey, L"", nullptr, Data::kCommand, Owner::kTalvern},
-    {kUser, kShellKey, L"", L"TVern", Data::kText, Owner::kShared},
-    {kUser, kClassKey, nullptr, nullptr, Data::kText, Owner::kShared},
+    {kVerbKey, L"", L"判別", Data::kText, Owner::kTalvern, kUser},
+    {kVerbKey, reg::kSelectionModel, reg::kPlayer, Data::kText, Owner::kTalvern, kUser},
+    {kCommandKey, L"", nullptr, Data::kCommand, Owner::kTalvern, kUser},
+    {kShellKey, L"", L"TVern", Data::kText, Owner::kShared, kUser},
+    {kClassKey, nullptr, nullptr, Data::kText, Owner::kShared, kUser},
 };
 
 /// The verb an earlier version wrote for the whole machine: the default verb back to

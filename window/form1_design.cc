@@ -12,7 +12,10 @@ bool ControlKindOf(const wchar_t* class_name, ControlKind* kind) {
                   {L"edit", ControlKind::kTextBox},
                   {L"button", ControlKind::kButton}};
   for (const auto& entry : kClasses) {
-    if (SamePathText(entry.name, class_name)) {
+    const wchar_t* a = entry.name;
+    const wchar_t* b = class_name;
+    while (*a && PathUpper(*a) == PathUpper(*b)) ++a, ++b;
+    if (*a == L'\0' && *b == L'\0') {
       *kind = entry.kind;
       return true;
     }

@@ -361,6 +361,23 @@ class Win32ProcessStarter : public ProcessStarter {
   }
 };
 
+class Win32Environment : public Environment {
+ public:
+  std::wstring Get(const std::wstring& name) override {
+    DWORD size = GetEnvironmentVariableW(name.c_str(), nullptr, 0);
+    if (size == 0) return std::wstring();
+    std::vector<wchar_t> buffer(size);
+    DWORD length = GetEnvironmentVariableW(name.c_str(), buffer.data(), size);
+    return length < size ? std::wstring(buffer.data(), length) : std::wstring();
+  }
+
+  std::wstring WindowsFolder() override {
+    wchar_t folder[MAX_PATH + 1];
+    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
+    return length && length <= MAX_PATH ? std::wstring(folder, length) : std::wstring();
+  }
+};
+
 }  // namespace
 
 void SetMessageOwner(void* window) { g_message_owner = static_cast<HWND>(window); }
@@ -375,5 +392,6 @@ std::unique_ptr<ProfileStore> NewWin32ProfileStore() {
 std::unique_ptr<ProcessStarter> NewWin32ProcessStarter() {
   return std::make_unique<Win32ProcessStarter>();
 }
+std::unique_ptr<Environment> NewWin32Environment() { return std::make_unique<Win32Environment>(); }
 
 }  // namespace talvern

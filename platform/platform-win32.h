@@ -21,8 +21,7 @@ bool RunningExecutable(std::wstring* path, std::wstring* error);
 /// `path` as given, then its short and long forms where they differ (each form once).
 std::vector<std::wstring> PathForms(const std::wstring& path);
 
-// platform/platform-win32.cc and environment-win32.cc (kernel32 only, so dispatch loads
-// nothing else).
+// platform/platform-win32.cc (kernel32 only, so dispatch loads nothing else).
 std::unique_ptr<MessageBoxes> NewWin32MessageBoxes();
 std::unique_ptr<FileSystem> NewWin32FileSystem();
 std::unique_ptr<ProfileStore> NewWin32ProfileStore();

@@ -48,11 +48,12 @@ std::wstring ReadSetting(Platform& p, const std::wstring& section, const std::ws
 }
 
 bool LoadSettings(Platform& p, Settings* settings, std::wstring* reason, bool* in_use) {
+  const std::wstring file = SettingsFile(p.App), exe = kExeSection;
   std::shared_ptr<void> hold;
-  if (!p.profile->HoldForReading(SettingsFile(p.App), &hold, reason, in_use)) return false;
-  settings->word = ReadSetting(p, kExeSection, kWordKey);
-  settings->text = ReadSetting(p, kExeSection, kTextKey);
-  settings->word_formats = ReadSetting(p, kOptionSection, kWordFormatsKey) == L"1";
+  if (!p.profile->HoldForReading(file, &hold, reason, in_use)) return false;
+  settings->word = p.profile->Read(file, exe, kWordKey);
+  settings->text = p.profile->Read(file, exe, kTextKey);
+  settings->word_formats = p.profile->Read(file, kOptionSection, kWordFormatsKey) == L"1";
   return true;
 }
 

@@ -1,7 +1,7 @@
 #include "shell/reg.h"
 
 #include <algorithm>
-#include <cwchar>
+#include <cstdint>
 
 #include "platform/paths.h"
 
@@ -90,35 +90,10 @@ namespace {
 
 // Where a set records what it replaced: in Talvern's own key, which goes with the removal.
 constexpr KeyRoot kRecordRoot = KeyRoot::kUserSoftware;
-const wchar_t kRecordKey[] = L"Talvern\\Replaced";
-
-struct Place {
-  KeyRoot root;
-  const wchar_t* key;
-  bool keep;  ///< a shared key the set found: never deleted by the removal.
-};
-
-// The distinct keys of the rows of `tables` that are Talvern's (`own`) or shared, the
-// deepest (longest) first: the NT family deletes no key that has subkeys.
-std::vector<Place> KeysOf(Tables tables, bool own) {
-  std::vector<Place> keys;
-  if (own) keys.push_back({kRecordRoot, kRecordKey, false});
-  for (const Table& table : tables) {
-    for (const Row& row : table) {
-      if ((row.owner == Owner::kTalvern) != own) continue;
-      const std::size_t length = std::wcslen(row.key);
-      auto at = keys.begin();
-      bool found = false;
-      for (; at != keys.end() && std::wcslen(at->key) >= length; ++at) {
-        found = found || (at->root == row.root && std::wcscmp(at->key, row.key) == 0);
-      }
-      if (!found) keys.insert(at, {row.root, row.key, false});
-    }
-  }
-  return keys;
-}
 
 }  // namespace
+
+const wchar_t kRecordKey[] = L"Talvern\\Replaced";
 
 bool Present(Registry& registry, const Table& table) {
   return std::any_of(table.begin(), table.end(), [&](const Row& row) {
@@ -161,23 +136,32 @@ bool Install(Journal& journal, Tables tables, const std::wstring& exe, std::wstr
 }
 
 bool Remove(Registry& registry, Tables tables, Removal* done, std::wstring* error) {
-  const bool recorded = registry.KeyExists(kRecordRoot, kRecordKey);
+  const std::wstring record = kRecordKey;
+  const bool recorded = registry.KeyExists(kRecordRoot, record);
   bool ok = true;
   std::wstring reason;
   // True when `result` changed something; the first refusal goes to `error`.
-  auto note = [&](RegResult result, const std::wstring& what) {
+  auto note = [&](RegResult result, const Row& row, const std::wstring& what) {
     done->any = done->any || result == RegResult::kOk;
     if (ok && result != RegResult::kOk && result != RegResult::kNotFound) {
-      *error = what + L"\r\n" + reason;
+      *error = (what.empty() ? KeyName(row.root, row.key) : what) + L"\r\n" + reason;
       ok = false;
     }
     return result == RegResult::kOk;
   };
   RawValue value;
+  std::uint32_t found = 0;  // the shared keys the set found, a bit each in row order
+  std::uint32_t bit = 1;
   for (const Table& table : tables) {
     for (const Row& row : table) {
-      if (!row.name || row.owner == Owner::kTalvern) continue;
-      const std::wstring key = row.key, name = row.name, what = ValueName(row.root, key, name);
+      if (row.owner == Owner::kTalvern) continue;
+      const std::wstring key = row.key;
+      if (recorded && registry.Get(kRecordRoot, record, KeyName(row.root, key) + L"\\", &value)) {
+        found |= bit;
+      }
+      bit <<= 1;
+      if (!row.name) continue;
+      const std::wstring name = row.name, what = ValueName(row.root, key, name);
       // Talvern's value goes; a shared one only while it is still Talvern's, given back as
       // the set found it (gone when there was none).
       bool ours = row.owner == Owner::kValue;
@@ -188,29 +172,34 @@ bool Remove(Registry& registry, Tables tables, Removal* done, std::wstring* erro
       }
       if (!ours) continue;
       const bool had = row.owner == Owner::kShared && recorded &&
-                       registry.Get(kRecordRoot, kRecordKey, what, &value);
+                       registry.Get(kRecordRoot, record, what, &value);
       const bool went = note(had ? registry.Set(row.root, key, name, value, &reason)
                                  : registry.DeleteValue(row.root, key, name, &reason),
-                             what);
+                             row, what);
       if (row.owner == Owner::kShared) done->given_back |= went;
     }
   }
-  // Read before the record goes with Talvern's keys.
-  std::vector<Place> shared = KeysOf(tables, false);
-  for (Place& place : shared) {
-    place.keep = recorded && registry.Get(kRecordRoot, kRecordKey,
-                                          KeyName(place.root, place.key) + L"\\", &value);
+  // Talvern's keys, the record among them, children before parents: the last row first.
+  for (auto table = tables.end(); table-- != tables.begin();) {
+    for (const Row* row = table->end(); row-- != table->begin();) {
+      if (row->owner == Owner::kTalvern) {
+        note(registry.DeleteKey(row->root, row->key, &reason), *row, std::wstring());
+      }
+    }
   }
   // A shared key this removal left empty only clutters the registry, unless it was there
   // before the set; without a record, only when something of Talvern's went.
-  auto drop = [&](const Place& place, bool own) {
-    const std::wstring key = place.key;
-    if (own || (!place.keep && (recorded || done->any) && registry.KeyIsEmpty(place.root, key))) {
-      note(registry.DeleteKey(place.root, key, &reason), KeyName(place.root, key));
+  bit = 1;
+  for (const Table& table : tables) {
+    for (const Row& row : table) {
+      if (row.owner == Owner::kTalvern) continue;
+      const bool keep = (found & bit) != 0 || !(recorded || done->any);
+      bit <<= 1;
+      if (!keep && registry.KeyIsEmpty(row.root, row.key)) {
+        note(registry.DeleteKey(row.root, row.key, &reason), row, std::wstring());
+      }
     }
-  };
-  for (const Place& own : KeysOf(tables, true)) drop(own, true);
-  for (const Place& place : shared) drop(place, false);
+  }
   return ok;
 }
 

@@ -90,7 +90,8 @@ struct Row {
   KeyRoot root;
 };
 
-/// A registration: its rows, written in this order.
+/// A registration: its rows, written in this order and removed in the reverse one, so a
+/// key of Talvern's comes after its parent; shared keys come deepest first.
 class Table {
  public:
   template <std::size_t N>
@@ -109,6 +110,9 @@ bool Present(Registry& registry, const Table& table);
 
 /// The value `row` writes for the executable `exe`.
 std::wstring ValueOf(const Row& row, const std::wstring& exe);
+
+/// The key (under HKEY_CURRENT_USER\Software) where a set records what it replaced.
+extern const wchar_t kRecordKey[];
 
 /// Records under Talvern's own key, unless an earlier set's record is there (that one
 /// stays), the kShared values that `tables` replace and which shared keys exist; then

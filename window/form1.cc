@@ -54,10 +54,9 @@ void ReportInvalid(Platform& p, ProgramFault fault, const SettingNames& names,
   p.MsgBox(names.invalid + (why.empty() ? why : L"\r\n" + why), MsgIcon::kCritical);
 }
 
-// What no run would start in the box's text `typed`, checked as the settings file will give
-// it back; kNone for an empty box, which is detected when the window opens next.
-ProgramFault Unstartable(Platform& p, const std::wstring& typed) {
-  const std::wstring path = ini::AsRead(typed);
+// What no run would start in a box's `path`, as the settings file will give it back
+// (ini::AsRead); kNone for an empty box, which is detected when the window opens next.
+ProgramFault Unstartable(Platform& p, const std::wstring& path) {
   const ProgramFault fault = path.empty() ? ProgramFault::kNone : CheckProgram(p, path);
   return NeverStarted(fault) ? fault : ProgramFault::kNone;
 }
@@ -65,7 +64,7 @@ ProgramFault Unstartable(Platform& p, const std::wstring& typed) {
 // True, after telling the user, when the box's text `typed` must not be saved.
 bool RefuseToSave(Platform& p, const SettingNames& names, const std::wstring& typed) {
   const std::wstring path = ini::AsRead(typed);
-  const ProgramFault fault = Unstartable(p, typed);
+  const ProgramFault fault = Unstartable(p, path);
   if (fault == ProgramFault::kNone) return false;
   p.MsgBox(names.key + std::wstring(L"の設定を保存できませんでした。\r\n") +
                FaultText(fault, names, path),
@@ -144,10 +143,10 @@ void Form1::FallBackToNotepad() {
 bool Form1::Browse(bool word, std::wstring* chosen) {
   *chosen = BrowseForExecutable(p_, view_.Handle(), L"");
   if (*chosen == kNoChoice) return false;
-  const ProgramFault fault = Unstartable(p_, *chosen);
+  const std::wstring path = ini::AsRead(*chosen);
+  const ProgramFault fault = Unstartable(p_, path);
   if (fault == ProgramFault::kNone) return true;
-  p_.MsgBox(FaultText(fault, word ? kWordNames : kTextNames, ini::AsRead(*chosen)),
-            MsgIcon::kExclamation);
+  p_.MsgBox(FaultText(fault, word ? kWordNames : kTextNames, path), MsgIcon::kExclamation);
   return false;
 }
 

@@ -122,10 +122,15 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
 }
 
 bool SaveSettings(Platform& p, const Settings& settings, SaveFailure* failure) {
-  std::vector<Setting> written = {{kExeSection, kWordKey, settings.word},
-                                  {kExeSection, kTextKey, settings.text}};
-  if (settings.word_formats || !ReadSetting(p, kOptionSection, kWordFormatsKey).empty()) {
-    written.push_back({kOptionSection, kWordFormatsKey, settings.word_formats ? L"1" : L"0"});
+  const bool option =
+      settings.word_formats || !ReadSetting(p, kOptionSection, kWordFormatsKey).empty();
+  std::vector<Setting> written(option ? 3 : 2);
+  const wchar_t* const keys[] = {kWordKey, kTextKey, kWordFormatsKey};
+  const std::wstring* const values[] = {&settings.word, &settings.text, nullptr};
+  for (std::size_t k = 0; k != written.size(); ++k) {
+    written[k].section = k < 2 ? kExeSection : kOptionSection;
+    written[k].key = keys[k];
+    written[k].value = values[k] ? *values[k] : settings.word_formats ? L"1" : L"0";
   }
   return SaveSettings(p, written, failure);
 }

@@ -124,10 +124,11 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
 bool SaveSettings(Platform& p, const Settings& settings, SaveFailure* failure) {
   const bool option =
       settings.word_formats || !ReadSetting(p, kOptionSection, kWordFormatsKey).empty();
-  std::vector<Setting> written(option ? 3 : 2);
+  const std::size_t count = option ? 3 : 2;
+  std::vector<Setting> written(count);
   const wchar_t* const keys[] = {kWordKey, kTextKey, kWordFormatsKey};
   const std::wstring* const values[] = {&settings.word, &settings.text, nullptr};
-  for (std::size_t k = 0; k != written.size(); ++k) {
+  for (std::size_t k = 0; k != count; ++k) {
     written[k].section = k < 2 ? kExeSection : kOptionSection;
     written[k].key = keys[k];
     written[k].value = values[k] ? *values[k] : settings.word_formats ? L"1" : L"0";

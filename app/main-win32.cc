@@ -6,9 +6,13 @@
 #include "app/dll_search-win32.h"
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
+#include "launcher/switches.h"
 #include "platform/decimal.h"
 #include "platform/platform-win32.h"
+#include "shell/registrations.h"
+#include "shell/sendto.h"
 #include "shell/services-win32.h"
+#include "shell/verb.h"
 #include "window/form1-win32.h"
 
 namespace {
@@ -25,6 +29,36 @@ std::wstring FromAnsi(const std::string& text) {
 }
 
 }  // namespace
+
+namespace talvern {
+namespace {
+
+// The buttons' work, each answering in one line, as do a refused command line and the
+// usage; the highest outcome is the exit code (6: refused, nothing done).
+int RunSwitches(Platform& p, unsigned switches) {
+  if (switches & kMixedSwitches) {
+    p.MsgBox(L"スイッチと文書は一緒に指定できません。何もしていません。", MsgIcon::kCritical);
+  }
+  if (switches & (kUsageSwitch | kMixedSwitches)) {
+    p.MsgBox(L"使い方: talvern.exe /register /sendto /unregister (文書とは一緒に指定できません) "
+             L"終了コード: 0 完了、2 削除するものなし、3 既定のアプリはユーザーが選ぶ、"
+             L"4 ほかのプログラムのものを残した、5 失敗、6 スイッチの誤り",
+             MsgIcon::kInformation);
+  }
+  if (switches & kMixedSwitches) return 6;
+  Outcome worst = Outcome::kDone;
+  for (unsigned bit = kUnregisterSwitch; bit != kMixedSwitches; bit <<= 1) {
+    if (!(switches & bit)) continue;
+    const Outcome outcome = bit == kUnregisterSwitch ? RemoveAllRegistrations(p, false)
+                            : bit == kRegisterSwitch ? SetAssociation(p)
+                                                     : CreateSendToShortcut(p);
+    if (outcome > worst) worst = outcome;
+  }
+  return static_cast<int>(worst);
+}
+
+}  // namespace
+}  // namespace talvern
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace talvern;
@@ -68,6 +102,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   const std::wstring argument_text =
       ArgumentText(GetCommandLineW(), exe_file, [&exe_file] { return PathForms(exe_file); });
-  return RunToTheEnd(
-      p, [&] { Main(m, p, argument_text); }, &FromAnsi);
+  // Switches need no settings and show nothing: a script reads lines and the exit code.
+  const unsigned switches = ReadSwitches(argument_text);
+  if (switches) SendMessagesToConsole();
+  int code = 0;
+  const int failed = RunToTheEnd(
+      p,
+      [&] {
+        if (switches) code = RunSwitches(p, switches);
+        if (!switches) Main(m, p, argument_text);
+      },
+      &FromAnsi);
+  return failed ? failed : code;
 }

@@ -91,16 +91,34 @@ ProgramFault CheckProgram(Platform& p, const std::wstring& path) {
   return IsTalvern(p, path) ? ProgramFault::kTalvern : ProgramFault::kNone;
 }
 
+const wchar_t kHandedOnVariable[] = L"TALVERN_DOCUMENT";
+
+bool FollowShortcut(Platform& p, std::wstring* document, std::wstring* error) {
+  const wchar_t* end = document->c_str() + document->size();
+  const bool lnk = document->size() > 4 && end[-4] == L'.' && (end[-3] | 0x20) == L'l' &&
+                   (end[-2] | 0x20) == L'n' && (end[-1] | 0x20) == L'k';
+  // Only a real shortcut loads what reads it (COM); a missing one is a missing document.
+  return !lnk || p.shell->ReadShortcut(*document, document, error) || error->empty();
+}
+
 namespace {
 
-HandOffResult StartProgram(const Module1& m, Platform& p, const std::wstring& executable,
-                           bool* invalid_flag) {
-  // Each is what a missing program is: a setting to fix, not a program to start.
-  if (CheckProgram(p, executable) != ProgramFault::kNone) {
+// True when a program Talvern started for `document` started this run, through any script.
+bool LeadsBack(const Module1& m, Platform& p, const std::wstring& document) {
+  return !m.HandedOn.empty() && p.files->SameFile(m.HandedOn, document);
+}
+
+HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executable,
+                           const std::wstring& document, bool* invalid_flag) {
+  // Each is what a missing program is: a setting to fix, not a program to start. One that
+  // brought this document back would only bring it back again, without end.
+  m.LeadsBack = LeadsBack(m, p, document);
+  if (m.LeadsBack || CheckProgram(p, executable) != ProgramFault::kNone) {
     *invalid_flag = true;
     p.window->ShowModal();
     return HandOffResult::kSettingsShown;
   }
+  p.environment->Set(kHandedOnVariable, document);
   // The stored path is the application itself, so "C:\Program.exe" can never run instead;
   // it is quoted on the command line too, since the started program splits that line
   // itself and would take the words after a space in its own path for documents.
@@ -116,17 +134,23 @@ HandOffResult StartProgram(const Module1& m, Platform& p, const std::wstring& ex
 
 }  // namespace
 
-HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& document) {
-  std::wstring error;
+HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& given) {
+  std::wstring document = given, error;
   Classification found;
-  if (!ClassifyDocument(m, p, document, &found, &error)) {
+  if (!FollowShortcut(p, &document, &error) || !ClassifyDocument(m, p, document, &found, &error)) {
     m.NotCompound = false;
-    p.MsgBox(L"文書を開けませんでした。\r\n" + document + L"\r\n\r\n" + error, MsgIcon::kCritical);
+    std::wstring prompt = L"文書を開けませんでした。\r\n" + document;
+    // A missing target is named with the shortcut that points to it.
+    if (document != given) {
+      prompt.append(L"\r\n(ショートカット ").append(given).append(L" のリンク先)");
+    }
+    p.MsgBox(prompt.append(L"\r\n\r\n").append(error), MsgIcon::kCritical);
     return HandOffResult::kSkipped;
   }
   m.QuotedDocument = L" \"" + document + L"\"";
-  HandOffResult result = found.to_word ? StartProgram(m, p, m.WordPath, &m.WordPathInvalid)
-                                       : StartProgram(m, p, m.TextPath, &m.TextPathInvalid);
+  HandOffResult result = found.to_word
+                             ? StartProgram(m, p, m.WordPath, document, &m.WordPathInvalid)
+                             : StartProgram(m, p, m.TextPath, document, &m.TextPathInvalid);
   m.NotCompound = false;
   return result;
 }

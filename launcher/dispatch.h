@@ -48,11 +48,22 @@ enum class ProgramFault {
   kMissing,      ///< empty, or no file of that path.
   kNotFullPath,  ///< relative, drive- or root-relative: it would be found from the current folder.
   kTalvern,      ///< Talvern itself, by any path, or a copy of it: it would start itself.
+  kLeadsBack,    ///< it started Talvern again for the document it was given (never checked).
 };
 
 /// What stands in the way of starting `path`, checked in the order of ProgramFault, so that
 /// a path that is not full is never looked for.
 ProgramFault CheckProgram(Platform& p, const std::wstring& path);
+
+/// The variable Talvern sets to the document it hands on, for the program it starts: a run
+/// that finds it (m.HandedOn) naming its own document was started by that program, directly
+/// or not.
+extern const wchar_t kHandedOnVariable[];
+
+/// Replaces a shortcut (".lnk") in `document` with its target, as Explorer opens it; leaves
+/// any other document, and a shortcut that does not exist. False with `error` when an
+/// existing shortcut cannot be read.
+bool FollowShortcut(Platform& p, std::wstring* document, std::wstring* error);
 
 /// What became of one document.
 enum class HandOffResult {
@@ -61,9 +72,11 @@ enum class HandOffResult {
   kSettingsShown,  ///< its program is missing: the settings window was shown, the run ends.
 };
 
-/// Tests `document` and starts Word or the text editor for it, with the command line
-/// `"<program>" "<document>"`; a program with a ProgramFault shows the settings window.
-HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& document);
+/// Tests the document `given` (for a shortcut, its target) and starts Word or the text
+/// editor for it, with the command line `"<program>" "<document>"`; a program with a
+/// ProgramFault, or a run that program started for this same document, shows the settings
+/// window.
+HandOffResult HandOff(Module1& m, Platform& p, const std::wstring& given);
 
 }  // namespace talvern
 

@@ -15,6 +15,7 @@ constexpr std::size_t kBytesShown = 8;
 // One run of dispatch's reading with the option as given; `m` is left as it was.
 struct Trial {
   bool read = false;
+  std::wstring document;  ///< what was read: a shortcut's target.
   Classification found;
   std::wstring error;
 };
@@ -24,7 +25,9 @@ Trial Classify(const Module1& m, Platform& p, const std::wstring& document, bool
   probe.SignatureBytes = m.SignatureBytes;
   probe.WordFormats = word_formats;
   Trial trial;
-  trial.read = ClassifyDocument(probe, p, document, &trial.found, &trial.error);
+  trial.document = document;
+  trial.read = FollowShortcut(p, &trial.document, &trial.error) &&
+               ClassifyDocument(probe, p, trial.document, &trial.found, &trial.error);
   return trial;
 }
 
@@ -48,6 +51,7 @@ std::wstring ProgramLine(Platform& p, bool to_word, const TrialSettings& setting
       (to_word ? L"Word で開きます: " : L"テキスト エディターで開きます: ") + program;
   switch (CheckProgram(p, program)) {
     case ProgramFault::kNone:
+    case ProgramFault::kLeadsBack:  // only a run that was handed a document finds this
       break;
     case ProgramFault::kMissing:
       return line + L"\r\nこのプログラムが見つかりません。";
@@ -92,6 +96,10 @@ std::wstring ExplainDocument(const Module1& m, Platform& p, const std::wstring& 
   const Trial& now = settings.word_formats ? on : off;
   const Trial& other = settings.word_formats ? off : on;
   std::wstring text = document + L"\r\n";
+  // Dispatch hands on what a shortcut points to, as Explorer opens it.
+  if (now.document != document) {
+    text.append(L"ショートカットのリンク先: ").append(now.document).append(L"\r\n");
+  }
   if (!now.read) return text + L"読み取れないため開けません。\r\n理由: " + now.error;
   // The option-on reading holds what the rules look at; when it failed where the
   // option-off one did not, the bytes are not known beyond the signature test.

@@ -26,9 +26,10 @@ constexpr std::size_t kMaxExplained = 20;
 /// What a document of `format` is, in the user's words ("Web ページ").
 std::wstring FormatDescription(DocumentFormat format);
 
-/// One paragraph about `document`: its path, its first bytes and what they are, the
-/// program it would go to under `settings` once saved and whether the option would change that.
-/// Reads as dispatch does (the table of `m`), starts and writes nothing.
+/// One paragraph about `document` (a shortcut's target, said so): its path, its first bytes
+/// and what they are, the program it would go to under `settings` once saved and whether the
+/// option would change that. Reads as dispatch does (the table of `m`), starts and writes
+/// nothing.
 std::wstring ExplainDocument(const Module1& m, Platform& p, const std::wstring& document,
                              const TrialSettings& settings);
 

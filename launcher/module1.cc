@@ -58,6 +58,8 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
     return;
   }
 
+  // Read before this run hands anything on itself.
+  m.HandedOn = p.environment->Get(kHandedOnVariable);
   m.Args = SplitAtSpaces(argument_text);
   for (std::size_t i = 0; i != m.Args.size(); ++i) {
     const std::wstring document = NextDocument(m.Args, &i);

@@ -18,6 +18,10 @@ struct Module1 {
   std::wstring TextPath;  ///< Text editor executable, exactly as stored or detected.
   bool WordPathInvalid = false;
   bool TextPathInvalid = false;
+  /// The invalid flag was set because the program led back to Talvern for the same document.
+  bool LeadsBack = false;
+  /// The document Talvern handed on to the program that started this run, if one did.
+  std::wstring HandedOn;
   /// The other formats Word opens go to Word too (Data.ini [OPTION] WORDFORMATS=1).
   bool WordFormats = false;
   bool NotCompound = false;

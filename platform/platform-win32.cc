@@ -73,11 +73,12 @@ HWND g_message_owner = nullptr;
 class Win32MessageBoxes : public MessageBoxes {
  public:
   void MsgBox(const std::wstring& prompt, MsgIcon icon, const std::wstring& title) override {
-    Show(prompt, MB_OK | static_cast<UINT>(icon), title);
+    if (!MessageAsConsoleLine(prompt, false)) Show(prompt, MB_OK | static_cast<UINT>(icon), title);
   }
 
   bool Ask(const std::wstring& prompt, MsgIcon icon, const std::wstring& title,
            DefaultAnswer default_answer) override {
+    if (MessageAsConsoleLine(prompt, true)) return false;
     const UINT button = default_answer == DefaultAnswer::kNo ? MB_DEFBUTTON2 : MB_DEFBUTTON1;
     return Show(prompt, MB_YESNO | button | static_cast<UINT>(icon), title) == IDYES;
   }
@@ -164,9 +165,19 @@ std::wstring ReachablePath(const std::wstring& path) {
 
 // The existing `path` opened for `access`, shared with every other program; never created.
 HANDLE OpenExisting(const std::wstring& path, DWORD access) {
+  // A pipe's server learns who opened it, but cannot act as that user.
   return CreateFileW(ReachablePath(path).c_str(), access,
                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+                     FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION,
+                     nullptr);
+}
+
+// Closes a file held open, releasing its lock at once rather than some time after closing,
+// so that a save can write right after. (CloseHandle's type: one kind of holder.)
+BOOL WINAPI UnlockAndClose(HANDLE file) {
+  OVERLAPPED whole = {};
+  UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
+  return CloseHandle(file);
 }
 
 // The volume and the index on it of the file `path`: the file itself, whatever path names it.
@@ -194,6 +205,17 @@ class Win32FileSystem : public FileSystem {
     HANDLE file = OpenExisting(path, GENERIC_READ);
     if (file == INVALID_HANDLE_VALUE) {
       *error = Win32ErrorText(L"CreateFileW", GetLastError());
+      // A folder opens as no file: say what it is, not "access denied".
+      const DWORD attributes = GetFileAttributesW(ReachablePath(path).c_str());
+      if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        *error = L"フォルダーです。";
+      }
+      return nullptr;
+    }
+    // A pipe or a device may keep a read waiting for ever: only files on a disk are read.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+      CloseHandle(file);
+      *error = L"ディスク上のファイルではありません。";
       return nullptr;
     }
     return std::make_unique<Win32Reader>(file);
@@ -295,13 +317,23 @@ class Win32ProfileStore : public ProfileStore {
                       bool* in_use) override {
     hold->reset();
     HANDLE handle = OpenExisting(file, GENERIC_READ);
+    DWORD code = GetLastError();
+    const wchar_t* call = L"CreateFileW";
     if (handle != INVALID_HANDLE_VALUE) {
-      hold->reset(handle, CloseHandle);
-      return true;
+      // Bytes another program locked read as nothing to the profile functions: a shared
+      // lock on the whole file fails on such a lock, and keeps new ones out while held. A
+      // file system without locks has none to fear either.
+      OVERLAPPED whole = {};
+      if (LockFileEx(handle, LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole) ||
+          (code = GetLastError()) != ERROR_LOCK_VIOLATION) {
+        hold->reset(handle, UnlockAndClose);
+        return true;
+      }
+      CloseHandle(handle);
+      call = L"LockFileEx";
     }
-    const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return true;
-    *error = Win32ErrorText(L"CreateFileW", code);
+    *error = Win32ErrorText(call, code);
     *in_use = code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION;
     return false;
   }
@@ -369,6 +401,10 @@ class Win32Environment : public Environment {
     std::vector<wchar_t> buffer(size);
     DWORD length = GetEnvironmentVariableW(name.c_str(), buffer.data(), size);
     return length < size ? std::wstring(buffer.data(), length) : std::wstring();
+  }
+
+  void Set(const wchar_t* name, const std::wstring& value) override {
+    SetEnvironmentVariableW(name, value.c_str());
   }
 
   std::wstring WindowsFolder() override {

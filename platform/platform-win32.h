@@ -28,6 +28,13 @@ std::unique_ptr<ProfileStore> NewWin32ProfileStore();
 std::unique_ptr<ProcessStarter> NewWin32ProcessStarter();
 std::unique_ptr<Environment> NewWin32Environment();
 
+/// From now on every message is one line on the starter's console (or on the standard
+/// output it redirected), and every question is answered No (platform/console-win32.cc).
+void SendMessagesToConsole();
+/// After SendMessagesToConsole: writes `prompt` so (a question without its last line, the
+/// question itself) and returns true; before it, false.
+bool MessageAsConsoleLine(const std::wstring& prompt, bool question);
+
 /// Window that message boxes are owned by while the settings window is open (or null).
 void SetMessageOwner(void* window);
 

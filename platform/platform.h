@@ -129,6 +129,9 @@ class Environment {
   virtual ~Environment() = default;
   /// The value of the variable `name`; empty when it is not set.
   virtual std::wstring Get(const std::wstring& name) = 0;
+  /// Sets the variable `name` to `value` for the programs this process starts from now on
+  /// (read it before: Get need not see it).
+  virtual void Set(const wchar_t* name, const std::wstring& value) = 0;
   /// The Windows folder as the system gives it (GetWindowsDirectoryW); empty when it cannot.
   virtual std::wstring WindowsFolder() = 0;
 };
@@ -242,8 +245,8 @@ class Shell {
   /// only the target.
   virtual bool WriteShortcut(const std::wstring& link_file, const std::wstring& target,
                              std::wstring* error) = 0;
-  /// The target of the shell link `link_file`. False when there is none: `error` says why,
-  /// or stays empty when no file `link_file` exists.
+  /// The target of the shell link `link_file` (which may be `*target` itself). False when
+  /// there is none: `error` says why, or stays empty when no file `link_file` exists.
   virtual bool ReadShortcut(const std::wstring& link_file, std::wstring* target,
                             std::wstring* error) = 0;
   /// Deletes the file `link_file`; one that does not exist is no error.

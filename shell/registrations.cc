@@ -125,39 +125,42 @@ void FollowMovedExecutable(Platform& p) {
 namespace {
 
 bool VerbExists(Registry& registry) {
-  return reg::Present(registry, kVerb) || !MachineWideVerb(registry).empty();
+  return reg::Present(registry, kVerb) || MachineWideVerbExists(registry);
 }
 
 /// Deletes the SendTo link when LinkIsOurs by `found`; adds a line to `removed` or `kept`.
-void RemoveLink(Platform& p, const std::vector<Registration>& found,
+/// True when it kept a link that aims at another program.
+bool RemoveLink(Platform& p, const std::vector<Registration>& found,
                 std::vector<std::wstring>* removed, std::vector<std::wstring>* kept) {
   std::wstring error, target;
   const std::wstring link = SendToLinkFile(p, &error);
   if (link.empty()) {
     kept->push_back(L"「送る」フォルダーが見つかりません。\r\n" + error);
-    return;
+    return false;
   }
   if (!p.shell->ReadShortcut(link, &target, &error)) {
     if (!error.empty()) kept->push_back(link + L"\r\n" + error);
-    return;
+    return false;
   }
-  if (!LinkIsOurs(p, found, target)) {
+  const bool other = !LinkIsOurs(p, found, target);
+  if (other) {
     kept->push_back(link + L"\r\nTalvern ではないプログラム (" + target + L") を指しています。");
   } else if (p.shell->DeleteShortcut(link, &error)) {
     removed->push_back(L"「送る」のショートカット " + link);
   } else {
     kept->push_back(link + L"\r\n" + error);
   }
+  return other;
 }
 
 }  // namespace
 
-void RemoveAllRegistrations(Platform& p) {
+Outcome RemoveAllRegistrations(Platform& p, bool ask) {
   const std::wstring candidate = L"「プログラムから開く」と既定のアプリに表示される Talvern";
-  if (!p.Ask(L"Talvern の登録をすべて削除しますか?\r\n.doc ファイルの関連付け、" + candidate +
+  if (ask && !p.Ask(L"Talvern の登録をすべて削除しますか?\r\n.doc ファイルの関連付け、" + candidate +
                  L"、「送る」のショートカット (TVern.lnk) を削除します。",
              MsgIcon::kExclamation, DefaultAnswer::kNo)) {
-    return;
+    return Outcome::kDone;
   }
   Registry& registry = *p.registry;
   const bool had_verb = VerbExists(registry), had_candidate = reg::Present(registry, kCandidate);
@@ -172,7 +175,7 @@ void RemoveAllRegistrations(Platform& p) {
   if (had_candidate && !reg::Present(registry, kCandidate)) {
     removed.push_back(candidate);
   }
-  RemoveLink(p, found, &removed, &kept);
+  const bool refused = RemoveLink(p, found, &removed, &kept);
 
   std::wstring prompt = !kept.empty() ? L"Talvern の登録の一部を削除できませんでした。"
                         : removed.empty() ? L"削除する Talvern の登録はありませんでした。"
@@ -188,6 +191,9 @@ void RemoveAllRegistrations(Platform& p) {
         L"不要なら、フォルダーごと削除してください。";
   }
   p.MsgBox(prompt, kept.empty() ? MsgIcon::kInformation : MsgIcon::kCritical);
+  if (kept.size() > (refused ? 1u : 0u)) return Outcome::kFailed;
+  if (refused) return Outcome::kRefused;
+  return removed.empty() ? Outcome::kNothingToDo : Outcome::kDone;
 }
 
 }  // namespace talvern

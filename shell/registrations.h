@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "shell/outcome.h"
 
 namespace talvern {
 
@@ -15,10 +16,10 @@ namespace talvern {
 /// version that it leaves. Yes rewrites exactly those, all or nothing, and reports the outcome.
 void FollowMovedExecutable(Platform& p);
 
-/// Asks, then removes the verb (as removing the association does), the Open-with
-/// candidate and the SendTo link when it aims at Talvern, and tells the user what went
-/// and what stayed.
-void RemoveAllRegistrations(Platform& p);
+/// Asks (when `ask`), then removes the verb (as removing the association does), the
+/// Open-with candidate and the SendTo link when it aims at Talvern, and tells the user what
+/// went and what stayed: kFailed, else kRefused for a link kept, kNothingToDo or kDone.
+Outcome RemoveAllRegistrations(Platform& p, bool ask = true);
 
 }  // namespace talvern
 

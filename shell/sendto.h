@@ -3,6 +3,7 @@
 #define TALVERN_SHELL_SENDTO_H_
 
 #include "platform/platform.h"
+#include "shell/outcome.h"
 
 namespace talvern {
 
@@ -10,8 +11,8 @@ namespace talvern {
 std::wstring SendToLinkFile(Platform& p, std::wstring* error);
 
 /// Writes "TVern.lnk" into the SendTo folder, aimed at the running executable (an existing
-/// one keeps its other settings), and tells the user the outcome.
-void CreateSendToShortcut(Platform& p);
+/// one keeps its other settings), and tells the user the outcome: kDone or kFailed.
+Outcome CreateSendToShortcut(Platform& p);
 
 }  // namespace talvern
 

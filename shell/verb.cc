@@ -69,8 +69,8 @@ constexpr reg::Row kVerbRows[] = {
 };
 
 /// The verb an earlier version wrote for the whole machine: the default verb back to
-/// "Open" (as those versions had it) while it is "TVern", then, when the command has
-/// Talvern's shape, the command and the verb. Notes in `done` what changed; false with
+/// "Open" (as those versions had it) while it is "TVern", then, when the verb's own key is
+/// there (a removal that stopped after the command still finishes), the command and the verb. Notes in `done` what changed; false with
 /// `error` (the key, then the reason) at the first refusal.
 bool UnregisterMachineWide(Registry& registry, Unregistered* done, std::wstring* error) {
   constexpr KeyRoot kMachine = KeyRoot::kMachineClasses;
@@ -82,7 +82,7 @@ bool UnregisterMachineWide(Registry& registry, Unregistered* done, std::wstring*
   }
   bool changed = result == RegResult::kOk;
   const wchar_t* key = kShellKey;
-  const bool verb = !MachineWideVerb(registry).empty();
+  const bool verb = MachineWideVerbExists(registry);
   for (const wchar_t* next : {kCommandKey, kVerbKey}) {
     if (!verb || (result != RegResult::kOk && result != RegResult::kNotFound)) break;
     key = next;
@@ -99,6 +99,10 @@ bool UnregisterMachineWide(Registry& registry, Unregistered* done, std::wstring*
 
 const reg::Table kVerb(kVerbRows);
 
+bool MachineWideVerbExists(Registry& registry) {
+  return registry.KeyExists(KeyRoot::kMachineClasses, kVerbKey);
+}
+
 std::wstring MachineWideVerb(Registry& registry) {
   std::wstring command;
   if (!reg::DefaultText(registry, KeyRoot::kMachineClasses, kCommandKey, &command)) return L"";
@@ -110,14 +114,14 @@ bool IsWindowsChooser(const std::wstring& executable) {
   return SamePathText(FileName(executable), L"OpenWith.exe");
 }
 
-void ReportDoubleClick(Platform& p) {
+Outcome ReportDoubleClick(Platform& p) {
   const std::wstring done = L"関連付けを設定しました";
   std::wstring executable, name;
   bool found = p.associations->Query(L".doc", L"", &executable, &name) &&
                !IsWindowsChooser(executable) && !(executable.empty() && name.empty());
   if (found && !executable.empty() && IsTalvern(p, executable)) {
     p.MsgBox(done, MsgIcon::kInformation);
-    return;
+    return Outcome::kDone;
   }
   std::wstring prompt = done + L"\r\n";
   MsgIcon icon = MsgIcon::kInformation;
@@ -133,20 +137,23 @@ void ReportDoubleClick(Platform& p) {
   // Without a Settings app (Windows 7 and 8, some Server editions) "Open with" is the way.
   if (!p.registry->KeyExists(KeyRoot::kClasses, L"ms-settings")) {
     p.MsgBox(prompt + (found ? L"\r\n" + OpenWithSteps(p.App.WindowsBuild) : kWindowsAsks), icon);
-    return;
+    return Outcome::kUserChooses;
   }
+  // Settings opens only when the user says so (a script's run answers No): the choice
+  // there is the user's own.
   prompt += L"\r\n" + DefaultAppsSteps(p.App.WindowsBuild) +
             L"\r\n「既定のアプリ」の設定を今すぐ開きますか?";
-  if (!p.Ask(prompt, icon)) return;
+  if (!p.Ask(prompt, icon)) return Outcome::kUserChooses;
   std::wstring error;
   if (!p.shell->OpenUri(kDefaultAppsUri, &error)) {
     p.MsgBox(L"「既定のアプリ」の設定を開けませんでした。\r\n" + error + L"\r\n" +
                  OpenWithSteps(p.App.WindowsBuild),
              MsgIcon::kCritical);
   }
+  return Outcome::kUserChooses;
 }
 
-void SetAssociation(Platform& p) {
+Outcome SetAssociation(Platform& p) {
   std::wstring error;
   reg::Journal journal(*p.registry);
   // Per user only, even for an administrator: the exe sits where its user may replace it,
@@ -154,10 +161,10 @@ void SetAssociation(Platform& p) {
   if (!reg::Install(journal, {kCandidate, kRegisteredApp, kVerb}, p.App.ExeFile, &error)) {
     journal.Undo(&error);
     p.MsgBox(L"関連付けを設定できませんでした。\r\n" + error, MsgIcon::kCritical);
-    return;
+    return Outcome::kFailed;
   }
   p.associations->NotifyChanged();
-  ReportDoubleClick(p);
+  return ReportDoubleClick(p);
 }
 
 bool UnregisterVerbAndCandidate(Platform& p, Unregistered* done, std::wstring* error) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "shell/outcome.h"
 #include "shell/reg.h"
 
 namespace talvern {
@@ -18,19 +19,22 @@ extern const reg::Table kVerb;
 /// The executable named by the verb that an earlier version wrote for the whole machine
 /// (its command in the shape Talvern writes); empty when there is none.
 std::wstring MachineWideVerb(Registry& registry);
+/// True when that verb's own key (TVern) is in the machine's classes, with or without its
+/// command.
+bool MachineWideVerbExists(Registry& registry);
 /// One line that says how that verb can go: as administrator, with "関連付けを解除".
 extern const wchar_t kMachineWideAdvice[];
 
 /// Installs the verb as the default of Word documents and Talvern as a program the user
 /// can choose for ".doc" files, for the current user only, all or nothing, and tells the
 /// user the outcome.
-void SetAssociation(Platform& p);
+Outcome SetAssociation(Platform& p);
 
 /// Tells the user that the association is set, and whether a double-click on a ".doc" file
-/// now runs this executable, another program or nothing yet. For the last two it says how
-/// to choose Talvern and, where Windows has a Settings app, offers to open its default-apps
-/// page for Talvern.
-void ReportDoubleClick(Platform& p);
+/// now runs this executable (kDone), another program or nothing yet (kUserChooses). For the
+/// last two it says how to choose Talvern and, where Windows has a Settings app, offers to
+/// open its default-apps page for Talvern.
+Outcome ReportDoubleClick(Platform& p);
 
 /// True when `executable` is Windows' own "Open with" chooser (OpenWith.exe in any folder,
 /// any case), which is no program that opens a document.

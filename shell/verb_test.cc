@@ -181,6 +181,12 @@ TEST_F(VerbTest, SetLeavesAnEarlierMachineWideVerbAndRemoveDeletesIt) {
   EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, kShell));
   EXPECT_EQ(Value(KeyRoot::kMachineClasses, L"word.document.8\\shell"), L"Open");
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
+  // Half removed (its command gone): the verb's own key is enough to know it by.
+  PlantMachineWideVerb();
+  fake_.registry.keys.erase({KeyRoot::kMachineClasses, L"word.document.8\\shell\\tvern\\command"});
+  RemoveAssociation(fake_.platform);
+  ExpectNoVerbAnywhere();
+  EXPECT_EQ(LastMessage().prompt, kRemoveDone);
 }
 
 TEST_F(VerbTest, MachineWideVerbThatCannotGoIsReportedAfterCleaningPerUser) {

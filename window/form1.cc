@@ -34,8 +34,11 @@ const SettingNames kTextNames = {
 // What is wrong with `path` and what to do, in two lines; empty for a missing program,
 // which needs no more words.
 std::wstring FaultText(ProgramFault fault, const SettingNames& names, const std::wstring& path) {
-  if (fault == ProgramFault::kTalvern) {
-    return path + L" は Talvern 自身です。\r\n" + names.program;
+  if (fault == ProgramFault::kTalvern || fault == ProgramFault::kLeadsBack) {
+    return path +
+           (fault == ProgramFault::kTalvern ? L" は Talvern 自身です。\r\n"
+                                            : L" は同じ文書で Talvern を起動します。\r\n") +
+           names.program;
   }
   if (fault != ProgramFault::kNotFullPath) return std::wstring();
   return path + L" はフル パスではありません。\r\n" + names.box +
@@ -44,7 +47,8 @@ std::wstring FaultText(ProgramFault fault, const SettingNames& names, const std:
 
 // A path that no run would start, whatever happens to the disk until then.
 bool NeverStarted(ProgramFault fault) {
-  return fault == ProgramFault::kNotFullPath || fault == ProgramFault::kTalvern;
+  return fault == ProgramFault::kNotFullPath || fault == ProgramFault::kTalvern ||
+         fault == ProgramFault::kLeadsBack;
 }
 
 // Reports the invalid flag that dispatch set, with why when it is more than a missing file.
@@ -77,8 +81,10 @@ bool RefuseToSave(Platform& p, const SettingNames& names, const std::wstring& ty
 void Form1::Form_Load() {
   SaveOnClose = false;
   // Both checks run first, also when the flag alone would decide: the reports say why.
-  const ProgramFault word = CheckProgram(p_, m_.WordPath);
-  const ProgramFault text = CheckProgram(p_, m_.TextPath);
+  ProgramFault word = CheckProgram(p_, m_.WordPath);
+  ProgramFault text = CheckProgram(p_, m_.TextPath);
+  // As far as dispatch could tell, a program that led back is Talvern.
+  if (m_.LeadsBack) (m_.WordPathInvalid ? word : text) = ProgramFault::kLeadsBack;
   if (m_.WordPathInvalid) ReportInvalid(p_, word, kWordNames, m_.WordPath);
   if (m_.TextPathInvalid) ReportInvalid(p_, text, kTextNames, m_.TextPath);
   // A setting Talvern never starts is detected afresh, as a missing one is.

@@ -123,14 +123,17 @@ TEST_F(Form1Test, TesterOpensWhereTheLastDocumentWasAndExplainsEachDrop) {
   EXPECT_EQ(fake.dialog.calls[1].initial_folder, L"C:\\文書");
   std::vector<std::wstring> dropped(22, L"C:\\文書\\a.doc");
   dropped[1] = L"C:\\文書\\gone.doc";
+  dropped[2] = L"C:\\文書\\a.lnk";
+  fake.shell.links[dropped[2]] = L"C:\\文書\\a.doc";
   form.Form_DropFiles(dropped);
   const std::wstring a =
       L"C:\\文書\\a.doc\r\n先頭のバイト: 48 65 6C 6C 6F → テキスト (その他)\r\n"
       L"テキスト エディターで開きます: \r\nこのプログラムが見つかりません。\r\n\r\n";
   std::wstring expected = a +
                           L"C:\\文書\\gone.doc\r\n読み取れないため開けません。\r\n"
-                          L"理由: The system cannot find the file.\r\n\r\n";
-  for (int i = 2; i != 20; ++i) expected += a;
+                          L"理由: The system cannot find the file.\r\n\r\n" +
+                          L"C:\\文書\\a.lnk\r\nショートカットのリンク先: " + a;
+  for (int i = 3; i != 20; ++i) expected += a;
   ASSERT_EQ(fake.messages.shown.size(), 2u);  // none for the cancelled dialog
   EXPECT_EQ(fake.messages.shown[1].prompt, expected + L"ほか 2 件");
 }

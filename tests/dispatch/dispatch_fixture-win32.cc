@@ -1,3 +1,6 @@
+#include <objidl.h>
+#include <shlobj.h>
+
 #include <utility>
 
 #include "tests/dispatch/dispatch_fixture.h"
@@ -81,6 +84,20 @@ bool operator==(const Launch& a, const Launch& b) {
 void PrintTo(const Launch& launch, std::ostream* os) {
   *os << Utf8(launch.exe) << " given " << launch.arguments.size() << " argument(s):";
   for (const std::wstring& argument : launch.arguments) *os << " [" << Utf8(argument) << "]";
+}
+
+bool WriteShortcut(const std::wstring& link, const std::wstring& target) {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  IShellLinkW* shell_link = nullptr;
+  IPersistFile* file = nullptr;
+  const bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_PPV_ARGS(&shell_link))) &&
+                  SUCCEEDED(shell_link->SetPath(target.c_str())) &&
+                  SUCCEEDED(shell_link->QueryInterface(IID_PPV_ARGS(&file))) &&
+                  SUCCEEDED(file->Save(link.c_str(), TRUE));
+  if (file) file->Release();
+  if (shell_link) shell_link->Release();
+  return ok;  // COM stays up for the test process: later links need it too
 }
 
 std::string Describe(const std::vector<Popup>& popups) {

@@ -66,6 +66,9 @@ class DispatchTest : public ::testing::Test {
   std::wstring docs_;  ///< documents folder, ends in "\".
 };
 
+/// Writes the shell link `link` to `target` through IShellLinkW; true on success.
+bool WriteShortcut(const std::wstring& link, const std::wstring& target);
+
 /// Text of the popups for failure messages.
 std::string Describe(const std::vector<Popup>& popups);
 /// The starts of `outcome` as the started programs saw them.

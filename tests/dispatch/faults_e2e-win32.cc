@@ -19,7 +19,7 @@ void ExpectOneCriticalMessageNaming(const Outcome& outcome, const std::wstring& 
   EXPECT_EQ(popup.box.icon, IconKind::kCritical) << Describe(outcome.popups);
 }
 
-enum class Unreadable { kMissing, kFolder, kInvalidName, kLocked };
+enum class Unreadable { kMissing, kFolder, kInvalidName, kLocked, kPipe, kShortcutToMissing };
 
 struct UnreadableCase {
   const char* label;
@@ -36,12 +36,14 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(UnreadableCase{"Missing", Unreadable::kMissing},
                       UnreadableCase{"Folder", Unreadable::kFolder},
                       UnreadableCase{"InvalidName", Unreadable::kInvalidName},
-                      UnreadableCase{"LockedByAnotherProgram", Unreadable::kLocked}),
+                      UnreadableCase{"LockedByAnotherProgram", Unreadable::kLocked},
+                      UnreadableCase{"PipeThatNeverWrites", Unreadable::kPipe},
+                      UnreadableCase{"ShortcutToMissing", Unreadable::kShortcutToMissing}),
     [](const ::testing::TestParamInfo<UnreadableCase>& info) { return info.param.label; });
 
 TEST_P(UnreadableDocument, IsReportedAndTheNextDocumentStillOpens) {
   WriteSettings();
-  std::wstring bad;
+  std::wstring bad, said;  // `said`: what else the message must say
   HANDLE lock = INVALID_HANDLE_VALUE;
   switch (GetParam().kind) {
     case Unreadable::kMissing:
@@ -50,6 +52,20 @@ TEST_P(UnreadableDocument, IsReportedAndTheNextDocumentStillOpens) {
     case Unreadable::kFolder:
       bad = docs_ + L"folder.doc";
       ASSERT_TRUE(MakeFolders(bad));
+      said = L"フォルダーです。";
+      break;
+    case Unreadable::kPipe:
+      // Its server never writes: one read of it would wait for ever.
+      bad = L"\\\\.\\pipe\\talvern-e2e-" + std::to_wstring(GetCurrentProcessId());
+      lock = CreateNamedPipeW(bad.c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0, 0, 0, nullptr);
+      ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+      said = L"ディスク上のファイルではありません。";
+      break;
+    case Unreadable::kShortcutToMissing:
+      bad = docs_ + L"gone.lnk";
+      said = Document(L"gone.doc", "text") + L"\r\n(ショートカット " + bad + L" のリンク先)";
+      ASSERT_TRUE(WriteShortcut(bad, docs_ + L"gone.doc"));
+      ASSERT_TRUE(DeleteFileW((docs_ + L"gone.doc").c_str()));
       break;
     case Unreadable::kInvalidName:
       bad = docs_ + L"inva|id<name>.doc";
@@ -63,32 +79,44 @@ TEST_P(UnreadableDocument, IsReportedAndTheNextDocumentStillOpens) {
       break;
   }
   const std::wstring next = Document(L"next.doc", std::string(kCompound, 12));
-  const Outcome outcome = Dispatch(bad + L" " + next);
+  // After a missing shortcut's target, one to a compound document hands that on to Word.
+  const bool link = GetParam().kind == Unreadable::kShortcutToMissing;
+  ASSERT_TRUE(!link || WriteShortcut(docs_ + L"next.lnk", next));
+  const Outcome outcome = Dispatch(bad + L" " + (link ? docs_ + L"next.lnk" : next));
   if (lock != INVALID_HANDLE_VALUE) CloseHandle(lock);
   ASSERT_TRUE(outcome.ended) << Describe(outcome.popups);
   ExpectOneCriticalMessageNaming(outcome, bad);
+  if (!said.empty()) ExpectOneCriticalMessageNaming(outcome, said);
   EXPECT_THAT(Launches(outcome), ElementsAre(Started(word_, next)));
   if (GetParam().kind == Unreadable::kMissing) {
     EXPECT_FALSE(Exists(bad)) << "the missing document was created";
   }
 }
 
-// Data.ini held by another program without read sharing (a sync client) is no empty
-// settings: the run says so and starts nothing, with no window and no write.
+// Data.ini held by another program without read sharing (a sync client), or open with its
+// bytes locked, is no empty settings: the run says so and starts nothing, with no window
+// and no write.
 TEST_F(DispatchTest, SettingsFileHeldByAnotherProgramStartsNothing) {
   WriteSettings();
   const std::wstring ini = app_ + L"Data.ini", a = Document(L"a.doc", "text");
   std::string before, after;
   ASSERT_TRUE(ReadBytes(ini, &before));
-  HANDLE held = CreateFileW(ini.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  const Outcome outcome = Dispatch(a);
-  CloseHandle(held);
-  ExpectOneCriticalMessageNaming(
-      outcome, L"もう一度開いてください。\r\n設定ファイル: " + ini + L"\r\n理由: CreateFileW: ");
-  EXPECT_THAT(Launches(outcome), ElementsAre());
-  EXPECT_TRUE(ReadBytes(ini, &after) && after == before);
+  for (const wchar_t* call : {L"CreateFileW", L"LockFileEx"}) {
+    const bool lock = call[0] == L'L';  // shared, its bytes locked; else not shared at all
+    HANDLE held = CreateFileW(ini.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              lock ? FILE_SHARE_READ | FILE_SHARE_WRITE : 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    OVERLAPPED whole = {};
+    ASSERT_TRUE(
+        held != INVALID_HANDLE_VALUE &&
+        (!lock || LockFileEx(held, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)));
+    const Outcome outcome = Dispatch(a);
+    CloseHandle(held);
+    ExpectOneCriticalMessageNaming(outcome, L"もう一度開いてください。\r\n設定ファイル: " + ini +
+                                                L"\r\n理由: " + call + L": ");
+    EXPECT_THAT(Launches(outcome), ElementsAre());
+    EXPECT_TRUE(ReadBytes(ini, &after) && after == before);
+  }
 }
 
 // Not a program: the start fails, the user is told the command line, and the next

@@ -113,6 +113,33 @@ TEST_F(DispatchTest, TalvernOrNoFullPathAsTheProgramOpensTheWindowInstead) {
   SetCurrentDirectoryW(before);
 }
 
+// A script as the text editor runs through cmd.exe: one that wraps the editor works (a
+// document twice is no chain), one that hands the document back to Talvern ends in the
+// window at the second run.
+TEST_F(DispatchTest, ScriptAsTheProgramWorksUnlessItLeadsBackToTalvern) {
+  const std::wstring script = folder_ + L"open.cmd", log = folder_ + L"open.log";
+  const std::wstring a = Document(L"a.doc", "text");
+  for (const std::wstring& program : {text_, exe_}) {
+    const bool back = program == exe_;
+    DeleteFileW(log.c_str());
+    ASSERT_TRUE(
+        WriteBytes(script, Cp932(L"@echo %1>>\"" + log + L"\"\r\n@\"" + program + L"\" %1\r\n")));
+    ASSERT_TRUE(WriteDataIni(app_, DataIniBytes(word_, script)));
+    const Outcome outcome = Dispatch(back ? a : a + L" " + a);
+    std::string runs;  // a line per run of the script
+    EXPECT_TRUE(ReadBytes(log, &runs) && std::count(runs.begin(), runs.end(), '\n') == 2 - back);
+    if (!back) {
+      EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a), Started(text_, a)));
+      continue;
+    }
+    ExpectEndsInWindow(outcome);
+    ExpectReportedBeforeWindow(outcome,
+                               L"TEXTの設定が不正です\r\n" + script +
+                                   L" は同じ文書で Talvern を起動します。\r\nTextの場所"
+                                   L"にはテキスト エディターの実行ファイルを指定してください。");
+  }
+}
+
 // Data.ini written by other programs or by hand, read through GetPrivateProfileString.
 struct IniCase {
   const char* label;

@@ -15,6 +15,7 @@ class FakeEnvironment : public Environment {
     auto found = variables.find(name);
     return found == variables.end() ? std::wstring() : found->second;
   }
+  void Set(const wchar_t* /*name*/, const std::wstring& /*value*/) override {}
   std::wstring WindowsFolder() override { return windows_folder; }
   std::map<std::wstring, std::wstring> variables;
   std::wstring windows_folder = L"C:\\WINDOWS";

@@ -266,11 +266,13 @@ std::vector<Popup> DriveToEnd(ProgramRun& run, bool* ended, DWORD timeout_ms) {
   const ULONGLONG deadline = GetTickCount64() + timeout_ms;
   *ended = false;
   while (GetTickCount64() < deadline) {
-    if (!run.Running()) {
-      *ended = run.WaitAllEnded(static_cast<DWORD>(deadline - GetTickCount64()));
+    // Once it ended, what it started may still show boxes (another run of Talvern).
+    const DWORD pid = run.Running() ? run.pid() : 0;
+    if (pid == 0 && run.WaitAllEnded(0)) {
+      *ended = true;
       return popups;
     }
-    if (!HandleOnePopup(run.pid(), &popups)) Sleep(20);
+    if (!HandleOnePopup(pid, &popups)) Sleep(20);
   }
   return popups;
 }

@@ -79,8 +79,9 @@ struct Popup {
 };
 
 /// Waits until `run` and everything it started have ended. Meanwhile every message box is
-/// read and dismissed and every settings window closed, in the order they appear; returns
-/// them. `ended` tells whether the run ended in time.
+/// read and dismissed and every settings window closed (once `run` itself ended, those of
+/// any process), in the order they appear; returns them. `ended` tells whether the run
+/// ended in time.
 std::vector<Popup> DriveToEnd(ProgramRun& run, bool* ended, DWORD timeout_ms = kPatience);
 
 /// One item of a window's system menu.

@@ -6,25 +6,9 @@
 #include "app/dll_search-win32.h"
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
-#include "platform/decimal.h"
 #include "platform/platform-win32.h"
 #include "shell/services-win32.h"
 #include "window/form1-win32.h"
-
-namespace {
-
-// The run time's narrow texts (exception messages) are in the ANSI code page.
-std::wstring FromAnsi(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int bytes = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
-  if (length <= 0) return L"(" + talvern::DecimalText(text.size()) + L" bytes)";
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, &wide[0], length);
-  return wide;
-}
-
-}  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace talvern;
@@ -68,6 +52,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   }
   const std::wstring argument_text =
       ArgumentText(GetCommandLineW(), exe_file, [&exe_file] { return PathForms(exe_file); });
-  return RunToTheEnd(
-      p, [&] { Main(m, p, argument_text); }, &FromAnsi);
+  // A failed check or allocation inside the run ends it at once, with its own message and
+  // exit code 1 (app/library_failures-win32.cc): nothing is thrown.
+  Main(m, p, argument_text);
+  return 0;
 }

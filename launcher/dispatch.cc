@@ -1,5 +1,6 @@
 #include "launcher/dispatch.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -103,13 +104,18 @@ ProgramFault CheckProgram(Platform& p, const std::wstring& path) {
 
 namespace {
 
-HandOffResult StartProgram(const Module1& m, Platform& p, const std::wstring& executable,
+HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executable,
                            bool* invalid_flag) {
-  // Each is what a missing program is: a setting to fix, not a program to start.
-  if (CheckProgram(p, executable) != ProgramFault::kNone) {
-    *invalid_flag = true;
-    p.window->ShowModal();
-    return HandOffResult::kSettingsShown;
+  // A program found fit is not read again for the run's next documents.
+  auto& fit = m.ProgramsFit;
+  if (std::find(fit.begin(), fit.end(), executable) == fit.end()) {
+    // Each is what a missing program is: a setting to fix, not a program to start.
+    if (CheckProgram(p, executable) != ProgramFault::kNone) {
+      *invalid_flag = true;
+      p.window->ShowModal();
+      return HandOffResult::kSettingsShown;
+    }
+    fit.push_back(executable);
   }
   // The stored path is the application itself, so "C:\Program.exe" can never run instead;
   // it is quoted on the command line too, since the started program splits that line

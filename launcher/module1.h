@@ -25,6 +25,8 @@ struct Module1 {
   std::uint8_t HeaderBytes[9] = {};
   std::vector<std::wstring> Args;
   std::wstring QuotedDocument;
+  /// The programs found fit to start in this run (CheckProgram), by path.
+  std::vector<std::wstring> ProgramsFit;
 };
 
 /// The whole run: reads the settings, then shows the settings window or dispatches the

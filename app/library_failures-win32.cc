@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <new>
+#include <string>  // declares the library's throw helpers (bits/functexcept.h)
 
 namespace {
 

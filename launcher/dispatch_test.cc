@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "platform/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 
 namespace talvern {
 namespace {

@@ -10,7 +10,7 @@
 #include "launcher/arguments.h"
 #include "launcher/dispatch.h"
 #include "launcher/explain.h"
-#include "platform/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 
 namespace talvern {
 namespace {

@@ -26,7 +26,7 @@ configure() {
   jq --arg root "$root/" '[.[]
       | select(.file | startswith($root))
       | select(.file | ltrimstr($root) | test("^(app|launcher|platform|settings|shell|window)/[^/]*\\.cc$"))
-      | select(.file | test("_test\\.cc$|/fake_[^/]*$") | not)
+      | select(.file | test("_test\\.cc$") | not)
       | .command |= gsub("-DTALVERN_[A-Z_]+=(\\\\\"|[^ ])*( [^ -](\\\\\"|[^ ])*)*"; "")]' \
     "$dir/tidy/compile_commands.json" >"$dir/product/compile_commands.json"
 }
@@ -97,7 +97,7 @@ for folder in "${!rank[@]}"; do
   [[ $folder != platform ]] && above+=("$folder"/*.cc "$folder"/*.h)
 done
 shopt -u nullglob
-mapfile -t above < <(printf '%s\n' "${above[@]}" | grep -v -E '_test\.cc$|_test_fixture\.h$|/fake_')
+mapfile -t above < <(printf '%s\n' "${above[@]}" | grep -v -E '_test\.cc$|_test_fixture\.h$')
 function_head='^[A-Za-z_][^(=;/]*[ *&]([A-Za-z_][A-Za-z0-9_]*)\(.*'
 type_head='^(class|struct) ([A-Za-z_][A-Za-z0-9_]*)[^;]*$'
 # Operators (app/ replaces the global operator new and delete) name no function of their own.

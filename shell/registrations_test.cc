@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 #include "shell/reg.h"
 #include "shell/verb.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 
 namespace talvern {
 namespace {

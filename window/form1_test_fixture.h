@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 #include "window/fake_view.h"
 #include "window/form1.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 
 namespace talvern {
 namespace {

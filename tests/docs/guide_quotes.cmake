@@ -14,7 +14,7 @@ foreach(folder platform settings launcher shell window app)
   file(GLOB_RECURSE files "${SOURCE_DIR}/${folder}/*.cc" "${SOURCE_DIR}/${folder}/*.h"
        "${SOURCE_DIR}/${folder}/*.rc")
   foreach(file IN LISTS files)
-    if(NOT file MATCHES "(_test\\.cc|_test_fixture\\.h|/fake_[^/]*)$")
+    if(NOT file MATCHES "(_test\\.cc|_test_fixture\\.h)$")
       file(READ "${file}" text)
       string(APPEND product "${text}\n")
     endif()

@@ -15,7 +15,7 @@
 #include "launcher/arguments.h"
 #include "launcher/formats.h"
 #include "launcher/module1.h"
-#include "platform/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 #include "platform/paths.h"
 #include "tests/fuzz/fuzz_support.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 #include "platform/paths.h"
 #include "settings/ini.h"
 #include "tests/fuzz/fuzz_support.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "launcher/arguments.h"
-#include "platform/fake_platform.h"
+#include "tests/fakes/fake_platform.h"
 #include "platform/paths.h"
 #include "settings/ini.h"
 #include "shell/reg.h"

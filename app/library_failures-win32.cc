@@ -46,8 +46,14 @@ class FixedText {
   /// Shows the message task-modal, so that no window of the run (the settings window) can
   /// save or register anything on a state that has just failed, and ends the run.
   [[noreturn]] void Stop() const {
-    MessageBoxW(nullptr, text_, TALVERN_TITLE,
-                MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+    // Showing it may fail the same way (loading user32 takes memory too): then the run ends
+    // without it rather than over and over.
+    static bool stopping = false;
+    if (!stopping) {
+      stopping = true;
+      MessageBoxW(nullptr, text_, TALVERN_TITLE,
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+    }
     ExitProcess(1);
   }
 

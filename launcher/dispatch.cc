@@ -1,5 +1,6 @@
 #include "launcher/dispatch.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -113,11 +114,15 @@ HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executab
   // Each is what a missing program is: a setting to fix, not a program to start. One that
   // brought this document back would only bring it back again, without end.
   m.LeadsBack = LeadsBack(m, p, document);
-  if (m.LeadsBack || CheckProgram(p, executable) != ProgramFault::kNone) {
+  // A program found fit is not read again for the run's next documents.
+  auto& fit = m.ProgramsFit;
+  const bool known_fit = std::find(fit.begin(), fit.end(), executable) != fit.end();
+  if (m.LeadsBack || (!known_fit && CheckProgram(p, executable) != ProgramFault::kNone)) {
     *invalid_flag = true;
     p.window->ShowModal();
     return HandOffResult::kSettingsShown;
   }
+  if (!known_fit) fit.push_back(executable);
   p.environment->Set(kHandedOnVariable, document);
   // The stored path is the application itself, so "C:\Program.exe" can never run instead;
   // it is quoted on the command line too, since the started program splits that line

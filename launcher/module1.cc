@@ -1,7 +1,5 @@
 #include "launcher/module1.h"
 
-#include <exception>
-
 #include "launcher/arguments.h"
 #include "launcher/dispatch.h"
 #include "settings/ini.h"
@@ -9,7 +7,6 @@
 namespace talvern {
 
 const wchar_t kNoChoice[] = L"1";
-const wchar_t kUnexpectedFailure[] = L"予期しないエラーが発生しました。";
 
 bool CheckFileExists(Platform& p, const std::wstring& path) { return p.files->FileExists(path); }
 
@@ -67,22 +64,6 @@ void Main(Module1& m, Platform& p, const std::wstring& argument_text) {
     if (document.empty()) continue;
     if (HandOff(m, p, document) == HandOffResult::kSettingsShown) return;
   }
-}
-
-int RunToTheEnd(Platform& p, const std::function<void()>& body,
-                std::wstring (*widen)(const std::string& text)) {
-  // Nothing in the program throws on purpose; whatever does ends the run with a message,
-  // also from the settings window's handlers (its window procedure hands them on to here).
-  const std::wstring prompt = kUnexpectedFailure;
-  try {
-    body();
-    return 0;
-  } catch (const std::exception& e) {
-    p.MsgBox(prompt + L"\r\n" + widen(e.what()), MsgIcon::kCritical);
-  } catch (...) {
-    p.MsgBox(prompt, MsgIcon::kCritical);
-  }
-  return 1;
 }
 
 }  // namespace talvern

@@ -7,28 +7,12 @@
 #include "launcher/arguments.h"
 #include "launcher/module1.h"
 #include "launcher/switches.h"
-#include "platform/decimal.h"
 #include "platform/platform-win32.h"
 #include "shell/registrations.h"
 #include "shell/sendto.h"
 #include "shell/services-win32.h"
 #include "shell/verb.h"
 #include "window/form1-win32.h"
-
-namespace {
-
-// The run time's narrow texts (exception messages) are in the ANSI code page.
-std::wstring FromAnsi(const std::string& text) {
-  if (text.empty()) return std::wstring();
-  const int bytes = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, nullptr, 0);
-  if (length <= 0) return L"(" + talvern::DecimalText(text.size()) + L" bytes)";
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), bytes, &wide[0], length);
-  return wide;
-}
-
-}  // namespace
 
 namespace talvern {
 namespace {
@@ -103,15 +87,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const std::wstring argument_text =
       ArgumentText(GetCommandLineW(), exe_file, [&exe_file] { return PathForms(exe_file); });
   // Switches need no settings and show nothing: a script reads lines and the exit code.
+  // A failed check or allocation inside the run ends it at once, with its own message and
+  // exit code 1 (app/library_failures-win32.cc): nothing is thrown.
   const unsigned switches = ReadSwitches(argument_text);
-  if (switches) SendMessagesToConsole();
-  int code = 0;
-  const int failed = RunToTheEnd(
-      p,
-      [&] {
-        if (switches) code = RunSwitches(p, switches);
-        if (!switches) Main(m, p, argument_text);
-      },
-      &FromAnsi);
-  return failed ? failed : code;
+  if (!switches) {
+    Main(m, p, argument_text);
+    return 0;
+  }
+  SendMessagesToConsole();
+  return RunSwitches(p, switches);
 }

@@ -13,6 +13,7 @@
 // taken instead, which is the whole process for these single-threaded launchers. Both count
 // in ticks (15.6 ms on Windows, 10 ms under Wine), so the mean says more than the median.
 //   bench_runner.exe <pairs> <talvern.exe> <minimal_launcher.exe> <document> [<pairs.csv>]
+// <document> is the launchers' argument text: one path, or several, each in quotes.
 // The optional file gets one line per pair: wall and CPU seconds of each launcher.
 // With "window" first it times the opening of the settings window instead, from just before
 // the start to the window shown (then closed as its close box does), of two copies of

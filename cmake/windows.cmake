@@ -12,32 +12,32 @@ if(MINGW)
   # The release exe is built for size: -Os (start-up time is process creation, not the few
   # thousand instructions Talvern runs), and each function and datum in a section of its
   # own, so the linker drops what nothing refers to (code with unwind data stays: ld keeps
-  # every .pdata and .eh_frame). The link map (talvern.map) shows what is left. Without
-  # gcc's IPA-SRA and partial inlining, which give each file private copies of the string
-  # members it calls (and of their failure paths), and without type information for classes
-  # (nothing asks for it; thrown types keep theirs).
+  # every .pdata). The link map (talvern.map) shows what is left. Without gcc's IPA-SRA and
+  # partial inlining, which give each file private copies of the string members it calls
+  # (and of their failure paths), and without type information for classes (nothing asks
+  # for it).
   set(TALVERN_SIZE_FLAGS $<$<CONFIG:Release>:-Os -ffunction-sections -fdata-sections -fno-rtti
       $<$<CXX_COMPILER_ID:GNU>:-fno-ipa-sra -fno-partial-inlining>>)
   target_compile_options(talvern_core PRIVATE ${TALVERN_SIZE_FLAGS})
-  # std::terminate's default handler prints the demangled type of the exception to stderr
-  # before it aborts. A GUI program has no stderr, and the demangler is 45 KB: abort at once.
-  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
-    set(prefix _)
-  else()
-    set(prefix "")
-  endif()
-  set(TALVERN_TERMINATE_WITH_ABORT
-      -Wl,--defsym=${prefix}_ZN9__gnu_cxx27__verbose_terminate_handlerEv=${prefix}abort)
 endif()
 # libstdc++'s headers declare std::string and std::wstring instantiated in the library, whose
 # prebuilt copies come whole (about 100 KB on x86). _GLIBCXX_ASSERTIONS drops those
-# declarations (and checks bounds), so only the members used are compiled in; its throw
-# helpers, which build string-carrying exceptions, are app/library_failures-win32.cc's.
+# declarations (and checks bounds), so only the members used are compiled in.
 # A failed check names only its line and condition: app/library_failures.h, read before
 # every source, drops the header path and full signature each check site would keep (10 KB).
+# Nothing in the program throws: the library's failures (its throw helpers, operator new, its
+# checks) end the run with Talvern's message in app/library_failures-win32.cc. Without
+# exceptions the exe carries no unwinder, personality routine or exception classes (on x86
+# libgcc's DWARF unwinder alone was 24 KB). x86 then needs no unwind tables at all (its
+# structured exceptions walk frames, not tables); x64 keeps .pdata/.xdata, by which Windows
+# walks every stack, a crash's included.
 if(MINGW AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
   set(TALVERN_LIBSTDCXX ON)
-  set(TALVERN_LIBSTDCXX_FLAGS "SHELL:-include ${CMAKE_CURRENT_SOURCE_DIR}/app/library_failures.h")
+  set(TALVERN_LIBSTDCXX_FLAGS "SHELL:-include ${CMAKE_CURRENT_SOURCE_DIR}/app/library_failures.h"
+      -fno-exceptions)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    list(APPEND TALVERN_LIBSTDCXX_FLAGS -fno-asynchronous-unwind-tables)
+  endif()
   target_compile_definitions(talvern_core PRIVATE _GLIBCXX_ASSERTIONS)
   target_compile_options(talvern_core PRIVATE ${TALVERN_LIBSTDCXX_FLAGS})
 endif()
@@ -112,7 +112,6 @@ if(MINGW)
   endfunction()
 
   target_link_options(talvern PRIVATE ${TALVERN_UNICODE_ENTRY} ${TALVERN_STATIC_LINK}
-    ${TALVERN_TERMINATE_WITH_ABORT}
     $<$<CONFIG:Release>:-s -Wl,--gc-sections -Wl,-Map=${CMAKE_CURRENT_BINARY_DIR}/talvern.map>)
   talvern_delay_load(talvern talvern_win32 ${TALVERN_DELAYED_DLLS})
   target_link_libraries(talvern PRIVATE delayimp

@@ -6,8 +6,6 @@ namespace talvern {
 
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
 // Length of the own name that `command_line` starts with, unquoted and followed by a blank
 // or the end; 0 when none does. File names compare without regard to letter case.
 std::size_t OwnNameLength(const std::wstring& command_line,

@@ -1,5 +1,6 @@
 #include "launcher/dispatch.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,8 +14,6 @@ namespace talvern {
 namespace {
 
 constexpr std::size_t kSignatureLength = kCompoundSignature.size();
-// The InternalName of Talvern's version information (platform/talvern.rc), in every version.
-constexpr wchar_t kInternalName[] = L"Talvern";
 
 }  // namespace
 
@@ -86,14 +85,6 @@ bool ClassifyDocument(Module1& m, Platform& p, const std::wstring& document, Cla
   return true;
 }
 
-bool IsTalvern(Platform& p, const std::wstring& path) {
-  // The running executable's own version information names Talvern as well, so a file that
-  // could be read needs no comparing with it (which costs more under Wine than the reads).
-  std::wstring name;
-  if (p.files->ReadInternalName(path, &name)) return SamePathText(name, kInternalName);
-  return p.files->SameFile(path, p.App.ExeFile);
-}
-
 ProgramFault CheckProgram(Platform& p, const std::wstring& path) {
   if (path.empty()) return ProgramFault::kMissing;
   if (!IsFullPath(path)) return ProgramFault::kNotFullPath;
@@ -123,11 +114,15 @@ HandOffResult StartProgram(Module1& m, Platform& p, const std::wstring& executab
   // Each is what a missing program is: a setting to fix, not a program to start. One that
   // brought this document back would only bring it back again, without end.
   m.LeadsBack = LeadsBack(m, p, document);
-  if (m.LeadsBack || CheckProgram(p, executable) != ProgramFault::kNone) {
+  // A program found fit is not read again for the run's next documents.
+  auto& fit = m.ProgramsFit;
+  const bool known_fit = std::find(fit.begin(), fit.end(), executable) != fit.end();
+  if (m.LeadsBack || (!known_fit && CheckProgram(p, executable) != ProgramFault::kNone)) {
     *invalid_flag = true;
     p.window->ShowModal();
     return HandOffResult::kSettingsShown;
   }
+  if (!known_fit) fit.push_back(executable);
   p.environment->Set(kHandedOnVariable, document);
   // The stored path is the application itself, so "C:\Program.exe" can never run instead;
   // it is quoted on the command line too, since the started program splits that line

@@ -51,10 +51,6 @@ enum class ProgramFault {
   kLeadsBack,    ///< it started Talvern again for the document it was given (never checked).
 };
 
-/// True when the file `path` is a program whose version information names Talvern (the
-/// running executable's does too) or, unreadable, is the running executable compared as a file.
-bool IsTalvern(Platform& p, const std::wstring& path);
-
 /// What stands in the way of starting `path`, checked in the order of ProgramFault, so that
 /// a path that is not full is never looked for.
 ProgramFault CheckProgram(Platform& p, const std::wstring& path);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/fakes/fake_platform.h"
 
 namespace talvern {
@@ -169,6 +171,19 @@ TEST_F(DispatchTest, ProgramThatIsNoFullPathOrTalvernShowsTheWindowWithItsFlag) 
     EXPECT_TRUE(text_invalid_when_shown) << program;
   }
   EXPECT_TRUE(fake.processes.started.empty());
+}
+
+// A program found fit is looked at once per run; a bad setting is refused for every document.
+TEST_F(DispatchTest, ProgramIsCheckedOncePerRunAndABadOneEveryTime) {
+  for (const char* bytes : {"abc", "def", kCompound.c_str(), "ghi"}) Send(L"C:\\a.doc", bytes);
+  EXPECT_EQ(fake.processes.started.size(), 4u);
+  EXPECT_EQ(std::count(fake.files.exists_asked.begin(), fake.files.exists_asked.end(), kText), 1);
+  fake.files.files[L"D:\\Copy\\edit.exe"] = "MZ";
+  fake.files.internal_names[L"D:\\Copy\\edit.exe"] = L"Talvern";
+  m.TextPath = L"D:\\Copy\\edit.exe";
+  for (int i = 0; i != 2; ++i) EXPECT_EQ(Send(L"C:\\a.doc", "abc"), HandOffResult::kSettingsShown);
+  EXPECT_EQ(fake.window.shown, 2);
+  EXPECT_EQ(fake.processes.started.size(), 4u);
 }
 
 TEST_F(DispatchTest, UnreadableDocumentIsReportedAndSkipped) {

@@ -4,6 +4,7 @@
 
 #include "launcher/dispatch.h"
 #include "platform/decimal.h"
+#include "settings/ini.h"
 
 namespace talvern {
 
@@ -43,10 +44,11 @@ std::wstring BytesLine(const Classification& found) {
 }
 
 std::wstring ProgramLine(Platform& p, bool to_word, const TrialSettings& settings) {
-  const std::wstring& program = to_word ? settings.word : settings.text;
+  // Dispatch sees the box as the settings file gives it back, and checks it so before it
+  // starts it.
+  const std::wstring program = ini::AsRead(to_word ? settings.word : settings.text);
   std::wstring line =
       (to_word ? L"Word で開きます: " : L"テキスト エディターで開きます: ") + program;
-  // Dispatch makes the same check before it starts the program.
   switch (CheckProgram(p, program)) {
     case ProgramFault::kNone:
     case ProgramFault::kLeadsBack:  // only a run that was handed a document finds this

@@ -12,8 +12,8 @@
 
 namespace talvern {
 
-/// The settings a document is tried with: the programs and the option as the window
-/// shows them right now, saved or not.
+/// The settings a document is tried with: the programs (as typed) and the option as the
+/// window shows them right now, saved or not.
 struct TrialSettings {
   std::wstring word;
   std::wstring text;
@@ -27,8 +27,9 @@ constexpr std::size_t kMaxExplained = 20;
 std::wstring FormatDescription(DocumentFormat format);
 
 /// One paragraph about `document` (a shortcut's target, said so): its path, its first bytes
-/// and what they are, the program it would go to under `settings` and whether the option
-/// would change that. Reads as dispatch does (the table of `m`), starts and writes nothing.
+/// and what they are, the program it would go to under `settings` once saved and whether the
+/// option would change that. Reads as dispatch does (the table of `m`), starts and writes
+/// nothing.
 std::wstring ExplainDocument(const Module1& m, Platform& p, const std::wstring& document,
                              const TrialSettings& settings);
 

@@ -50,7 +50,9 @@ TEST(ExplainTest, SaysWhatEachFormatIsWhereItGoesAndWhatTheOptionChanges) {
            : on ? L"\r\n[Word で開ける形式も Word で開く] をオフにするとテキスト "
                   L"エディターで開きます"
                 : L"\r\n[Word で開ける形式も Word で開く] をオンにすると Word で開きます");
-      const std::wstring said = ExplainDocument(m, fake.platform, document, {word, text, on});
+      // Word's box as Explorer's "Copy as path" pastes it: judged as it will be read back.
+      const std::wstring pasted = L" \"" + word + L"\" ";
+      const std::wstring said = ExplainDocument(m, fake.platform, document, {pasted, text, on});
       EXPECT_EQ(said.rfind(document + L"\r\n先頭のバイト: ", 0), 0u) << row.words;
       EXPECT_EQ(said.substr(said.size() - std::min(said.size(), end.size())), end)
           << FormatName(row.format) << (on ? ", option on" : ", option off");

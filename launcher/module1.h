@@ -4,7 +4,6 @@
 #define TALVERN_LAUNCHER_MODULE1_H_
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -30,26 +29,24 @@ struct Module1 {
   std::uint8_t HeaderBytes[9] = {};
   std::vector<std::wstring> Args;
   std::wstring QuotedDocument;
+  /// The programs found fit to start in this run (CheckProgram), by path.
+  std::vector<std::wstring> ProgramsFit;
 };
 
 /// The whole run: reads the settings, then shows the settings window or dispatches the
 /// documents named by `argument_text` (the command line without the program's name).
 void Main(Module1& m, Platform& p, const std::wstring& argument_text);
 
-/// Runs `body` (the whole run) as the run time does: an exception that escapes it is the
-/// run's last word, a critical message with its text made Unicode by `widen`. 1 after such
-/// a message, else 0.
-int RunToTheEnd(Platform& p, const std::function<void()>& body,
-                std::wstring (*widen)(const std::string& text));
-
-/// The first line of that message, also of a failed check inside the C++ library.
-extern const wchar_t kUnexpectedFailure[];
-
 /// True when a file (not a folder) of that path exists.
 bool CheckFileExists(Platform& p, const std::wstring& path);
 
 /// Marker returned by BrowseForExecutable when nothing was chosen.
 extern const wchar_t kNoChoice[];
+
+/// Shows the open-file dialog over `owner` for an existing file matching `filter`, opening in
+/// `folder`; the chosen full path, or empty text (also when the dialog failed: the user is told).
+std::wstring ChooseFile(Platform& p, void* owner, const std::wstring& filter,
+                        const std::wstring& folder);
 
 /// Shows the open-file dialog for executables over `owner`; the chosen full path, or "1"
 /// (also when the dialog failed, which the user is told).

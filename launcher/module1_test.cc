@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "tests/fakes/fake_platform.h"
 
 namespace talvern {
@@ -190,38 +188,6 @@ TEST(BrowseForExecutableTest, FailingDialogIsReportedAndCountsAsNoChoice) {
   EXPECT_EQ(
       fake.messages.shown[0].prompt,
       L"ファイルを選ぶ画面を開けませんでした。\r\nGetOpenFileNameW: CommDlgExtendedError 0x3003");
-}
-
-// What escapes the run: nothing, a standard exception (its text made Unicode by the
-// given conversion), or anything else.
-TEST(RunToTheEndTest, LastWordForWhateverEscapesTheRun) {
-  const std::wstring kPrompt = L"予期しないエラーが発生しました。";
-  const struct {
-    const char* label;
-    void (*body)();
-    int result;
-    std::wstring prompt;  // empty: no message
-  } rows[] = {
-      {"nothing", [] {}, 0, L""},
-      {"std::exception", [] { throw std::runtime_error("\x83\x65\x83\x58\x83\x67"); }, 1,
-       kPrompt + L"\r\nwidened 6 bytes"},
-      {"anything else", [] { throw 42; }, 1, kPrompt},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.label);
-    FakePlatform fake;
-    auto widen = [](const std::string& text) {
-      return L"widened " + std::to_wstring(text.size()) + L" bytes";
-    };
-    EXPECT_EQ(RunToTheEnd(fake.platform, row.body, widen), row.result);
-    if (row.prompt.empty()) {
-      EXPECT_TRUE(fake.messages.shown.empty());
-    } else {
-      ASSERT_EQ(fake.messages.shown.size(), 1u);
-      EXPECT_EQ(fake.messages.shown[0].prompt, row.prompt);
-      EXPECT_EQ(fake.messages.shown[0].icon, MsgIcon::kCritical);
-    }
-  }
 }
 
 TEST(BrowseForExecutableTest, FilterFlagsAndNoChoiceMarker) {

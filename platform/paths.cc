@@ -25,13 +25,18 @@ std::wstring FileName(const std::wstring& path) {
   return path.substr(path.find_last_of(L"\\/") + 1);
 }
 
-namespace {
+std::wstring FolderOf(const std::wstring& path) {
+  std::wstring folder = path.substr(0, path.size() - FileName(path).size());
+  if (!folder.empty()) folder.pop_back();
+  if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+  return folder;
+}
 
 // One character upper-cased as Windows does it for file names: one to one, whatever the
 // locale ("ß" stays), here for the Latin, Greek, Cyrillic and full-width Latin letters.
 // Each row: a range of which every `step`th character is a small letter `offset` away
 // from its capital.
-wchar_t Upper(wchar_t c) {
+wchar_t PathUpper(wchar_t c) {
   static const struct {
     std::uint16_t first, last, step;
     std::int16_t offset;
@@ -51,12 +56,10 @@ wchar_t Upper(wchar_t c) {
   return c;
 }
 
-}  // namespace
-
 bool SamePathText(const std::wstring& a, const std::wstring& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    if (Upper(a[i]) != Upper(b[i])) return false;
+    if (PathUpper(a[i]) != PathUpper(b[i])) return false;
   }
   return true;
 }

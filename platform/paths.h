@@ -24,6 +24,16 @@ bool IsFullPath(const std::wstring& path);
 /// there is none).
 std::wstring FileName(const std::wstring& path);
 
+/// The folder of the file `path`: what comes before its file name, without the "\" that ends
+/// it, except that a drive root keeps it ("C:\", since "C:" is that drive's current folder).
+std::wstring FolderOf(const std::wstring& path);
+
+/// True for the blanks that separate words on a command line: space and tab.
+inline bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+/// `c` upper-cased as SamePathText compares it.
+wchar_t PathUpper(wchar_t c);
+
 /// True when the paths (or names) `a` and `b` are the same text apart from letter case,
 /// compared as Windows compares file names: character by character, each upper-cased on
 /// its own (Latin, Greek, Cyrillic and full-width Latin letters).

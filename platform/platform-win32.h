@@ -18,6 +18,15 @@ std::wstring Win32ErrorText(const wchar_t* function, unsigned long code);
 /// cannot give it.
 bool RunningExecutable(std::wstring* path, std::wstring* error);
 
+/// `path` as file functions take it at any length: beyond MAX_PATH the "\\?\" form of the
+/// full path; shorter paths as given.
+std::wstring ReachablePath(const std::wstring& path);
+/// The existing `path` opened for `access` (a HANDLE), shared with every other program;
+/// never created. INVALID_HANDLE_VALUE on failure.
+void* OpenExisting(const std::wstring& path, unsigned long access);
+/// Closes a file held open, releasing its lock at once (CloseHandle's type).
+int __stdcall UnlockAndClose(void* file);
+
 /// `path` as given, then its short and long forms where they differ (each form once).
 std::vector<std::wstring> PathForms(const std::wstring& path);
 

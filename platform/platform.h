@@ -290,6 +290,10 @@ struct Platform {
   }
 };
 
+/// True when the file `path` is Talvern: its version information names Talvern (the running
+/// executable's does too) or, unreadable, it is the running executable compared as a file.
+bool IsTalvern(Platform& p, const std::wstring& path);
+
 }  // namespace talvern
 
 #endif  // TALVERN_PLATFORM_PLATFORM_H_

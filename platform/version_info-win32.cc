@@ -1,5 +1,6 @@
 // A program's version information read from its file as bytes: a handful of small reads,
-// where loading it (even as a data file) maps the whole image, and nothing of it runs.
+// where loading it (even as a data file) maps the whole image, and nothing of it runs; and
+// the running Windows' version.
 #include <windows.h>
 
 #include <algorithm>
@@ -140,6 +141,19 @@ std::wstring VersionInternalName(void* file) {
     }
   }
   return std::wstring();
+}
+
+unsigned long WindowsBuild() {
+  // GetVersionExW answers with the newest Windows the manifest names, not the running one.
+  using GetVersion = LONG(WINAPI*)(OSVERSIONINFOW*);
+  HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+  const auto get = ntdll ? reinterpret_cast<GetVersion>(
+                               reinterpret_cast<void*>(GetProcAddress(ntdll, "RtlGetVersion")))
+                         : nullptr;
+  OSVERSIONINFOW info = {};
+  info.dwOSVersionInfoSize = sizeof(info);
+  if (!get || get(&info) != 0) return 0;
+  return info.dwBuildNumber;
 }
 
 }  // namespace talvern

@@ -55,11 +55,13 @@ talvern_build_windows() {
   esac
   local dir
   dir="$(talvern_build_dir "$arch")"
-  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli \
+  # The tools speak English whatever the caller's locale (Wine's needs Japanese): the link
+  # map's headings and the compilers' messages are then what scripts and people expect.
+  LC_ALL=C cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release --no-warn-unused-cli \
     -DCMAKE_TOOLCHAIN_FILE="$toolchain" >/dev/null
   if (($#)); then
-    cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" --target "$@"
+    LC_ALL=C cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" --target "$@"
   else
-    cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)"
+    LC_ALL=C cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)"
   fi
 }

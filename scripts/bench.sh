@@ -5,9 +5,12 @@
 # one plain document against a minimal launcher that only starts the same editor stand-in,
 # in interleaved pairs (bench/bench_runner-win32.cc): R = the median of the per-pair ratios
 # talvern / minimal with its 95 % interval (goal at most 1.10), the milliseconds Talvern
-# adds and the CPU time of each. Also lists the DLLs talvern.exe loads in dispatch mode and
-# the bytes it reads from each document, and beside R the file-system calls of one dispatch:
-# the ntdll calls named Nt...File (NtCreateFile, NtOpenFile, NtReadFile, NtQuery...File)
+# adds and the CPU time of each. With the option off, also one run with 20 plain documents
+# against the minimal launcher starting the editor once per document, in pairs the same way
+# (a quarter of the pairs, at least 30). Also lists the DLLs talvern.exe loads in dispatch
+# mode and the bytes it asks for per document, the document's apart from the started
+# program's (its headers and version information), and beside R the file-system calls of
+# one dispatch: the ntdll calls named Nt...File (NtCreateFile, NtOpenFile, NtReadFile, NtQuery...File)
 # made in talvern.exe's process from its start to its exit, as a WINEDEBUG=+relay trace of
 # the plain document lists them. Closes with one summary line per architecture.
 # Last, the time from start to the settings window shown: the first run (no Data.ini) beside
@@ -48,15 +51,17 @@ else
 fi
 
 # The five largest contributors to the exe in its link map (ld -Map): the sizes of the
-# sections each object or archive member put into the image, largest first. awk only picks
-# the lines (plain POSIX awk: Debian's mawk as well as gawk); bash does the hex arithmetic.
+# sections each object or archive member put into the image, largest first. The map is read
+# by its structure, not its headings (which ld writes in the locale's language): the image's
+# sections follow the first "LOAD" line. awk only picks the lines (plain POSIX awk: Debian's
+# mawk as well as gawk); bash does the hex arithmetic.
 largest_in_map() {
   local -A sum=()
   local size file
   while read -r size file; do
     sum[$file]=$((${sum[$file]:-0} + size))
   done < <(awk '
-    /^Linker script and memory map/ { on = 1; next }
+    /^LOAD / { on = 1; next }
     !on || /^ \*fill\*/ { next }
     /^ ?[^ ]* +0x[0-9a-fA-F]+ +0x[0-9a-fA-F]+ [^ ]/ {
       if ($1 ~ /^0x/) { size = $2; i = 3 } else { size = $3; i = 4 }
@@ -111,34 +116,49 @@ file_system_calls() {
 }
 
 # Sums the lengths of the KERNEL32.ReadFile calls whose return address lies in talvern.exe
-# (not kernel32 reading Data.ini): "Call KERNEL32.ReadFile(handle,buffer,length,...)
-# ret=<caller>". Prints "<bytes> <calls>".
+# (not kernel32 reading Data.ini), apart for the document (the file named DOCUMENT) and for
+# the rest (the started program's headers and version information). Each read names a
+# handle ("Call KERNEL32.ReadFile(handle,buffer,length,...) ret=<caller>"), which the last
+# "Ret  KERNEL32.CreateFileW() retval=<handle>" opened, for the path its call named.
+# Prints "<document bytes> <calls> <program bytes> <calls>".
 bytes_read() {
-  local trace="$1" image_size="$2" pid base length caller sum=0 calls=0
+  local trace="$1" image_size="$2" document="$3" pid base kind handle length caller path=""
+  local -A opened=() sum=([document]=0 [program]=0) calls=([document]=0 [program]=0)
   read -r pid base < <(talvern_in_trace "$trace")
-  while read -r length caller; do
-    if ((16#$caller >= 16#$base && 16#$caller < 16#$base + image_size)); then
-      sum=$((sum + 16#$length))
-      calls=$((calls + 1))
-    fi
-  done < <(grep "^$pid:" "$trace" |
-    sed -n 's/.*Call KERNEL32\.ReadFile([0-9a-f]*,[0-9a-f]*,\([0-9a-f]*\),.*ret=\([0-9a-f]*\)$/\1 \2/p')
-  echo "$sum $calls"
+  while IFS='|' read -r kind handle length caller; do
+    case $kind in
+      open) path="$handle" ;;
+      opened) opened[$handle]="$path" ;;
+      read)
+        if ((16#$caller >= 16#$base && 16#$caller < 16#$base + image_size)); then
+          local of=program
+          [[ ${opened[$handle]:-} == *"$document" ]] && of=document
+          sum[$of]=$((sum[$of] + 16#$length))
+          calls[$of]=$((calls[$of] + 1))
+        fi
+        ;;
+    esac
+  done < <(grep "^$pid:" "$trace" | sed -n \
+    -e 's/.*Call KERNEL32\.CreateFileW([0-9a-f]* L"\([^"]*\)".*/open|\1/p' \
+    -e 's/.*Ret  KERNEL32\.CreateFileW() retval=\([0-9a-f]*\).*/opened|\1/p' \
+    -e 's/.*Call KERNEL32\.ReadFile(\([0-9a-f]*\),[0-9a-f]*,\([0-9a-f]*\),.*ret=\([0-9a-f]*\)$/read|\1|\2|\3/p')
+  echo "${sum[document]} ${calls[document]} ${sum[program]} ${calls[program]}"
 }
 
-# Runs $pairs interleaved pairs of FIRST.exe and SECOND.exe (in the bench folder) on the
-# plain document; the runner's report goes to stderr and build/bench-ARCH-OPTION[-NAME]-
-# runner.txt, each pair to ...-pairs.csv. Prints "R (interval)|pairs needed|ms added|CPU
-# first|CPU second".
+# Runs $pairs (or PAIRS) interleaved pairs of FIRST.exe and SECOND.exe (in the bench folder)
+# on the plain document (or the argument text DOCUMENTS); the runner's report goes to stderr
+# and build/bench-ARCH-OPTION[-NAME]-runner.txt, each pair to ...-pairs.csv. Prints
+# "R (interval)|pairs needed|ms added|CPU first|CPU second".
 run_pairs() {
-  local first="$1" second="$2" name="${3:+-$3}" out timing
+  local first="$1" second="$2" name="${3:+-$3}" documents="${4:-$win\\plain.doc}"
+  local pairs="${5:-$pairs}" out timing
   echo "== $arch, Word-formats option $option: whole-run wall time, $first / $second," \
-    "$pairs pairs (each pair: build/bench-$arch-$option$name-pairs.csv)" >&2
+    "$pairs pairs${4:+, $many documents} (each pair: build/bench-$arch-$option$name-pairs.csv)" >&2
   # To a file, not a pipe: a process the runner started and could not end would hold a pipe
   # open, and reading it would never finish.
   out="build/bench-$arch-$option$name-runner.txt"
   if ! talvern_wine "$build/bench/bench_runner.exe" "$pairs" "$win\\$first.exe" \
-    "$win\\$second.exe" "$win\\plain.doc" "$win\\pairs.csv" >"$out"; then
+    "$win\\$second.exe" "$documents" "$win\\pairs.csv" >"$out"; then
     echo "bench_runner failed ($out)" >&2
     return 1
   fi
@@ -159,23 +179,42 @@ run_pairs() {
 # for the summary.
 measure_option() {
   local arch="$1" option="$2" image_size="$3" document relay bytes calls reads="" fs
-  local r needed added cpu_t cpu_m
+  local r needed added cpu_t cpu_m program program_calls
   IFS='|' read -r r needed added cpu_t cpu_m < <(run_pairs talvern minimal_launcher)
-  echo "== $arch, option $option: bytes talvern.exe asked ReadFile for, per document" \
-    "(build/bench-$arch-$option-relay-*.txt)" >&2
+  echo "== $arch, option $option: bytes talvern.exe asked ReadFile for, per document: the" \
+    "document's, then the started program's (build/bench-$arch-$option-relay-*.txt)" >&2
   for document in plain.doc compound.doc rtf.doc; do
     relay="build/bench-$arch-$option-relay-${document%.doc}.txt"
     WINEDEBUG=+pid,+loaddll,+relay talvern_wine "$win\\talvern.exe" "$win\\$document" \
       2>"$relay" || true
     wait_for_stand_ins
-    read -r bytes calls < <(bytes_read "$relay" "$image_size")
-    echo "  $document ($(stat -c %s "$bench/$document") bytes): $bytes bytes in $calls calls" >&2
-    reads+="${reads:+, }${document%.doc} $bytes"
+    read -r bytes calls program program_calls < <(bytes_read "$relay" "$image_size" "$document")
+    echo "  $document ($(stat -c %s "$bench/$document") bytes): $bytes bytes in $calls calls;" \
+      "program: $program bytes in $program_calls calls" >&2
+    reads+="${reads:+, }${document%.doc} $bytes / $program"
   done
   fs="$(file_system_calls "build/bench-$arch-$option-relay-plain.txt")"
   echo "== $arch, option $option: file-system calls of one dispatch (plain.doc): $fs" >&2
   local line="option $option: R = $r, file-system calls $fs, a 3 % change needs about"
-  line+=" $needed pairs, adds $added, CPU $cpu_t / $cpu_m, bytes asked for: $reads"
+  line+=" $needed pairs, adds $added, CPU $cpu_t / $cpu_m,"
+  line+=" bytes asked for (document / program): $reads"
+  if [[ $option == off ]]; then
+    # The same plain document $many times over, each under a name of its own, in quotes.
+    local list="" k many_pairs=$((pairs / 4 > 30 ? pairs / 4 : 30))
+    mkdir -p "$bench/many"
+    for ((k = 1; k <= many; k++)); do
+      cp "$bench/plain.doc" "$bench/many/$k.doc"
+      list+="${list:+ }\"$win\\many\\$k.doc\""
+    done
+    IFS='|' read -r r needed added cpu_t cpu_m < <(run_pairs talvern minimal_launcher many \
+      "$list" "$many_pairs")
+    line+="; $many documents: R = $r over $many_pairs pairs, adds $added"
+    if [[ -n $against ]]; then
+      IFS='|' read -r r _ < <(run_pairs "talvern-$against" minimal_launcher "many-$against" \
+        "$list" "$many_pairs")
+      line+=" [$against: R = $r]"
+    fi
+  fi
   if [[ -n $against ]]; then
     local then_r now_r then_fs
     relay="build/bench-$arch-$option-relay-$against.txt"
@@ -289,6 +328,7 @@ bench_arch() {
   echo "$arch: $arch_summary; DLLs: ${dlls% }; ${arch_sizes[$arch]}" >>"$summary"
 }
 
+many=20
 summary="$(mktemp)"
 trap 'rm -f "$summary"' EXIT
 declare -A arch_sizes

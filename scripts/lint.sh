@@ -100,8 +100,10 @@ shopt -u nullglob
 mapfile -t above < <(printf '%s\n' "${above[@]}" | grep -v -E '_test\.cc$|_test_fixture\.h$')
 function_head='^[A-Za-z_][^(=;/]*[ *&]([A-Za-z_][A-Za-z0-9_]*)\(.*'
 type_head='^(class|struct) ([A-Za-z_][A-Za-z0-9_]*)[^;]*$'
+# Operators (app/ replaces the global operator new and delete) name no function of their own.
 names="$({
-  grep -h -E "$function_head" "${above[@]}" | sed -E "s/$function_head/\\1/"
+  grep -h -E "$function_head" "${above[@]}" | grep -v -E '\boperator\b' |
+    sed -E "s/$function_head/\\1/"
   grep -h -E "$type_head" "${above[@]}" | sed -E "s/$type_head/\\2/"
 } | sort -u | paste -s -d '|')"
 grep -H -n -v -E '^ *//' platform/*.h | grep -E "^[^:]+:[0-9]+:.*\b($names)\b" |

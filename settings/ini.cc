@@ -47,6 +47,16 @@ std::wstring ReadSetting(Platform& p, const std::wstring& section, const std::ws
   return p.profile->Read(SettingsFile(p.App), section, key);
 }
 
+bool LoadSettings(Platform& p, Settings* settings, std::wstring* reason, bool* in_use) {
+  const std::wstring file = SettingsFile(p.App), exe = kExeSection;
+  std::shared_ptr<void> hold;
+  if (!p.profile->HoldForReading(file, &hold, reason, in_use)) return false;
+  settings->word = p.profile->Read(file, exe, kWordKey);
+  settings->text = p.profile->Read(file, exe, kTextKey);
+  settings->word_formats = p.profile->Read(file, kOptionSection, kWordFormatsKey) == L"1";
+  return true;
+}
+
 std::wstring AsRead(const std::wstring& value) {
   const std::size_t first = value.find_first_not_of(L" \t");
   if (first == std::wstring::npos) return std::wstring();
@@ -109,6 +119,21 @@ bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure
     }
   }
   return true;
+}
+
+bool SaveSettings(Platform& p, const Settings& settings, SaveFailure* failure) {
+  const bool option =
+      settings.word_formats || !ReadSetting(p, kOptionSection, kWordFormatsKey).empty();
+  const std::size_t count = option ? 3 : 2;
+  std::vector<Setting> written(count);
+  const wchar_t* const keys[] = {kWordKey, kTextKey, kWordFormatsKey};
+  const std::wstring* const values[] = {&settings.word, &settings.text, nullptr};
+  for (std::size_t k = 0; k != count; ++k) {
+    written[k].section = k < 2 ? kExeSection : kOptionSection;
+    written[k].key = keys[k];
+    written[k].value = values[k] ? *values[k] : settings.word_formats ? L"1" : L"0";
+  }
+  return SaveSettings(p, written, failure);
 }
 
 }  // namespace ini

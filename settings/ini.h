@@ -11,6 +11,21 @@
 namespace talvern {
 namespace ini {
 
+/// The settings file's sections and keys: the programs, and the option that sends the other
+/// formats Word opens to Word too ("1"; "0" or none: compound files only).
+constexpr wchar_t kExeSection[] = L"EXE";
+constexpr wchar_t kWordKey[] = L"WORD";
+constexpr wchar_t kTextKey[] = L"TEXT";
+constexpr wchar_t kOptionSection[] = L"OPTION";
+constexpr wchar_t kWordFormatsKey[] = L"WORDFORMATS";
+
+/// What the settings file holds, the programs as the profile functions read them back.
+struct Settings {
+  std::wstring word;
+  std::wstring text;
+  bool word_formats = false;
+};
+
 /// The application folder with exactly one trailing "\", worked out on every call.
 std::wstring AppFolder(const AppFacts& app);
 
@@ -19,6 +34,11 @@ std::wstring SettingsFile(const AppFacts& app);
 
 /// The whole value of `key` in `section`; empty when there is none. Never creates the file.
 std::wstring ReadSetting(Platform& p, const std::wstring& section, const std::wstring& key);
+
+/// Reads `settings` from the settings file, held open for reading meanwhile: the profile
+/// functions read a file they cannot open as empty. A missing file gives empty settings;
+/// false with `reason` (and `*in_use` as HoldForReading sets it) when it cannot be opened.
+bool LoadSettings(Platform& p, Settings* settings, std::wstring* reason, bool* in_use);
 
 /// `value` as the profile functions read it back once written: without the blanks around it
 /// and without one pair of quotes (" or ') around what is left.
@@ -52,6 +72,10 @@ struct SaveFailure {
 /// values (or their absence), and a settings file the save created is removed. False with
 /// `failure`.
 bool SaveSettings(Platform& p, const std::vector<Setting>& settings, SaveFailure* failure);
+
+/// Saves the programs, then the option, as above; the option only when it is on or the file
+/// names it already, so that a file of the versions without it stays as they wrote it.
+bool SaveSettings(Platform& p, const Settings& settings, SaveFailure* failure);
 
 }  // namespace ini
 }  // namespace talvern

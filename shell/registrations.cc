@@ -11,45 +11,43 @@
 namespace talvern {
 namespace {
 
-// Where the verb and the Open-with candidate name the executable for the current user.
-// The machine-wide verb of an earlier version is no place a move writes: only an
-// administrator may, and the question would come back at every opening.
-const wchar_t kCandidateKey[] = L"Talvern";
-struct Place {
-  KeyRoot root;
-  const wchar_t* key;
-  bool icon;  ///< an icon, not a verb's command.
-};
-const Place kPlaces[] = {
-    {KeyRoot::kUserClasses, kCommandKey, false},
-    {KeyRoot::kUserSoftware, kCandidateCommandKey, false},
-    {KeyRoot::kUserSoftware, kCandidateIconKey, true},
-};
-
 /// One registration that names an executable.
 struct Registration {
-  const Place* place = nullptr;  ///< whose default value names it; null for the link.
-  std::wstring link_file;        ///< the SendTo link; empty for a registry value.
-  std::wstring exe;              ///< the executable named.
+  const reg::Row* place = nullptr;  ///< the row (a command or an icon); null for the link.
+  std::wstring link_file;           ///< the SendTo link; empty for a registry value.
+  std::wstring exe;                 ///< the executable named.
 };
 
-bool IsTalvernExe(const std::wstring& path) { return SamePathText(FileName(path), L"talvern.exe"); }
+/// True when the link's `target` is Talvern, or an executable that one of `found` (the
+/// registry values) names: a copy that is gone can no longer tell who it was.
+bool LinkIsOurs(Platform& p, const std::vector<Registration>& found, const std::wstring& target) {
+  for (const Registration& r : found) {
+    if (r.place && SamePathText(r.exe, target)) return true;
+  }
+  return IsTalvern(p, target);
+}
 
 std::wstring Describe(const Registration& r) {
   return r.place ? reg::KeyName(r.place->root, r.place->key) : r.link_file;
 }
 
-/// Every registration that names an executable, the link last. The link counts when it
-/// aims at a "talvern.exe" or at an executable the registry values name (a renamed copy).
+/// Every registration that names an executable, the link last when LinkIsOurs.
 std::vector<Registration> Registrations(Platform& p) {
   std::vector<Registration> found;
-  for (const Place& place : kPlaces) {
-    Registration r;
-    r.place = &place;
-    std::wstring text;
-    if (!reg::DefaultText(*p.registry, place.root, place.key, &text)) continue;
-    r.exe = reg::NamedExecutable(text);
-    if (!r.exe.empty()) found.push_back(r);
+  // The current user's only: the machine-wide verb of an earlier version is no place a move
+  // writes (only an administrator may, and the question would come back at every opening).
+  for (const reg::Table& table : {kVerb, kCandidate}) {
+    for (const reg::Row& row : table) {
+      Registration r;
+      r.place = &row;
+      std::wstring text;
+      if (row.data == reg::Data::kText ||
+          !reg::DefaultText(*p.registry, row.root, row.key, &text)) {
+        continue;
+      }
+      r.exe = reg::NamedExecutable(text);
+      if (!r.exe.empty()) found.push_back(r);
+    }
   }
   Registration link;
   std::wstring error;
@@ -57,9 +55,7 @@ std::vector<Registration> Registrations(Platform& p) {
   if (link.link_file.empty() || !p.shell->ReadShortcut(link.link_file, &link.exe, &error)) {
     return found;
   }
-  bool ours = IsTalvernExe(link.exe);
-  for (const Registration& r : found) ours = ours || SamePathText(r.exe, link.exe);
-  if (ours) found.push_back(link);
+  if (LinkIsOurs(p, found, link.exe)) found.push_back(link);
   return found;
 }
 
@@ -78,11 +74,11 @@ bool Retarget(Platform& p, const std::vector<Registration>& moved, const std::ws
       if (!ok) *error = r->link_file + L"\r\n" + reason;
       continue;
     }
-    const Place& at = *r->place;
+    const reg::Row& at = *r->place;
     const std::wstring key = at.key, verb = key.substr(0, key.rfind(L'\\'));
-    ok = at.icon ? journal.Set(at.root, at.key, L"", reg::IconValue(exe), error)
-                 : journal.Set(at.root, at.key, L"", reg::CommandValue(exe), error) &&
-                       journal.Set(at.root, verb, reg::kSelectionModel, reg::kPlayer, error);
+    ok = journal.Set(at.root, at.key, L"", reg::ValueOf(at, exe), error) &&
+         (at.data != reg::Data::kCommand ||
+          journal.Set(at.root, verb, reg::kSelectionModel, reg::kPlayer, error));
   }
   if (ok) return true;
   const std::size_t reported = error->size();
@@ -98,7 +94,7 @@ void FollowMovedExecutable(Platform& p) {
   std::vector<std::wstring> old_paths;
   for (const Registration& r : Registrations(p)) {
     // Another copy that exists is in use and stays as it is.
-    if (p.files->SameFile(r.exe, p.App.ExeFile) || p.files->FileExists(r.exe)) continue;
+    if (p.files->FileExists(r.exe) || IsTalvern(p, r.exe)) continue;
     moved.push_back(r);
     bool known = false;
     for (const std::wstring& path : old_paths) known = known || SamePathText(path, r.exe);
@@ -129,18 +125,13 @@ void FollowMovedExecutable(Platform& p) {
 namespace {
 
 bool VerbExists(Registry& registry) {
-  return registry.KeyExists(KeyRoot::kUserClasses, kCommandKey) ||
-         MachineWideVerbExists(registry);
+  return reg::Present(registry, kVerb) || MachineWideVerbExists(registry);
 }
 
-bool CandidateExists(Registry& registry) {
-  return registry.KeyExists(KeyRoot::kUserSoftware, kCandidateClassKey) ||
-         registry.KeyExists(KeyRoot::kUserSoftware, kCandidateKey);
-}
-
-/// Deletes the SendTo link when it aims at Talvern; adds a line to `removed` or `kept`.
+/// Deletes the SendTo link when LinkIsOurs by `found`; adds a line to `removed` or `kept`.
 /// True when it kept a link that aims at another program.
-bool RemoveLink(Platform& p, std::vector<std::wstring>* removed, std::vector<std::wstring>* kept) {
+bool RemoveLink(Platform& p, const std::vector<Registration>& found,
+                std::vector<std::wstring>* removed, std::vector<std::wstring>* kept) {
   std::wstring error, target;
   const std::wstring link = SendToLinkFile(p, &error);
   if (link.empty()) {
@@ -151,7 +142,7 @@ bool RemoveLink(Platform& p, std::vector<std::wstring>* removed, std::vector<std
     if (!error.empty()) kept->push_back(link + L"\r\n" + error);
     return false;
   }
-  const bool other = !IsTalvernExe(target) && !p.files->SameFile(target, p.App.ExeFile);
+  const bool other = !LinkIsOurs(p, found, target);
   if (other) {
     kept->push_back(link + L"\r\nTalvern ではないプログラム (" + target + L") を指しています。");
   } else if (p.shell->DeleteShortcut(link, &error)) {
@@ -172,7 +163,8 @@ Outcome RemoveAllRegistrations(Platform& p, bool ask) {
     return Outcome::kDone;
   }
   Registry& registry = *p.registry;
-  const bool had_verb = VerbExists(registry), had_candidate = CandidateExists(registry);
+  const bool had_verb = VerbExists(registry), had_candidate = reg::Present(registry, kCandidate);
+  const std::vector<Registration> found = Registrations(p);
   std::vector<std::wstring> removed, kept;
   std::wstring error;
   Unregistered done;
@@ -180,10 +172,10 @@ Outcome RemoveAllRegistrations(Platform& p, bool ask) {
   if ((had_verb && !VerbExists(registry)) || done.default_verb) {
     removed.push_back(L".doc ファイルの関連付け (判別)");
   }
-  if (had_candidate && !CandidateExists(registry)) {
+  if (had_candidate && !reg::Present(registry, kCandidate)) {
     removed.push_back(candidate);
   }
-  const bool refused = RemoveLink(p, &removed, &kept);
+  const bool refused = RemoveLink(p, found, &removed, &kept);
 
   std::wstring prompt = !kept.empty() ? L"Talvern の登録の一部を削除できませんでした。"
                         : removed.empty() ? L"削除する Talvern の登録はありませんでした。"

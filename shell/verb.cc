@@ -56,57 +56,48 @@ std::wstring DefaultAppsSteps(unsigned long windows_build) {
          L"クリックして Talvern を選んでください。";
 }
 
-// The verb's values as "関連付けを設定" writes them for the current user (null: the
-// command), the default verb last, once the verb and its command exist.
-const struct {
-  const wchar_t* key;
-  const wchar_t* name;
-  const wchar_t* value;
-} kVerbValues[] = {{kVerbKey, L"", L"判別"},
-                   {kVerbKey, reg::kSelectionModel, reg::kPlayer},
-                   {kCommandKey, L"", nullptr},
-                   {kShellKey, L"", L"TVern"}};
+using reg::Data;
+using reg::Owner;
+constexpr KeyRoot kUser = KeyRoot::kUserClasses;
+// The verb, then the default verb, once the verb and its command exist.
+constexpr reg::Row kVerbRows[] = {
+    {kVerbKey, L"", L"判別", Data::kText, Owner::kTalvern, kUser},
+    {kVerbKey, reg::kSelectionModel, reg::kPlayer, Data::kText, Owner::kTalvern, kUser},
+    {kCommandKey, L"", nullptr, Data::kCommand, Owner::kTalvern, kUser},
+    {kShellKey, L"", L"TVern", Data::kText, Owner::kShared, kUser},
+    {kClassKey, nullptr, nullptr, Data::kText, Owner::kShared, kUser},
+};
 
-/// Gives the classes under `root` their default verb back when it is "TVern" (per user it
-/// goes, so the machine's shows through again; machine-wide it becomes "Open", as earlier
-/// versions had it), then deletes the verb's command and the verb (when `verb`), in that
-/// order: the NT family will not delete a key that has subkeys. Per user, the class's keys
-/// that this left empty go too. Notes in `done` what changed; false with `error` (the key,
-/// then the reason) at the first refusal.
-bool Unregister(Registry& registry, KeyRoot root, bool verb, Unregistered* done,
-                std::wstring* error) {
-  const bool user = root == KeyRoot::kUserClasses;
+/// The verb an earlier version wrote for the whole machine: the default verb back to
+/// "Open" (as those versions had it) while it is "TVern", then, when the verb's own key is
+/// there (a removal that stopped after the command still finishes), the command and the verb. Notes in `done` what changed; false with
+/// `error` (the key, then the reason) at the first refusal.
+bool UnregisterMachineWide(Registry& registry, Unregistered* done, std::wstring* error) {
+  constexpr KeyRoot kMachine = KeyRoot::kMachineClasses;
   std::wstring reason, shell;
-  const bool had_default = reg::DefaultText(registry, root, kShellKey, &shell);
   RegResult result = RegResult::kNotFound;
-  if (had_default && shell == L"TVern") {
-    result = user ? registry.DeleteValue(root, kShellKey, L"", &reason)
-                  : registry.Set(root, kShellKey, L"", RawValue::Text(L"Open"), &reason);
+  if (reg::DefaultText(registry, kMachine, kShellKey, &shell) && shell == L"TVern") {
+    result = registry.Set(kMachine, kShellKey, L"", RawValue::Text(L"Open"), &reason);
+    done->default_verb = done->default_verb || result == RegResult::kOk;
   }
-  const bool given_back = result == RegResult::kOk;
-  bool changed = given_back;
-  done->default_verb = done->default_verb || given_back;
+  bool changed = result == RegResult::kOk;
   const wchar_t* key = kShellKey;
-  for (const wchar_t* next : {kCommandKey, kVerbKey, kShellKey, kClassKey}) {
-    if (result != RegResult::kOk && result != RegResult::kNotFound) break;
-    const bool own = next == kCommandKey || next == kVerbKey;
-    // Keys another program may share go only once nothing at all is left in them.
-    if (own ? !verb : !(user && changed && registry.KeyIsEmpty(root, next))) continue;
+  const bool verb = MachineWideVerbExists(registry);
+  for (const wchar_t* next : {kCommandKey, kVerbKey}) {
+    if (!verb || (result != RegResult::kOk && result != RegResult::kNotFound)) break;
     key = next;
-    result = registry.DeleteKey(root, key, &reason);
+    result = registry.DeleteKey(kMachine, key, &reason);
     changed = changed || result == RegResult::kOk;
-  }
-  // A default verb that is not Talvern's stays, and the message names it.
-  if (user && changed && had_default && !shell.empty() && !given_back) {
-    done->other_default = shell;
   }
   done->any = done->any || changed;
   if (result == RegResult::kOk || result == RegResult::kNotFound) return true;
-  *error = reg::KeyName(root, key) + L"\r\n" + reason;
+  *error = reg::KeyName(kMachine, key) + L"\r\n" + reason;
   return false;
 }
 
 }  // namespace
+
+const reg::Table kVerb(kVerbRows);
 
 bool MachineWideVerbExists(Registry& registry) {
   return registry.KeyExists(KeyRoot::kMachineClasses, kVerbKey);
@@ -128,7 +119,7 @@ Outcome ReportDoubleClick(Platform& p) {
   std::wstring executable, name;
   bool found = p.associations->Query(L".doc", L"", &executable, &name) &&
                !IsWindowsChooser(executable) && !(executable.empty() && name.empty());
-  if (found && !executable.empty() && p.files->SameFile(executable, p.App.ExeFile)) {
+  if (found && !executable.empty() && IsTalvern(p, executable)) {
     p.MsgBox(done, MsgIcon::kInformation);
     return Outcome::kDone;
   }
@@ -163,25 +154,12 @@ Outcome ReportDoubleClick(Platform& p) {
 }
 
 Outcome SetAssociation(Platform& p) {
-  Registry& registry = *p.registry;
   std::wstring error;
-  OpenWithCandidate candidate(registry);
+  reg::Journal journal(*p.registry);
   // Per user only, even for an administrator: the exe sits where its user may replace it,
-  // and every other account would run it. The candidate keys first: they undo themselves
-  // when they fail, and are undone when the verb then fails.
-  bool ok = candidate.Write(p.App.ExeFile, &error);
-  if (ok) {
-    reg::Journal journal(registry);
-    for (const auto& v : kVerbValues) {
-      const std::wstring value = v.value ? v.value : reg::CommandValue(p.App.ExeFile);
-      ok = ok && journal.Set(KeyRoot::kUserClasses, v.key, v.name, value, &error);
-    }
-    if (!ok) {
-      journal.Undo(&error);
-      candidate.Undo(&error);
-    }
-  }
-  if (!ok) {
+  // and every other account would run it. All or nothing.
+  if (!reg::Install(journal, {kCandidate, kRegisteredApp, kVerb}, p.App.ExeFile, &error)) {
+    journal.Undo(&error);
     p.MsgBox(L"関連付けを設定できませんでした。\r\n" + error, MsgIcon::kCritical);
     return Outcome::kFailed;
   }
@@ -190,19 +168,15 @@ Outcome SetAssociation(Platform& p) {
 }
 
 bool UnregisterVerbAndCandidate(Platform& p, Unregistered* done, std::wstring* error) {
-  Registry& registry = *p.registry;
-  bool ok = Unregister(registry, KeyRoot::kUserClasses, true, done, error);
-  // What an earlier version wrote for the whole machine, known by its own key: a removal
-  // that stopped after the command still finishes.
-  std::wstring later_error;
-  if (!Unregister(registry, KeyRoot::kMachineClasses, MachineWideVerbExists(registry), done,
-                  &later_error) &&
-      ok) {
-    *error = later_error + L"\r\n" + kMachineWideAdvice;
-    ok = false;
-  }
-  if (!OpenWithCandidate(registry).Remove(&done->any, &later_error) && ok) {
-    *error = later_error;
+  reg::Removal removal;
+  bool ok = reg::Remove(*p.registry, {kVerb, kCandidate, kRegisteredApp}, &removal, error);
+  done->any = removal.any;
+  done->default_verb = removal.given_back;
+  // A default verb that is not Talvern's stays, and the message names it.
+  if (removal.any && !removal.given_back) done->other_default = removal.other;
+  std::wstring machine_error;
+  if (!UnregisterMachineWide(*p.registry, done, &machine_error) && ok) {
+    *error = machine_error + L"\r\n" + kMachineWideAdvice;
     ok = false;
   }
   if (done->any) p.associations->NotifyChanged();

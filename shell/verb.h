@@ -6,11 +6,15 @@
 
 #include "platform/platform.h"
 #include "shell/outcome.h"
+#include "shell/reg.h"
 
 namespace talvern {
 
 /// The key (relative to the classes' root) whose default value is the verb's command.
 extern const wchar_t kCommandKey[];
+
+/// The verb, as the current user's default action on Word documents.
+extern const reg::Table kVerb;
 
 /// The executable named by the verb that an earlier version wrote for the whole machine
 /// (its command in the shape Talvern writes); empty when there is none.
@@ -50,11 +54,11 @@ std::wstring DefaultVerbStays(const std::wstring& verb);
 /// Removes the verb and the choosable program, and tells the user what changed.
 void RemoveAssociation(Platform& p);
 
-/// Removes, as far as allowed and without a message, the current user's verb (the default
-/// verb only when it is Talvern's, then the class keys left empty), the choosable program
-/// and the machine-wide verb of an earlier version (its default verb "Open" where it was
-/// Talvern's). Notes in `done` what changed; false with `error` (key, reason) for the first
-/// that stayed.
+/// Removes, as far as allowed and without a message, the current user's verb, the choosable
+/// program (reg::Remove: the default verb given back as the set found it, while it is still
+/// Talvern's) and the machine-wide verb of an earlier version (its default verb "Open" where
+/// it was Talvern's). Notes in `done` what changed; false with `error` (key, reason) for the
+/// first that stayed.
 bool UnregisterVerbAndCandidate(Platform& p, Unregistered* done, std::wstring* error);
 
 }  // namespace talvern

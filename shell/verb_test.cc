@@ -85,7 +85,10 @@ TEST_F(VerbTest, RemoveDeletesCommandBeforeVerbSoNothingStaysBehind) {
   SetAssociation(fake_.platform);
   fake_.registry.log.clear();
   RemoveAssociation(fake_.platform);
-  const std::vector<std::wstring>& log = fake_.registry.log;
+  std::vector<std::wstring> log;  // of the verb's keys
+  for (const std::wstring& line : fake_.registry.log) {
+    if (line.find(L"Word.Document.8") != std::wstring::npos) log.push_back(line);
+  }
   ASSERT_GE(log.size(), 3u);
   EXPECT_EQ(std::vector<std::wstring>(log.begin(), log.begin() + 3),
             (std::vector<std::wstring>{
@@ -96,6 +99,30 @@ TEST_F(VerbTest, RemoveDeletesCommandBeforeVerbSoNothingStaysBehind) {
   ExpectNoVerbAnywhere();
   EXPECT_FALSE(fake_.registry.Has(KeyRoot::kUserClasses, L"Word.Document.8"));
   EXPECT_EQ(LastMessage().prompt, kRemoveDone);
+}
+
+// The user's own default verb and an empty key of the type, there before the first of two
+// sets, are back after the removal; without the set's record (an earlier version's
+// registration) the removal deletes Talvern's default verb and the keys it left empty.
+TEST_F(VerbTest, RemoveGivesBackWhatTheSetRecordedItReplaced) {
+  for (bool recorded : {true, false}) {
+    FakePlatform fake(fake_.platform.App.ExeFile);
+    auto& keys = fake.registry.keys;
+    const std::pair<KeyRoot, std::wstring> shell = {KeyRoot::kUserClasses,
+                                                    L"word.document.8\\shell"},
+                                           type = {KeyRoot::kUserSoftware, L"classes\\.doc"};
+    keys[shell] = L"Edit";
+    keys[type] = L"";
+    SetAssociation(fake.platform);
+    SetAssociation(fake.platform);
+    std::wstring error;
+    if (!recorded) fake.registry.DeleteKey(KeyRoot::kUserSoftware, L"Talvern\\Replaced", &error);
+    RemoveAssociation(fake.platform);
+    EXPECT_EQ(keys.count(shell), recorded ? 1u : 0u);
+    EXPECT_EQ(keys[shell], recorded ? L"Edit" : L"");
+    EXPECT_EQ(keys.count(type), recorded ? 1u : 0u);
+    EXPECT_EQ(keys.count({KeyRoot::kUserSoftware, L"talvern"}), 0u);
+  }
 }
 
 TEST_F(VerbTest, SetRemoveSetInstallsTheVerbAgain) {

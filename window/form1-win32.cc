@@ -10,7 +10,6 @@
 
 #include "window/form1-win32.h"
 
-#include <exception>
 #include <string>
 #include <vector>
 
@@ -117,7 +116,6 @@ class Win32Form : public Form1View {
   FormLayout layout_;
   HWND hwnd_ = nullptr;
   HWND saved_focus_ = nullptr;  // the control that gets the focus back on activation
-  std::exception_ptr failure_;  // thrown by a handler; Run throws it again
 };
 
 bool Win32Form::RegisterFormClass(HINSTANCE instance, std::wstring* error) {
@@ -217,7 +215,6 @@ void Win32Form::Run() {
     }
   }
   SetMessageOwner(nullptr);
-  if (failure_) std::rethrow_exception(failure_);
 }
 
 void Win32Form::Close(int unload_mode) {
@@ -343,16 +340,7 @@ LRESULT CALLBACK Win32Form::Proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM 
   }
   auto* form = reinterpret_cast<Win32Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!form) return DefWindowProcW(hwnd, message, wparam, lparam);
-  // No exception may cross user32's frames on its way out: the x86 build unwinds by DWARF
-  // tables, which end there (std::terminate). It closes the window instead, and Run throws
-  // it again, up through the program's own frames to the run's last-chance message.
-  try {
-    return form->HandleMessage(message, wparam, lparam);
-  } catch (...) {
-    if (!form->failure_) form->failure_ = std::current_exception();
-    if (form->hwnd_) DestroyWindow(form->hwnd_);
-    return 0;
-  }
+  return form->HandleMessage(message, wparam, lparam);
 }
 
 class Win32SettingsWindow : public SettingsWindow {

@@ -25,10 +25,10 @@ struct SettingNames {
   const wchar_t* box;
   const wchar_t* program;  ///< what the box must name, in a sentence.
 };
-const SettingNames kWordNames = {L"WORD", L"WORDの設定が不正です", L"Wordの場所",
+const SettingNames kWordNames = {ini::kWordKey, L"WORDの設定が不正です", L"Wordの場所",
                                  L"Wordの場所には Word の実行ファイルを指定してください。"};
 const SettingNames kTextNames = {
-    L"TEXT", L"TEXTの設定が不正です", L"Textの場所",
+    ini::kTextKey, L"TEXTの設定が不正です", L"Textの場所",
     L"Textの場所にはテキスト エディターの実行ファイルを指定してください。"};
 
 // What is wrong with `path` and what to do, in two lines; empty for a missing program,
@@ -58,12 +58,18 @@ void ReportInvalid(Platform& p, ProgramFault fault, const SettingNames& names,
   p.MsgBox(names.invalid + (why.empty() ? why : L"\r\n" + why), MsgIcon::kCritical);
 }
 
-// True, after telling the user, when the box's text `typed` must not be saved. It is
-// checked as it will be read back; an empty box is detected when the window opens next.
+// What no run would start in a box's `path`, as the settings file will give it back
+// (ini::AsRead); kNone for an empty box, which is detected when the window opens next.
+ProgramFault Unstartable(Platform& p, const std::wstring& path) {
+  const ProgramFault fault = path.empty() ? ProgramFault::kNone : CheckProgram(p, path);
+  return NeverStarted(fault) ? fault : ProgramFault::kNone;
+}
+
+// True, after telling the user, when the box's text `typed` must not be saved.
 bool RefuseToSave(Platform& p, const SettingNames& names, const std::wstring& typed) {
   const std::wstring path = ini::AsRead(typed);
-  const ProgramFault fault = path.empty() ? ProgramFault::kNone : CheckProgram(p, path);
-  if (!NeverStarted(fault)) return false;
+  const ProgramFault fault = Unstartable(p, path);
+  if (fault == ProgramFault::kNone) return false;
   p.MsgBox(names.key + std::wstring(L"の設定を保存できませんでした。\r\n") +
                FaultText(fault, names, path),
            MsgIcon::kCritical);
@@ -143,9 +149,10 @@ void Form1::FallBackToNotepad() {
 bool Form1::Browse(bool word, std::wstring* chosen) {
   *chosen = BrowseForExecutable(p_, view_.Handle(), L"");
   if (*chosen == kNoChoice) return false;
-  if (!IsTalvern(p_, *chosen)) return true;
-  p_.MsgBox(FaultText(ProgramFault::kTalvern, word ? kWordNames : kTextNames, *chosen),
-            MsgIcon::kExclamation);
+  const std::wstring path = ini::AsRead(*chosen);
+  const ProgramFault fault = Unstartable(p_, path);
+  if (fault == ProgramFault::kNone) return true;
+  p_.MsgBox(FaultText(fault, word ? kWordNames : kTextNames, path), MsgIcon::kExclamation);
   return false;
 }
 
@@ -193,12 +200,7 @@ void Form1::mnuAbout_Click() {
 void Form1::mnuTryDocument_Click() {
   std::wstring folder = tried_folder_, error;
   if (folder.empty() && !p_.shell->DocumentsFolder(&folder, &error)) folder.clear();
-  error.clear();
-  const std::wstring chosen = p_.dialog->ShowOpen(view_.Handle(), L"すべてのファイル (*.*)|*.*",
-                                                  folder, FileChoice::kExistingFile, &error);
-  if (!error.empty()) {
-    p_.MsgBox(L"ファイルを選ぶ画面を開けませんでした。\r\n" + error, MsgIcon::kCritical);
-  }
+  const std::wstring chosen = ChooseFile(p_, view_.Handle(), L"すべてのファイル (*.*)|*.*", folder);
   if (!chosen.empty()) TryDocuments({chosen});
 }
 
@@ -211,7 +213,7 @@ void Form1::TryDocuments(const std::vector<std::wstring>& files) {
   const TrialSettings settings{view_.Text1(), view_.Text2(), view_.WordFormatsChecked()};
   p_.MsgBox(ExplainDocuments(m_, p_, files, settings), MsgIcon::kInformation);
   const std::wstring& last = files[std::min(files.size(), kMaxExplained) - 1];
-  tried_folder_ = last.substr(0, last.size() - FileName(last).size());
+  tried_folder_ = FolderOf(last);
 }
 
 void Form1::Form_QueryUnload(int* cancel, int /*unload_mode*/) {
@@ -225,21 +227,10 @@ void Form1::Form_QueryUnload(int* cancel, int /*unload_mode*/) {
 }
 
 bool Form1::SaveSettings() {
-  // Written in this order, all or nothing.
-  std::vector<ini::Setting> settings = {
-      {L"EXE", L"WORD", view_.Text1()},
-      {L"EXE", L"TEXT", view_.Text2()},
-  };
+  const ini::Settings settings{view_.Text1(), view_.Text2(), view_.WordFormatsChecked()};
   // A path no run would start is never saved.
-  if (RefuseToSave(p_, kWordNames, settings[0].value) ||
-      RefuseToSave(p_, kTextNames, settings[1].value)) {
+  if (RefuseToSave(p_, kWordNames, settings.word) || RefuseToSave(p_, kTextNames, settings.text)) {
     return false;
-  }
-  // While the option is off, a settings file that never mentioned it stays exactly as
-  // the versions without the option wrote it.
-  const bool word_formats = view_.WordFormatsChecked();
-  if (word_formats || !ini::ReadSetting(p_, L"OPTION", L"WORDFORMATS").empty()) {
-    settings.push_back({L"OPTION", L"WORDFORMATS", word_formats ? L"1" : L"0"});
   }
   ini::SaveFailure failure;
   if (ini::SaveSettings(p_, settings, &failure)) return true;

@@ -1,6 +1,6 @@
 #include "window/form1_design.h"
 
-#include <cwctype>
+#include "platform/paths.h"
 
 namespace talvern {
 
@@ -14,7 +14,7 @@ bool ControlKindOf(const wchar_t* class_name, ControlKind* kind) {
   for (const auto& entry : kClasses) {
     const wchar_t* a = entry.name;
     const wchar_t* b = class_name;
-    while (*a && *a == static_cast<wchar_t>(std::towlower(*b))) ++a, ++b;
+    while (*a && PathUpper(*a) == PathUpper(*b)) ++a, ++b;
     if (*a == L'\0' && *b == L'\0') {
       *kind = entry.kind;
       return true;

@@ -120,7 +120,7 @@ TEST_F(Form1Test, TesterOpensWhereTheLastDocumentWasAndExplainsEachDrop) {
   form.mnuTryDocument_Click();
   ASSERT_EQ(fake.dialog.calls.size(), 2u);
   EXPECT_EQ(fake.dialog.calls[0].initial_folder, fake.shell.documents);
-  EXPECT_EQ(fake.dialog.calls[1].initial_folder, L"C:\\文書\\");
+  EXPECT_EQ(fake.dialog.calls[1].initial_folder, L"C:\\文書");
   std::vector<std::wstring> dropped(22, L"C:\\文書\\a.doc");
   dropped[1] = L"C:\\文書\\gone.doc";
   dropped[2] = L"C:\\文書\\a.lnk";

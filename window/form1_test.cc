@@ -34,6 +34,7 @@ TEST_F(Form1Test, ValidConfigurationOpensQuietlyWithoutStartingWord) {
 TEST_F(Form1Test, FirstRunDetectsWordAndNotepad) {
   fake.word.installed = true;
   fake.word.folder = L"D:\\Office 2000\\Office";
+  fake.files.files[L"D:\\Office 2000\\Office\\Winword.exe"] = "MZ";
   form.Form_Load();
   EXPECT_TRUE(fake.messages.shown.empty());
   EXPECT_EQ(fake.word.created, (std::vector<std::wstring>{L"Word.Application"}));
@@ -58,6 +59,7 @@ TEST_F(Form1Test, DetectedFolderGetsExactlyOneSeparator) {
     FreshForm fresh(fake.platform);
     fake.word.installed = true;
     fake.word.folder = row.folder;
+    fake.files.files[row.path] = "MZ";
     fresh.form.Form_Load();
     EXPECT_EQ(fresh.view.text1, row.path) << row.folder;
   }
@@ -120,6 +122,7 @@ TEST_F(Form1Test, InvalidFlagsAreReportedInOrderAndStillForceDetection) {
   m.TextPathInvalid = true;
   fake.word.installed = true;
   fake.word.folder = L"C:\\Office2";
+  fake.files.files[L"C:\\Office2\\Winword.exe"] = "MZ";
   form.Form_Load();
   ASSERT_EQ(fake.messages.shown.size(), 2u);
   EXPECT_EQ(fake.messages.shown[0].prompt, L"WORDの設定が不正です");
@@ -131,9 +134,9 @@ TEST_F(Form1Test, InvalidFlagsAreReportedInOrderAndStillForceDetection) {
   EXPECT_TRUE(m.TextPathInvalid);
   EXPECT_EQ(view.text1, L"C:\\Office2\\Winword.exe");
   EXPECT_EQ(view.text2, kNotepad);
-  // Both checks ran although the flags alone decided.
-  EXPECT_EQ(fake.files.exists_asked,
-            (std::vector<std::wstring>{kWord, L"C:\\Editors\\Hidemaru.exe"}));
+  // Both checks ran although the flags alone decided; then the detected Word's.
+  EXPECT_EQ(fake.files.exists_asked, (std::vector<std::wstring>{kWord, L"C:\\Editors\\Hidemaru.exe",
+                                                                L"C:\\Office2\\Winword.exe"}));
 }
 
 TEST_F(Form1Test, OnlyTheFlagThatIsSetIsReported) {
@@ -327,8 +330,10 @@ TEST_F(Form1Test, UnsavableTextPathLeavesWordUnchangedToo) {
 // Save-and-close refuses a path that is not full (as it will be read back) or is Talvern:
 // the window stays open, nothing is written. Browsing refuses Talvern too.
 TEST_F(Form1Test, SaveAndBrowseRefuseAPathThatIsNotFullOrTalvern) {
-  fake.files.files[kCopy] = "MZ";
-  fake.files.internal_names[kCopy] = L"Talvern";
+  for (const wchar_t* talvern : {kCopy, L"C:\\Tools\\talvern.exe"}) {
+    fake.files.files[talvern] = "MZ";
+    fake.files.internal_names[talvern] = L"Talvern";
+  }
   for (const wchar_t* typed :
        {L" \"notepad.exe\" ", L"C:notepad.exe", L"\\docs\\notepad.exe", kCopy}) {
     view.text2 = typed;

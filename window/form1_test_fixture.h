@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/ini.h"
 #include "tests/fakes/fake_platform.h"
 #include "window/fake_view.h"
 #include "window/form1.h"
@@ -45,7 +46,9 @@ class Form1Test : public ::testing::Test {
     for (const ShownMessage& shown : fake.messages.shown) prompts.push_back(shown.prompt);
     return prompts;
   }
-  std::wstring Stored(const wchar_t* key) { return fake.profile.Read(kSettings, L"EXE", key); }
+  std::wstring Stored(const wchar_t* key) {
+    return fake.profile.Read(kSettings, ini::kExeSection, key);
+  }
 
   Module1 m;
   FakePlatform fake;  // the executable is C:\Tools\talvern.exe

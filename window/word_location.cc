@@ -10,8 +10,6 @@ namespace talvern {
 
 namespace {
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
 // `text` with each %NAME% of a set variable replaced by its value; other percent signs
 // stay, as ExpandEnvironmentStrings leaves them.
 std::wstring Expand(const std::wstring& text, Environment& env) {
@@ -55,6 +53,17 @@ std::vector<RawValue> LocalServers(Registry& registry, const std::wstring& prog_
   return servers;
 }
 
+// True, with `folder` set to `found`, when `found` holds a Word that may be started: an
+// automation object may give no Path at all, and a registration may name Talvern (or a
+// folder that holds a copy of it named like Word).
+bool TakeWordFolder(Platform& p, const std::wstring& found, std::wstring* folder) {
+  if (CheckProgram(p, AddPathSeparator(found) + kWordProgramName) != ProgramFault::kNone) {
+    return false;
+  }
+  *folder = found;
+  return true;
+}
+
 }  // namespace
 
 std::wstring ServerProgram(const RawValue& command, FileSystem& files, Environment& env) {
@@ -81,18 +90,13 @@ bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* fold
   const std::vector<RawValue> servers = LocalServers(*p.registry, prog_id);
   // A local server is a whole program that may take long to start or never finish
   // starting, so a class that has one is never created.
-  if (servers.empty()) return p.word->QueryPath(prog_id, folder);
+  std::wstring found;
+  if (servers.empty()) {
+    return p.word->QueryPath(prog_id, &found) && TakeWordFolder(p, found, folder);
+  }
   for (const RawValue& server : servers) {
     const std::wstring program = ServerProgram(server, *p.files, *p.environment);
-    if (program.empty()) continue;
-    const std::size_t separator = program.find_last_of(L'\\');
-    // A drive root keeps its separator: "C:" alone would mean that drive's current folder.
-    const std::wstring found = program.substr(0, separator == 2 ? 3 : separator);
-    // A registration may name Talvern (or hold a copy of it named like Word): never taken.
-    const std::wstring word = AddPathSeparator(found) + kWordProgramName;
-    if (CheckProgram(p, word) != ProgramFault::kNone) continue;
-    *folder = found;
-    return true;
+    if (!program.empty() && TakeWordFolder(p, FolderOf(program), folder)) return true;
   }
   return false;
 }

@@ -21,9 +21,10 @@ constexpr wchar_t kWordProgramName[] = L"Winword.exe";
 
 /// The folder of the word processor registered as `prog_id`: that of the first registered
 /// local server that names an existing file in a folder holding kWordProgramName, which must
-/// not be Talvern (another suite may serve the class with a program of its own). Only a class with no local server
-/// at all is asked through its automation object (in process, so nothing is started). False
-/// with `folder` untouched when neither answers; never shows a message of its own.
+/// pass CheckProgram (another suite may serve the class with a program of its own). Only a
+/// class with no local server at all is asked through its automation object (in process, so
+/// nothing is started), whose Path must pass the same. False with `folder` untouched when
+/// neither answers; never shows a message of its own.
 bool FindWordFolder(Platform& p, const std::wstring& prog_id, std::wstring* folder);
 
 }  // namespace talvern

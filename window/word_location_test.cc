@@ -51,6 +51,7 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
     std::vector<std::wstring> servers;
     const wchar_t* folder;
     bool automation;
+    const wchar_t* path = L"D:\\Automation";  // what the automation object says
   } rows[] = {
       {{{kWinword}}, L"C:\\Program Files\\Microsoft Office\\Office16", false},
       {{{gone}, {kWinword}}, L"C:\\Program Files\\Microsoft Office\\Office16", false},
@@ -61,20 +62,23 @@ TEST(FindWordFolderTest, LocalServersFirstAutomationOnlyWithoutThem) {
        L"C:\\Program Files\\Microsoft Office\\Office16",
        false},
       {{}, L"D:\\Automation", true},
+      {{}, L"", true, L""},           // no Path: never "\Winword.exe"
+      {{}, L"", true, L"C:\\Tools"},  // a copy of Talvern named like Word
   };
   for (const auto& row : rows) {
     FakePlatform fake;
     // The fake's names are case-sensitive, the real file system's are not.
     for (const wchar_t* file :
          {kWinword, L"C:\\Program Files\\Microsoft Office\\Office16\\Winword.exe",
-          L"C:\\WINWORD.EXE", L"C:\\Winword.exe", L"C:\\Suite\\writer.exe"}) {
+          L"C:\\WINWORD.EXE", L"C:\\Winword.exe", L"C:\\Suite\\writer.exe",
+          L"D:\\Automation\\Winword.exe", L"\\Winword.exe"}) {
       fake.files.files[file] = "MZ";
     }
     fake.files.files[L"C:\\Tools\\talvern.exe"] = fake.files.files[L"C:\\Tools\\Winword.exe"] =
         "MZ";
     fake.files.internal_names[L"C:\\Tools\\Winword.exe"] = L"Talvern";
     fake.word.installed = true;
-    fake.word.folder = L"D:\\Automation";
+    fake.word.folder = row.path;
     // The 64-bit view's command first, then the 32-bit view's.
     fake.registry.keys[{KeyRoot::kMachineClasses, L"word.application\\clsid"}] = L"{W}";
     const KeyRoot views[] = {KeyRoot::kClasses64, KeyRoot::kClasses32};

@@ -1,6 +1,6 @@
 #include "tests/fakes/fake_platform.h"
 
-#include "platform/paths.h"
+#include "settings/ini.h"
 
 namespace talvern {
 
@@ -23,9 +23,9 @@ FakePlatform::FakePlatform(const std::wstring& exe_file) {
 }
 
 void FakePlatform::WriteSettings(const std::wstring& word_path, const std::wstring& text_path) {
-  const std::wstring file = AddPathSeparator(platform.App.Path) + L"Data.ini";
-  profile.values[FakeProfile::MakeKey(file, L"EXE", L"WORD")] = word_path;
-  profile.values[FakeProfile::MakeKey(file, L"EXE", L"TEXT")] = text_path;
+  const std::wstring file = ini::SettingsFile(platform.App);
+  profile.values[FakeProfile::MakeKey(file, ini::kExeSection, ini::kWordKey)] = word_path;
+  profile.values[FakeProfile::MakeKey(file, ini::kExeSection, ini::kTextKey)] = text_path;
 }
 
 }  // namespace talvern

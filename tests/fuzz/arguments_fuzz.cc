@@ -21,8 +21,6 @@ const wchar_t* const kOwnShort = L"C:\\PROGRA~1\\Talvern\\talvern.exe";
 
 std::vector<std::wstring> OwnForms() { return {kOwnLong, kOwnShort}; }
 
-bool IsBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
-
 std::wstring Joined(const std::vector<std::wstring>& pieces, std::size_t from, std::size_t to) {
   std::wstring text = pieces[from];
   for (std::size_t k = from + 1; k <= to; ++k) text += L" " + pieces[k];

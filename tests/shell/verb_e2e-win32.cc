@@ -175,12 +175,29 @@ TEST_F(VerbE2E, SetRemoveSetInOneWindow) {
   EXPECT_TRUE(run->Close());
 }
 
-TEST_F(VerbE2E, RemoveLeavesNoEmptySharedKeyBehind) {
-  RegDeleteKeyW(HKEY_CURRENT_USER, kRegisteredKey);
-  EXPECT_TRUE(ClickOnce(kSet).hwnd);
-  EXPECT_TRUE(Shows(ClickOnce(kRemove), kRemoveDone, IconKind::kInformation));
-  for (const wchar_t* key : {kOpenWithKey, L"Software\\Classes\\.doc", kRegisteredKey}) {
-    EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, key)) << Utf8(key);
+// The shared keys the set created go; the user's own default verb and an empty shared key
+// that were there before the set are back after the removal.
+TEST_F(VerbE2E, RemoveLeavesTheSharedKeysAndTheDefaultVerbAsTheSetFoundThem) {
+  const std::wstring type = L"Software\\Classes\\.doc", shell = kUserClass + kShellKey;
+  for (bool found : {false, true}) {
+    ClassesGuard clean;
+    RegDeleteKeyW(HKEY_CURRENT_USER, kRegisteredKey);
+    if (found) {
+      ASSERT_TRUE(SetRegistryDefault(HKEY_CURRENT_USER, shell, L"Edit"));
+      HKEY key;
+      ASSERT_EQ(RegCreateKeyW(HKEY_CURRENT_USER, type.c_str(), &key), ERROR_SUCCESS);
+      RegCloseKey(key);
+    }
+    EXPECT_TRUE(ClickOnce(kSet).hwnd);
+    EXPECT_TRUE(Shows(ClickOnce(kRemove), kRemoveDone, IconKind::kInformation));
+    EXPECT_EQ(RegistryKeyExists(HKEY_CURRENT_USER, type), found);
+    for (const std::wstring& key :
+         {std::wstring(kOpenWithKey), std::wstring(kRegisteredKey), kUserClass + kVerbKey}) {
+      EXPECT_FALSE(RegistryKeyExists(HKEY_CURRENT_USER, key)) << Utf8(key);
+    }
+    std::wstring verb;
+    EXPECT_EQ(RegistryDefault(HKEY_CURRENT_USER, shell, &verb) ? verb : L"(none)",
+              found ? L"Edit" : L"(none)");
   }
 }
 

@@ -104,7 +104,8 @@ TEST_F(CommandsTest, RestoreThenSaveWritesEmptyPathsAndTheNextOpeningDetectsAgai
   ASSERT_TRUE(WaitEnded());
   EXPECT_EQ(DataIni(), "[EXE]\r\nWORD=\r\nTEXT=\r\n");
 
-  const std::wstring office = L"C:\\Program Files\\Office 表\\Office";
+  const std::wstring office = folder_ + L"Office 表\\Office";
+  ASSERT_TRUE(WriteBytes(office + L"\\Winword.exe", "MZ"));
   WordServer server(office, folder_ + L"word.log");
   ASSERT_TRUE(server.ok());
   ASSERT_TRUE(Open());

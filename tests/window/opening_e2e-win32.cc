@@ -107,7 +107,8 @@ TEST_F(OpeningTest, WithoutWordTheProgramThatOpensDocFilesIsFilledIn) {
 }
 
 TEST_F(OpeningTest, FirstRunAsksTheWordServerForItsFolder) {
-  const std::wstring office = L"D:\\Office 2000\\表\\";
+  const std::wstring office = folder_ + L"Office 2000\\表\\";
+  ASSERT_TRUE(WriteBytes(office + L"Winword.exe", "MZ"));  // the Path is checked as dispatch checks
   WordServer server(office, folder_ + L"word.log");
   ASSERT_TRUE(server.ok());
   ASSERT_TRUE(Start());
@@ -164,10 +165,11 @@ TEST_F(OpeningTest, MissingConfiguredWordIsKeptWhenDetectionFails) {
 }
 
 TEST_F(OpeningTest, MissingConfiguredWordIsReplacedWhenDetectionWorks) {
-  WordServer server(L"C:\\Office", folder_ + L"word.log");
+  ASSERT_TRUE(WriteBytes(folder_ + L"Office\\Winword.exe", "MZ"));
+  WordServer server(folder_ + L"Office", folder_ + L"word.log");
   ASSERT_TRUE(WriteDataIni(folder_, DataIniBytes(folder_ + L"gone.exe", notepad_)));
   ASSERT_TRUE(Start());
-  ExpectBoxes(L"C:\\Office\\Winword.exe", notepad_);
+  ExpectBoxes(folder_ + L"Office\\Winword.exe", notepad_);
 }
 
 TEST_F(OpeningTest, MissingWordSeenByDispatchIsReportedFirst) {

@@ -59,6 +59,13 @@ TEST_F(ScreenshotTest, EveryCaptionIsDrawnInRealGlyphs) {
   if (!Exists(marlett))
     CopyFileW(L"Z:\\usr\\share\\wine\\fonts\\marlett.ttf", marlett.c_str(), TRUE);
   DpiGuard dpi(96);
+  // Detection takes the server's folder only with a Winword.exe in it.
+  const std::wstring winword = L"C:\\Program Files\\Microsoft Office\\Office\\Winword.exe";
+  ASSERT_TRUE(WriteBytes(winword, "MZ"));
+  struct Gone {
+    const std::wstring& file;
+    ~Gone() { DeleteFileW(file.c_str()); }
+  } gone{winword};
   WordServer server(L"C:\\Program Files\\Microsoft Office\\Office", folder_ + L"word.log");
   ASSERT_TRUE(Open());
   ASSERT_TRUE(BringToFront(window_));

@@ -141,6 +141,8 @@ TEST_F(SystemMenuTest, VersionInformationShowsProductVersionAndCopyright) {
 
 // A web page saved as .doc, tried with the window's settings as they stand, unsaved: the
 // boxes' text and the check mark decide, and the dialog opens where the last one was.
+// Word's path pasted with quotes ("Copy as path") is judged as it will be read back: the
+// tester names Word, the save keeps it and dispatch starts it.
 TEST_F(SystemMenuTest, TesterSaysWhereAChosenDocumentGoesAndWhy) {
   WriteValidSettings();
   const std::string before = DataIni();
@@ -151,13 +153,13 @@ TEST_F(SystemMenuTest, TesterSaysWhereAChosenDocumentGoesAndWhy) {
   const std::wstring answers[] = {
       seen + L"テキスト エディターで開きます: " + notepad_ +
           L"\r\n[Word で開ける形式も Word で開く] をオンにすると Word で開きます",
-      seen + L"Word で開きます: " + notepad_ +
+      seen + L"Word で開きます: " + word_ +
           L"\r\n[Word で開ける形式も Word で開く] をオフにするとテキスト エディターで開きます",
   };
   for (int round = 0; round != 2; ++round) {
-    if (round == 1) {  // the check mark flipped and Word's box typed, unsaved
+    if (round == 1) {  // the check mark flipped and Word's box pasted, unsaved
       Choose(kWordFormatsItem);
-      TypeInto(kText1, notepad_);
+      TypeInto(kText1, L"\"" + word_ + L"\"");
     }
     Choose(kTryDocumentItem);
     HWND dialog = WaitFileDialog();
@@ -173,6 +175,12 @@ TEST_F(SystemMenuTest, TesterSaysWhereAChosenDocumentGoesAndWhy) {
   EXPECT_TRUE(IsWindow(window_));
   EXPECT_EQ(DataIni(), before);
   EXPECT_TRUE(ReadRecords({word_}).empty());
+  ASSERT_TRUE(PressAndWaitClosed(kCommand3));
+  ASSERT_TRUE(WaitEnded());
+  ASSERT_TRUE(Start(L"\"" + page + L"\""));
+  const std::vector<StandInRecord> started = WaitForRecords({word_}, 1);
+  ASSERT_EQ(started.size(), 1u);
+  EXPECT_EQ(started[0].arguments, std::vector<std::wstring>{page});
 }
 
 }  // namespace

@@ -126,12 +126,14 @@ TEST_F(DispatchTest, ScriptAsTheProgramWorksUnlessItLeadsBackToTalvern) {
         WriteBytes(script, Cp932(L"@echo %1>>\"" + log + L"\"\r\n@\"" + program + L"\" %1\r\n")));
     ASSERT_TRUE(WriteDataIni(app_, DataIniBytes(word_, script)));
     const Outcome outcome = Dispatch(back ? a : a + L" " + a);
-    std::string runs;  // a line per run of the script
-    EXPECT_TRUE(ReadBytes(log, &runs) && std::count(runs.begin(), runs.end(), '\n') == 2 - back);
     if (!back) {
       EXPECT_THAT(Launches(outcome), ElementsAre(Started(text_, a), Started(text_, a)));
       continue;
     }
+    // The script ran once: the run it started handed nothing on. (Two runs of the script at
+    // once may lose a line of the shared log, so only this single run counts lines.)
+    std::string runs;
+    EXPECT_TRUE(ReadBytes(log, &runs) && std::count(runs.begin(), runs.end(), '\n') == 1);
     ExpectEndsInWindow(outcome);
     ExpectReportedBeforeWindow(outcome,
                                L"TEXTの設定が不正です\r\n" + script +
